@@ -1,0 +1,218 @@
+#include "TextForms.h"
+
+#include "Error.h"
+#include "FpGuard.h"
+
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace quorvil {
+
+namespace {
+
+// Fixed-point text with the given count of decimals; a value that rounds to zero carries no sign.
+std::string FixedText(Real value, int decimals)
+{
+    char buffer[5000];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc())
+        return {};
+    std::string text(buffer, end);
+    if (!text.empty() && text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Optional sign, digits with an optional point (at least one digit), optional exponent.
+bool IsPlainDecimal(std::string_view s)
+{
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    size_t digits = 0;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        size_t expDigits = 0;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++expDigits;
+        if (expDigits == 0)
+            return false;
+    }
+    return i == s.size();
+}
+
+// Reads a number part of a packed angle's text; leading blanks are ignored.
+Real ReadPart(std::string_view text)
+{
+    return TextToNumber(text);
+}
+
+} // namespace
+
+Real DmsToDeg(Real packed)
+{
+    std::string text = FixedText(std::fabs(packed), 16);
+    if (text.size() < 20)
+        text.insert(0, 20 - text.size(), ' ');
+    const size_t point = text.find('.');
+    const std::string degrees = text.substr(0, point);
+    std::string rest = text.substr(point + 1);
+    const std::string minutes = rest.substr(0, 2);
+    rest.erase(0, 2);
+    const std::string seconds = rest.substr(0, 2) + "." + rest.substr(2);
+    Real result = ReadPart(degrees) + ReadPart(minutes) / 60 + ReadPart(seconds) / 3600;
+    if (!(packed >= 0))
+        result = -result;
+    return result;
+}
+
+Real DegToDms(Real degrees)
+{
+    const Real d = std::trunc(degrees);
+    const Real f = degrees - d;
+    const Real m = f * 60;
+    const Real mi = std::trunc(m);
+    const Real s = (m - mi) * 60;
+    return d + mi / 100 + s / 10000;
+}
+
+std::string DmsText(unsigned char secondDecimals, Real degrees)
+{
+    const Real d = std::trunc(degrees);
+    Real m = (degrees - d) * 60;
+    const Real s = (m - std::trunc(m)) * 60;
+    m = std::trunc(m);
+
+    auto lastChars = [](const std::string &text, size_t count) {
+        return text.size() <= count ? text : text.substr(text.size() - count);
+    };
+    const std::string degreeText = lastChars("   " + GeneralText(d), 3);
+    const std::string minuteText = lastChars("00" + GeneralText(m), 2);
+    std::string secondText = lastChars("00" + NumberToText(secondDecimals, s), secondDecimals + 3u);
+    if (secondDecimals == 0)
+        secondText = lastChars(secondText, 2);
+    return degreeText + "°" + minuteText + "′" + secondText + "″";
+}
+
+Real TextToNumber(std::string_view text)
+{
+    const std::string_view trimmed = Trimmed(text);
+    if (trimmed.empty())
+        return 0;
+    if (!IsPlainDecimal(trimmed))
+        throw ConversionError(std::string(text));
+    std::string_view digits = trimmed;
+    bool negative = false;
+    if (digits.front() == '+' || digits.front() == '-') {
+        negative = digits.front() == '-';
+        digits.remove_prefix(1);
+    }
+    Real value = 0;
+    auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Underflow reads as zero; overflow is no number the program can work with.
+        const size_t e = digits.find_first_of("eE");
+        if (e != std::string_view::npos && digits.substr(e + 1).starts_with('-'))
+            return negative ? -0.0L : 0.0L;
+        throw ConversionError(std::string(text));
+    }
+    if (ec != std::errc() || ptr != digits.data() + digits.size())
+        throw ConversionError(std::string(text));
+    return negative ? -value : value;
+}
+
+std::string NumberToText(int decimals, Real value)
+{
+    return FixedText(value, decimals < 0 ? 0 : decimals);
+}
+
+std::string GeneralText(Real value)
+{
+    if (value == 0 || std::isnan(value) || std::isinf(value))
+        return value == 0 ? "0" : (std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF"));
+    // 15 significant digits, rounded once; then decide between plain and scientific form.
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    std::string sci(buffer, ec == std::errc() ? end : buffer);
+    const size_t ePos = sci.find('e');
+    const int exponent = std::stoi(sci.substr(ePos + 1));
+    const bool negative = sci.front() == '-';
+    std::string mantissa = sci.substr(negative ? 1 : 0, ePos - (negative ? 1 : 0));
+    std::string digits;
+    for (char c : mantissa)
+        if (IsDigit(c))
+            digits += c;
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    std::string out;
+    if (exponent >= 15 || exponent < -5) {
+        out = digits.substr(0, 1);
+        if (digits.size() > 1)
+            out += "." + digits.substr(1);
+        out += "E" + std::to_string(exponent);
+    } else if (exponent < 0) {
+        out = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    } else {
+        const size_t intDigits = static_cast<size_t>(exponent) + 1;
+        if (digits.size() <= intDigits) {
+            out = digits + std::string(intDigits - digits.size(), '0');
+        } else {
+            out = digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+        }
+    }
+    return negative ? "-" + out : out;
+}
+
+Real RoundHalfEven(Real value)
+{
+    return std::nearbyint(value);
+}
+
+Real Azimuth(Real x1, Real y1, Real x2, Real y2)
+{
+    const Real dx = x2 - x1;
+    const Real dy = y2 - y1;
+    if (dx == 0 && dy == 0) // atan(0/0): the bearing of a point to itself is undefined
+        throw FloatError(InvalidOperationText);
+    Real a;
+    if (std::fabs(dx) >= std::fabs(dy))
+        a = std::fabs(std::atan(dy / dx));
+    else
+        a = HalfPi - std::fabs(std::atan(dx / dy));
+    if (dx < 0 && dy >= 0)
+        a = Pi - a;
+    else if (dx < 0 && dy < 0)
+        a = Pi + a;
+    else if (dx >= 0 && dy < 0)
+        a = TwoPi - a;
+    return a;
+}
+
+} // namespace quorvil
