@@ -1,1 +1,136 @@
 #include "WindowTestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPixmap>
+
+namespace quorvil::test {
+
+ScriptedPrompts::ScriptedPrompts() { Prompts::install(this); }
+ScriptedPrompts::~ScriptedPrompts() { Prompts::install(nullptr); }
+
+QString ScriptedPrompts::openFileName(QWidget *, const FileDialogSpec &spec)
+{
+    openDialogs.append(spec);
+    if (openAnswers.empty())
+        return {};
+    QString answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedPrompts::saveFileName(QWidget *, const FileDialogSpec &spec)
+{
+    saveDialogs.append(spec);
+    if (saveAnswers.empty())
+        return {};
+    QString answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedPrompts::confirmOverwrite(QWidget *)
+{
+    ++overwriteQuestions;
+    if (overwriteAnswers.empty())
+        return false;
+    const bool answer = overwriteAnswers.front();
+    overwriteAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedPrompts::showError(QWidget *, const QString &text)
+{
+    errors.append(text);
+}
+
+QMessageBox::StandardButton ScriptedPrompts::showMessage(QWidget *, const QString &text, const QString &caption,
+                                                         QMessageBox::Icon, QMessageBox::StandardButtons buttons)
+{
+    messages.append(text);
+    messageCaptions.append(caption);
+    if (!messageAnswers.empty()) {
+        const auto answer = messageAnswers.front();
+        messageAnswers.pop_front();
+        return answer;
+    }
+    // The first button offered, as a user pressing Enter would.
+    for (auto b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+        if (buttons & b)
+            return b;
+    return QMessageBox::Ok;
+}
+
+bool Press(QWidget *window, const QString &name)
+{
+    if (auto *action = window->findChild<QAction *>(name)) {
+        action->trigger();
+        return true;
+    }
+    if (auto *button = window->findChild<QAbstractButton *>(name)) {
+        button->click();
+        return true;
+    }
+    return false;
+}
+
+PointTableModel *Table(QWidget *window, const QString &name)
+{
+    auto *view = window->findChild<PointTableView *>(name);
+    return view ? view->table() : nullptr;
+}
+
+void SetCell(QWidget *window, const QString &table, int row, int column, const QString &text)
+{
+    PointTableModel *model = Table(window, table);
+    if (row >= model->rows())
+        model->setRowCount(row + 1);
+    model->setData(model->index(row, column), text);
+}
+
+QString Cell(QWidget *window, const QString &table, int row, int column)
+{
+    return Table(window, table)->cell(row, column);
+}
+
+void SetRow(QWidget *window, const QString &table, int row, const QStringList &texts)
+{
+    for (int c = 0; c < texts.size(); ++c)
+        SetCell(window, table, row, c, texts.at(c));
+}
+
+void SetField(QWidget *window, const QString &name, const QString &text)
+{
+    window->findChild<QLineEdit *>(name)->setText(text);
+}
+
+QString Field(QWidget *window, const QString &name)
+{
+    return window->findChild<QLineEdit *>(name)->text();
+}
+
+QString WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+bool GrabTo(QWidget *widget, const QString &path)
+{
+    widget->show();
+    QApplication::processEvents();
+    return widget->grab().save(path);
+}
+
+} // namespace quorvil::test

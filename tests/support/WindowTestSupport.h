@@ -1,1 +1,69 @@
+// Helpers for window tests: a scripted stand-in for the prompts service and small functions that
+// drive a window by object names, as a user would.
 #pragma once
+
+#include "ui/PointTableModel.h"
+#include "ui/PointTableView.h"
+#include "ui/Prompts.h"
+
+#include <QAction>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <deque>
+
+namespace quorvil::test {
+
+// Answers the program's dialogs from queues and records every message shown. Installed for its
+// lifetime. An empty queue answers "cancel" (dialogs) or "No" (overwrite).
+class ScriptedPrompts : public Prompts {
+public:
+    ScriptedPrompts();
+    ~ScriptedPrompts() override;
+
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+    std::deque<bool> overwriteAnswers;
+    std::deque<QMessageBox::StandardButton> messageAnswers;
+
+    QStringList errors;          // texts of showError
+    QStringList messages;        // texts of showMessage
+    QStringList messageCaptions; // captions of showMessage
+    QList<FileDialogSpec> openDialogs;
+    QList<FileDialogSpec> saveDialogs;
+    int overwriteQuestions = 0;
+
+    QString openFileName(QWidget *parent, const FileDialogSpec &spec) override;
+    QString saveFileName(QWidget *parent, const FileDialogSpec &spec) override;
+    bool confirmOverwrite(QWidget *parent) override;
+    void showError(QWidget *parent, const QString &text) override;
+    QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text, const QString &caption,
+                                            QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) override;
+};
+
+// Finds a named child or fails the test (returns nullptr after QFAIL-style message).
+template <typename T>
+T *Named(const QObject *parent, const QString &name)
+{
+    return parent->findChild<T *>(name);
+}
+
+// Presses a button or toolbar action by object name. Returns false if there is none.
+bool Press(QWidget *window, const QString &name);
+
+PointTableModel *Table(QWidget *window, const QString &name);
+void SetCell(QWidget *window, const QString &table, int row, int column, const QString &text);
+QString Cell(QWidget *window, const QString &table, int row, int column);
+void SetRow(QWidget *window, const QString &table, int row, const QStringList &texts);
+void SetField(QWidget *window, const QString &name, const QString &text);
+QString Field(QWidget *window, const QString &name);
+
+// Writes `bytes` to a file and returns its path.
+QString WriteFile(const QString &path, const QByteArray &bytes);
+QByteArray ReadFile(const QString &path);
+
+// Grabs the widget to a PNG (offscreen) and returns whether it was written.
+bool GrabTo(QWidget *widget, const QString &path);
+
+} // namespace quorvil::test

@@ -1,0 +1,271 @@
+// Throughput of the Gauss–Krüger routines against PROJ's transverse Mercator and GeographicLib's
+// TransverseMercator on the same million points, and an end-to-end conversion of a million-row
+// point file compared with PROJ's cs2cs on the same data in the same run.
+//
+//   GaussBench [work folder]      (default: the system's temporary folder)
+#include "core/GaussKruger.h"
+#include "core/TextForms.h"
+
+#ifdef QUORVIL_BENCH_GEOGRAPHICLIB
+#include <GeographicLib/TransverseMercator.hpp>
+#endif
+#ifdef QUORVIL_BENCH_PROJ
+#include <proj.h>
+#endif
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace quorvil;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr size_t PointCount = 1000000;
+constexpr int Repeats = 3;
+constexpr Real CentralMeridian = 114;
+constexpr Real YConstant = 500000;
+
+// Best of a few runs, seconds.
+double Best(const std::function<void()> &work)
+{
+    double best = 1e300;
+    for (int i = 0; i < Repeats; ++i) {
+        const auto start = Clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+double Seconds(const std::function<void()> &work)
+{
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void Report(const char *what, double seconds, double reference)
+{
+    std::printf("  %-44s %8.3f s %12.0f points/s", what, seconds, PointCount / seconds);
+    if (reference > 0)
+        std::printf("   %.2f x PROJ", reference / seconds);
+    std::printf("\n");
+}
+
+// Deterministic pseudo-random points across China, within a 3° zone.
+struct Points {
+    std::vector<Real> B, l;
+};
+
+Points MakePoints()
+{
+    Points p;
+    p.B.resize(PointCount);
+    p.l.resize(PointCount);
+    unsigned long long state = 20261207;
+    auto next = [&state] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return Real(state >> 11) / Real(1ULL << 53);
+    };
+    for (size_t i = 0; i < PointCount; ++i) {
+        p.B[i] = 18 + 36 * next();
+        p.l[i] = -1.5L + 3 * next();
+    }
+    return p;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::filesystem::path work = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
+    const Ellipsoid krasovsky{TextToNumber(EllipsoidPresets[0].aText), TextToNumber(EllipsoidPresets[0].bText)};
+    const Points points = MakePoints();
+
+    std::vector<Real> x(PointCount), y(PointCount);
+    std::vector<double> lonD(PointCount), latD(PointCount), xD(PointCount), yD(PointCount);
+    for (size_t i = 0; i < PointCount; ++i) {
+        const PlaneXY p = GaussForward(krasovsky, points.B[i], points.l[i]);
+        x[i] = p.x;
+        y[i] = p.y;
+    }
+
+    std::printf("Gauss-Krueger, %zu points, Krasovsky ellipsoid, best of %d runs\n", PointCount, Repeats);
+
+    // PROJ first: its forward time is the yardstick of the ratios.
+    double projForward = 0, projInverse = 0;
+#ifdef QUORVIL_BENCH_PROJ
+    {
+        PJ_CONTEXT *ctx = proj_context_create();
+        struct Variant {
+            const char *name, *definition;
+        } variants[] = {
+            {"PROJ tmerc (Poder/Engsager)", "+proj=tmerc +lon_0=0 +k=1 +x_0=0 +y_0=0 +a=6378245 +b=6356863.0187730473"},
+            {"PROJ tmerc +approx (Evenden/Snyder)",
+             "+proj=tmerc +approx +lon_0=0 +k=1 +x_0=0 +y_0=0 +a=6378245 +b=6356863.0187730473"},
+        };
+        for (const auto &v : variants) {
+            PJ *pj = proj_create(ctx, v.definition);
+            if (!pj) {
+                std::printf("  PROJ: cannot create %s\n", v.definition);
+                continue;
+            }
+            const bool primary = &v == &variants[0];
+            const double generic = Best([&] {
+                for (size_t i = 0; i < PointCount; ++i) {
+                    lonD[i] = double(DegToRad(points.l[i]));
+                    latD[i] = double(DegToRad(points.B[i]));
+                }
+                proj_trans_generic(pj, PJ_FWD, lonD.data(), sizeof(double), PointCount, latD.data(), sizeof(double),
+                                   PointCount, nullptr, 0, 0, nullptr, 0, 0);
+            });
+            const double single = Best([&] {
+                double sum = 0;
+                for (size_t i = 0; i < PointCount; ++i) {
+                    PJ_COORD c = proj_coord(double(DegToRad(points.l[i])), double(DegToRad(points.B[i])), 0, 0);
+                    c = proj_trans(pj, PJ_FWD, c);
+                    sum += c.xy.x;
+                }
+                if (sum == 1)
+                    std::printf(" ");
+            });
+            if (primary)
+                projForward = std::min(generic, single);
+            std::printf("  %s\n", v.name);
+            Report("  forward, proj_trans_generic", generic, 0);
+            Report("  forward, proj_trans per point", single, 0);
+            // Inverse of PROJ's own forward results.
+            std::vector<double> e(PointCount), n(PointCount);
+            for (size_t i = 0; i < PointCount; ++i) {
+                e[i] = double(y[i]);
+                n[i] = double(x[i]);
+            }
+            const double inverse = Best([&] {
+                std::vector<double> ee = e, nn = n;
+                proj_trans_generic(pj, PJ_INV, ee.data(), sizeof(double), PointCount, nn.data(), sizeof(double),
+                                   PointCount, nullptr, 0, 0, nullptr, 0, 0);
+            });
+            if (primary)
+                projInverse = inverse;
+            Report("  inverse, proj_trans_generic", inverse, 0);
+            proj_destroy(pj);
+        }
+        proj_context_destroy(ctx);
+    }
+#endif
+
+    {
+        const double forward = Best([&] {
+            for (size_t i = 0; i < PointCount; ++i) {
+                const PlaneXY p = GaussForward(krasovsky, points.B[i], points.l[i]);
+                x[i] = p.x;
+                y[i] = p.y;
+            }
+        });
+        std::vector<Real> B(PointCount), l(PointCount);
+        const double inverse = Best([&] {
+            for (size_t i = 0; i < PointCount; ++i) {
+                const LatLon g = GaussInverse(krasovsky, x[i], y[i]);
+                B[i] = g.B;
+                l[i] = g.l;
+            }
+        });
+        std::printf("  Quorvil (80-bit)\n");
+        Report("  GaussForward", forward, projForward);
+        Report("  GaussInverse", inverse, projInverse);
+    }
+
+#ifdef QUORVIL_BENCH_GEOGRAPHICLIB
+    {
+        const GeographicLib::TransverseMercator tm(double(krasovsky.a), double((krasovsky.a - krasovsky.b) / krasovsky.a), 1);
+        for (size_t i = 0; i < PointCount; ++i) {
+            latD[i] = double(points.B[i]);
+            lonD[i] = double(points.l[i]);
+        }
+        const double forward = Best([&] {
+            for (size_t i = 0; i < PointCount; ++i)
+                tm.Forward(0, latD[i], lonD[i], yD[i], xD[i]);
+        });
+        const double inverse = Best([&] {
+            double lat, lon;
+            double sum = 0;
+            for (size_t i = 0; i < PointCount; ++i) {
+                tm.Reverse(0, yD[i], xD[i], lat, lon);
+                sum += lat;
+            }
+            if (sum == 1)
+                std::printf(" ");
+        });
+        std::printf("  GeographicLib TransverseMercator (6th order Krueger, double)\n");
+        Report("  forward", forward, projForward);
+        Report("  inverse", inverse, projInverse);
+    }
+#endif
+
+    // End to end: a million rows "name,B,L" (packed ddd.mmss) to "name,x,y" with 3 decimals.
+    const std::filesystem::path input = work / "gauss-bench-input.txt";
+    const std::filesystem::path output = work / "gauss-bench-output.txt";
+    const std::filesystem::path projInput = work / "gauss-bench-cs2cs-input.txt";
+    const std::filesystem::path projOutput = work / "gauss-bench-cs2cs-output.txt";
+    {
+        std::ofstream in(input, std::ios::binary), pin(projInput, std::ios::binary);
+        for (size_t i = 0; i < PointCount; ++i) {
+            const Real B = points.B[i], L = points.l[i] + CentralMeridian;
+            in << "P" << i << "," << NumberToText(8, DegToDms(B)) << "," << NumberToText(8, DegToDms(L)) << "\r\n";
+            pin << NumberToText(10, L) << " " << NumberToText(10, B) << " P" << i << "\n";
+        }
+    }
+    std::printf("End to end, %zu rows\n", PointCount);
+    const double plain = Seconds([&] {
+        std::ifstream in(input, std::ios::binary);
+        std::stringstream whole;
+        whole << in.rdbuf();
+        const std::string text = whole.str();
+        std::string out;
+        out.reserve(text.size() + text.size() / 2);
+        size_t pos = 0;
+        while (pos < text.size()) {
+            size_t end = text.find('\n', pos);
+            if (end == std::string::npos)
+                end = text.size();
+            std::string_view line(text.data() + pos, end - pos);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            const size_t c1 = line.find(','), c2 = line.find(',', c1 + 1);
+            const Real B = DmsToDeg(TextToNumber(line.substr(c1 + 1, c2 - c1 - 1)));
+            const Real L = DmsToDeg(TextToNumber(line.substr(c2 + 1)));
+            const PlaneXY p = GaussForward(krasovsky, B, L - CentralMeridian);
+            out.append(line.substr(0, c1)).append(",").append(NumberToText(3, p.x)).append(",")
+                .append(NumberToText(3, p.y + YConstant)).append("\r\n");
+            pos = end + 1;
+        }
+        std::ofstream(output, std::ios::binary) << out;
+    });
+    Report("Quorvil core: read, compute, write", plain, 0);
+
+    const std::string command = "cs2cs -f %.3f +proj=longlat +a=6378245 +b=6356863.0187730473 +no_defs +to "
+                                "+proj=tmerc +lon_0=114 +k=1 +x_0=500000 +y_0=0 +a=6378245 +b=6356863.0187730473 "
+                                "+no_defs " +
+                                projInput.string() + " > " + projOutput.string();
+    int status = 0;
+    const double cs2cs = Seconds([&] { status = std::system(command.c_str()); });
+    if (status != 0)
+        std::printf("  cs2cs failed (status %d)\n", status);
+    Report("cs2cs on the same points", cs2cs, 0);
+    std::printf("  Quorvil core / cs2cs time: %.2f\n", plain / cs2cs);
+
+    std::filesystem::remove(input);
+    std::filesystem::remove(output);
+    std::filesystem::remove(projInput);
+    std::filesystem::remove(projOutput);
+    return 0;
+}

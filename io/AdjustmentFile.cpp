@@ -1,0 +1,83 @@
+#include "AdjustmentFile.h"
+
+#include "PointFile.h"
+
+namespace quorvil {
+
+namespace {
+
+// `count` fields from the left, each ended by the next ","; a line with fewer fields leaves the
+// missing ones empty, one with more loses everything after its last field.
+QStringList RecordFields(QStringView line, int count)
+{
+    QStringList fields;
+    fields.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype comma = line.indexOf(u',');
+        fields.append((comma < 0 ? line : line.left(comma)).toString());
+        line = comma < 0 ? QStringView() : line.mid(comma + 1);
+    }
+    return fields;
+}
+
+QString CountLineText(const QString &line)
+{
+    return QStringLiteral("数据文件格式错误：第2行应为新点的个数（0或正整数），而不是“%1”！").arg(line);
+}
+
+} // namespace
+
+AdjustmentData ReadAdjustmentFile(const QString &path, const AdjustmentFileLayout &layout)
+{
+    const QStringList lines = ReadTextLines(path);
+    if (lines.size() < 2)
+        throw AdjustmentFileError(
+            QStringLiteral("数据文件格式错误：文件只有%1行，缺少表头行或新点个数行！").arg(lines.size()).toStdString());
+
+    AdjustmentData data;
+    data.header = RecordFields(lines[0], AdjustmentHeaderFields);
+
+    const QString countText = lines[1].trimmed();
+    bool isInteger = false;
+    const int count = countText.toInt(&isInteger, 10);
+    if (!isInteger || count < 0)
+        throw AdjustmentFileError(CountLineText(lines[1]).toStdString());
+    data.count = count;
+
+    const qint64 needed = 2 + static_cast<qint64>(layout.pointLines) + count + layout.observationExtra;
+    if (lines.size() < needed)
+        throw AdjustmentFileError(QStringLiteral("数据文件格式错误：新点个数为%1，文件应至少有%2行，实际只有%3行！")
+                                      .arg(count)
+                                      .arg(needed)
+                                      .arg(lines.size())
+                                      .toStdString());
+
+    int line = 2;
+    for (int i = 0; i < layout.pointLines; ++i)
+        data.points.append(RecordFields(lines[line++], layout.pointFields));
+    const int observations = count + layout.observationExtra;
+    data.observations.reserve(observations);
+    for (int i = 0; i < observations; ++i)
+        data.observations.append(RecordFields(lines[line++], layout.observationFields));
+    return data;
+}
+
+QStringList AdjustmentFileLines(const AdjustmentData &data)
+{
+    QStringList lines;
+    lines.reserve(2 + data.points.size() + data.observations.size());
+    lines.append(data.header.join(u','));
+    lines.append(QString::number(data.count));
+    for (const QStringList &point : data.points)
+        lines.append(point.join(u','));
+    for (const QStringList &observation : data.observations)
+        lines.append(observation.join(u','));
+    return lines;
+}
+
+void WriteAdjustmentFile(const QString &path, const AdjustmentData &data)
+{
+    WriteTextLines(path, AdjustmentFileLines(data));
+}
+
+} // namespace quorvil

@@ -1,0 +1,162 @@
+#include "IniFile.h"
+
+#include "TextCodec.h"
+#include "core/Error.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace quorvil {
+
+namespace {
+
+QString SectionName(const QString &line)
+{
+    const QString t = line.trimmed();
+    if (t.startsWith(u'[') && t.endsWith(u']'))
+        return t.mid(1, t.size() - 2).trimmed();
+    return {};
+}
+
+QString &SettingsPathOverride()
+{
+    static QString path;
+    return path;
+}
+
+} // namespace
+
+IniFile::IniFile(QString path) : m_path(std::move(path))
+{
+    QFile file(m_path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QString text = DecodeText(file.readAll());
+        m_lines = text.split(u'\n');
+        for (QString &line : m_lines)
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+        if (!m_lines.isEmpty() && m_lines.last().isEmpty())
+            m_lines.removeLast();
+    }
+}
+
+bool IniFile::find(const QString &section, const QString &key, qsizetype *line, QString *value) const
+{
+    bool inSection = false;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString &text = m_lines.at(i);
+        const QString name = SectionName(text);
+        if (!name.isEmpty()) {
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        const qsizetype eq = text.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        if (text.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0) {
+            if (line)
+                *line = i;
+            if (value)
+                *value = text.mid(eq + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    QString value;
+    return find(section, key, nullptr, &value) ? value : defaultValue;
+}
+
+int IniFile::readInt(const QString &section, const QString &key, int defaultValue) const
+{
+    QString value;
+    if (!find(section, key, nullptr, &value))
+        return defaultValue;
+    bool ok = false;
+    const int number = value.trimmed().toInt(&ok);
+    return ok ? number : defaultValue;
+}
+
+bool IniFile::readBool(const QString &section, const QString &key, bool defaultValue) const
+{
+    return readInt(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    qsizetype line = -1;
+    if (find(section, key, &line, nullptr)) {
+        m_lines[line] = key + u'=' + value;
+        return;
+    }
+    // Append the key at the end of its section, creating the section if needed.
+    qsizetype sectionStart = -1;
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        if (SectionName(m_lines.at(i)).compare(section, Qt::CaseInsensitive) == 0) {
+            sectionStart = i;
+            break;
+        }
+    if (sectionStart < 0) {
+        m_lines.append(u'[' + section + u']');
+        m_lines.append(key + u'=' + value);
+        return;
+    }
+    qsizetype insertAt = sectionStart + 1;
+    for (qsizetype i = sectionStart + 1; i < m_lines.size(); ++i) {
+        if (!SectionName(m_lines.at(i)).isEmpty())
+            break;
+        if (!m_lines.at(i).trimmed().isEmpty())
+            insertAt = i + 1;
+    }
+    m_lines.insert(insertAt, key + u'=' + value);
+}
+
+void IniFile::writeInt(const QString &section, const QString &key, int value)
+{
+    writeString(section, key, QString::number(value));
+}
+
+void IniFile::writeBool(const QString &section, const QString &key, bool value)
+{
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::save() const
+{
+    QString text;
+    for (const QString &line : m_lines)
+        text += line + QLatin1String("\r\n");
+    const QByteArray bytes = EncodeText(text);
+    QSaveFile file(m_path);
+    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!ok)
+        throw Error(("Unable to write to " + QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath())).toStdString());
+}
+
+QString SettingsFilePath()
+{
+    if (!SettingsPathOverride().isEmpty())
+        return SettingsPathOverride();
+    const QString besideProgram = QCoreApplication::applicationDirPath();
+    if (!besideProgram.isEmpty() && QFileInfo(besideProgram).isWritable())
+        return QDir(besideProgram).filePath(QStringLiteral("Quorvil.ini"));
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("Quorvil.ini"));
+}
+
+void SetSettingsFilePath(const QString &path)
+{
+    SettingsPathOverride() = path;
+}
+
+} // namespace quorvil

@@ -1,0 +1,53 @@
+#include "EllipsoidGroup.h"
+
+#include "Fields.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+
+namespace quorvil {
+
+EllipsoidGroup::EllipsoidGroup(const EllipsoidGroupNames &names, QWidget *parent)
+    : QGroupBox(names.title, parent), m_list(new QComboBox(this)), m_a(new QLineEdit(this)), m_b(new QLineEdit(this)),
+      m_form(new QFormLayout(this))
+{
+    for (const EllipsoidPreset &preset : EllipsoidPresets)
+        m_list->addItem(QString::fromUtf8(preset.caption.data(), static_cast<qsizetype>(preset.caption.size())));
+    m_list->setObjectName(names.listName);
+    m_a->setObjectName(names.aName);
+    m_b->setObjectName(names.bName);
+    m_a->setMinimumWidth(150);
+    m_form->addRow(names.listCaption, m_list);
+    m_form->addRow(names.aCaption, m_a);
+    m_form->addRow(names.bCaption, m_b);
+    applyPreset(0);
+    connect(m_list, &QComboBox::currentIndexChanged, this, &EllipsoidGroup::applyPreset);
+}
+
+QLineEdit *EllipsoidGroup::addField(const QString &caption, const QString &objectName, const QString &text)
+{
+    auto *field = new QLineEdit(text, this);
+    field->setObjectName(objectName);
+    m_form->addRow(caption, field);
+    return field;
+}
+
+void EllipsoidGroup::applyPreset(int index)
+{
+    if (index >= 0 && index < CustomEllipsoidIndex) {
+        const EllipsoidPreset &preset = EllipsoidPresets[static_cast<size_t>(index)];
+        m_a->setText(QString::fromLatin1(preset.aText.data(), static_cast<qsizetype>(preset.aText.size())));
+        m_b->setText(QString::fromLatin1(preset.bText.data(), static_cast<qsizetype>(preset.bText.size())));
+    }
+    const bool custom = index == CustomEllipsoidIndex;
+    m_a->setEnabled(custom);
+    m_b->setEnabled(custom);
+}
+
+Ellipsoid EllipsoidGroup::ellipsoid() const
+{
+    return {FieldNumber(m_a), FieldNumber(m_b)};
+}
+
+} // namespace quorvil

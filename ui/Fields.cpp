@@ -1,0 +1,44 @@
+#include "Fields.h"
+
+#include "PointTableModel.h"
+#include "core/Error.h"
+#include "core/TextForms.h"
+
+#include <QLineEdit>
+
+namespace quorvil {
+
+Real FieldNumber(const QLineEdit *field)
+{
+    return TextToNumber(field->text().toStdString());
+}
+
+Real FieldDegrees(const QLineEdit *field)
+{
+    return DmsToDeg(FieldNumber(field));
+}
+
+Real FieldNumberStrict(const QLineEdit *field)
+{
+    const std::string text = field->text().toStdString();
+    if (field->text().trimmed().isEmpty())
+        throw ConversionError(text);
+    return TextToNumber(text);
+}
+
+Real CellNumber(const PointTableModel *table, int row, int column)
+{
+    return TextToNumber(table->cell(row, column).toStdString());
+}
+
+Real CellDegrees(const PointTableModel *table, int row, int column)
+{
+    return DmsToDeg(CellNumber(table, row, column));
+}
+
+QString NumberText(int decimals, Real value)
+{
+    return QString::fromStdString(NumberToText(decimals, value));
+}
+
+} // namespace quorvil

@@ -1,0 +1,28 @@
+// Reading numbers from edit fields and table cells, and writing them back, always through the
+// shared text forms (TextToNumber, DmsToDeg, NumberToText).
+#pragma once
+
+#include "core/Real.h"
+
+#include <QString>
+
+class QLineEdit;
+
+namespace quorvil {
+
+class PointTableModel;
+
+// TextToNumber of the field's text (empty reads as 0). Throws ConversionError.
+Real FieldNumber(const QLineEdit *field);
+// A packed angle field (ddd.mmss) in decimal degrees.
+Real FieldDegrees(const QLineEdit *field);
+// The plain number conversion: an empty field is an error too.
+Real FieldNumberStrict(const QLineEdit *field);
+
+Real CellNumber(const PointTableModel *table, int row, int column);
+Real CellDegrees(const PointTableModel *table, int row, int column);
+
+// NumberToText as a QString.
+QString NumberText(int decimals, Real value);
+
+} // namespace quorvil

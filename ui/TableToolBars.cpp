@@ -1,0 +1,59 @@
+#include "TableToolBars.h"
+
+#include "CommandRunner.h"
+#include "PointTableView.h"
+
+#include <QAction>
+
+namespace quorvil {
+
+QToolBar *MakeTextToolBar(QWidget *parent)
+{
+    auto *bar = new QToolBar(parent);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    return bar;
+}
+
+QAction *AddCommand(QToolBar *bar, const QString &caption, const QString &objectName, std::function<void()> command)
+{
+    QAction *action = bar->addAction(caption);
+    action->setObjectName(objectName);
+    QWidget *owner = bar->parentWidget();
+    QObject::connect(action, &QAction::triggered, bar, [owner, command = std::move(command)] { RunCommand(owner, command); });
+    return action;
+}
+
+QToolBar *MakeInputToolBar(QWidget *parent, PointTableView *table, const InputToolBarOptions &options)
+{
+    QToolBar *bar = MakeTextToolBar(parent);
+    const QStringList &n = options.names;
+    AddCommand(bar, TableCaptions::Append, n.value(0), [table] { table->appendRow(); });
+    AddCommand(bar, TableCaptions::Insert, n.value(1), [table] { table->insertRowAtCursor(); });
+    AddCommand(bar, TableCaptions::Import, n.value(2), [table, options] {
+        if (options.customImport)
+            options.customImport();
+        else
+            table->importFile(options.openDialog, options.fieldCount, options.missingField);
+    });
+    AddCommand(bar, TableCaptions::Delete, n.value(3), [table] { table->deleteRowAtCursor(); });
+    AddCommand(bar, TableCaptions::Clear, n.value(4), [table, options] {
+        table->clearRows(options.rowsAfterClear);
+        if (options.alsoOnClear)
+            options.alsoOnClear();
+    });
+    return bar;
+}
+
+QToolBar *MakeResultToolBar(QWidget *parent, PointTableView *table, const QString &computeCaption,
+                            std::function<void()> compute, const QString &computeName, const QString &saveName)
+{
+    QToolBar *bar = MakeTextToolBar(parent);
+    AddCommand(bar, computeCaption, computeName, std::move(compute));
+    AddCommand(bar, TableCaptions::SaveAs, saveName, [table] { table->saveFile(SavePointsDialog()); });
+    return bar;
+}
+
+} // namespace quorvil

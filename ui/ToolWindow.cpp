@@ -1,0 +1,48 @@
+#include "ToolWindow.h"
+
+#include "PointTableView.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace quorvil {
+
+ToolWindow::ToolWindow(QWidget *owner, const QString &className, const QString &caption)
+    : QWidget(owner, Qt::Window)
+{
+    setObjectName(className);
+    setWindowTitle(caption);
+}
+
+void ToolWindow::showEvent(QShowEvent *event)
+{
+    // Centred on the screen the first time it shows.
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.center() - rect().center());
+        }
+    }
+    QWidget::showEvent(event);
+}
+
+QGroupBox *MakeTableGroup(const QString &caption, PointTableView *table, QToolBar *toolbar, QWidget *parent)
+{
+    auto *group = new QGroupBox(caption, parent);
+    auto *layout = new QVBoxLayout(group);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(2);
+    table->setParent(group);
+    layout->addWidget(table);
+    if (toolbar) {
+        toolbar->setParent(group);
+        layout->addWidget(toolbar);
+    }
+    return group;
+}
+
+} // namespace quorvil
