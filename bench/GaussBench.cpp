@@ -179,9 +179,26 @@ int main(int argc, char **argv)
                 l[i] = g.l;
             }
         });
+        const GaussKrugerSeries series(krasovsky);
+        const double seriesForward = Best([&] {
+            for (size_t i = 0; i < PointCount; ++i) {
+                const PlaneXY p = series.Forward(points.B[i], points.l[i]);
+                x[i] = p.x;
+                y[i] = p.y;
+            }
+        });
+        const double seriesInverse = Best([&] {
+            for (size_t i = 0; i < PointCount; ++i) {
+                const LatLon g = series.Inverse(x[i], y[i]);
+                B[i] = g.B;
+                l[i] = g.l;
+            }
+        });
         std::printf("  Quorvil (80-bit)\n");
         Report("  GaussForward", forward, projForward);
         Report("  GaussInverse", inverse, projInverse);
+        Report("  GaussKrugerSeries::Forward (constants once)", seriesForward, projForward);
+        Report("  GaussKrugerSeries::Inverse (constants once)", seriesInverse, projInverse);
     }
 
 #ifdef QUORVIL_BENCH_GEOGRAPHICLIB

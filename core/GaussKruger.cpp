@@ -3,8 +3,11 @@
 // The meridian arc is written as X(φ) = a(1 − e²)[C0 φ − cos φ (C1 sin φ + C2 sin³φ + C3 sin⁵φ +
 // C4 sin⁷φ)], its coefficients expanded to e¹⁴. The forward series carries x to m⁶ and y to m⁵
 // (m = l cos φ in radians); the inverse series carries B to u⁶ and l to u⁵ (u = y / N at the
-// footpoint latitude). Everything is computed in extended precision.
+// footpoint latitude), the footpoint latitude found by fixed-point iteration on the arc.
+// Everything is computed in extended precision.
 #include "GaussKruger.h"
+
+#include "SinCos.h"
 
 #include <cmath>
 
@@ -12,82 +15,94 @@ namespace quorvil {
 
 namespace {
 
-// The footpoint iteration stops when two rounds agree to this many radians (about 6 µm on the
-// meridian).
+// The footpoint iteration stops when two rounds agree to this many radians (0.6 mm on the
+// meridian); each round shrinks the error some two hundredfold, so the last round is far closer.
 constexpr Real FootpointTolerance = 1e-10L;
 
 // The iteration is a contraction for every real ellipsoid and converges in a handful of rounds.
-// A nonsense custom ellipsoid (b > a, or b close to 0) can make it oscillate; this bound keeps
-// the program from hanging on such input and leaves the last round as the footpoint.
+// A nonsense custom ellipsoid (b > a, or b close to 0) can make it wander; this bound keeps the
+// program from hanging on such input and leaves the last round as the footpoint.
 constexpr int FootpointRoundLimit = 10000;
 
-// Meridian-arc coefficients C0 … C4, as expansions in e² to e¹⁴.
-struct ArcCoefficients {
-    Real C0, C1, C2, C3, C4;
-};
+// Below this change of latitude between rounds, the sine and cosine of the new latitude are
+// carried over from the old ones by the angle-sum formulas, with sin δ and cos δ from their
+// Taylor series (the first omitted terms, δ⁵/120 and δ⁶/720, lie below the last bit). Only the
+// first round or two move the latitude further than that.
+constexpr Real SmallStep = 3e-5L;
 
-ArcCoefficients ArcSeries(Real e2)
+// sin and cos of φ + δ from those of φ, for |δ| ≤ SmallStep.
+SineCosine Advanced(const SineCosine &sc, Real delta)
 {
-    const Real e4 = e2 * e2;
-    const Real e6 = e4 * e2;
-    const Real e8 = e4 * e4;
-    const Real e10 = e8 * e2;
-    const Real e12 = e6 * e6;
-    const Real e14 = e12 * e2;
-    ArcCoefficients c;
-    // C1 is the series of C0 without its leading 1.
-    c.C1 = Real(3) / 4 * e2 + Real(45) / 64 * e4 + Real(175) / 256 * e6 + Real(11025) / 16384 * e8 +
-           Real(43659) / 65536 * e10 + Real(693693) / 1048576 * e12 + Real(2760615) / 4194304 * e14;
-    c.C0 = 1 + c.C1;
-    c.C2 = Real(15) / 32 * e4 + Real(175) / 384 * e6 + Real(3675) / 8192 * e8 + Real(14553) / 32768 * e10 +
-           Real(231231) / 524288 * e12 + Real(920205) / 2097152 * e14;
-    c.C3 = Real(35) / 96 * e6 + Real(735) / 2048 * e8 + Real(14553) / 40960 * e10 + Real(231231) / 655360 * e12 +
-           Real(184041) / 524288 * e14;
-    c.C4 = Real(315) / 1024 * e8 + Real(6237) / 20480 * e10 + Real(99099) / 327680 * e12 +
-           Real(552123) / 1835008 * e14;
-    return c;
-}
-
-// cos φ (C1 sin φ + C2 sin³φ + C3 sin⁵φ + C4 sin⁷φ): the periodic part of the meridian arc.
-Real ArcPeriodic(const ArcCoefficients &c, Real s, Real cosPhi)
-{
-    const Real s2 = s * s;
-    return cosPhi * s * (c.C1 + s2 * (c.C2 + s2 * (c.C3 + s2 * c.C4)));
-}
-
-// N = a² / √(a² cos²φ + b² sin²φ) from the sine and cosine already at hand.
-Real PrimeVerticalRadius(const Ellipsoid &ellipsoid, Real s, Real c)
-{
-    const Real a2 = ellipsoid.a * ellipsoid.a;
-    return a2 / std::sqrt(a2 * c * c + ellipsoid.b * ellipsoid.b * s * s);
+    const Real d2 = delta * delta;
+    const Real sinDelta = delta * (1 - d2 / 6);
+    const Real cosDeltaMinus1 = -d2 / 2 * (1 - d2 / 12);
+    return {sc.sin + (sc.sin * cosDeltaMinus1 + sc.cos * sinDelta), sc.cos + (sc.cos * cosDeltaMinus1 - sc.sin * sinDelta)};
 }
 
 } // namespace
 
-Real MeridianArc(const Ellipsoid &ellipsoid, Real phi)
+GaussKrugerSeries::GaussKrugerSeries(const Ellipsoid &ellipsoid)
+    : a2_(ellipsoid.a * ellipsoid.a), b2_(ellipsoid.b * ellipsoid.b)
 {
-    const ArcCoefficients c = ArcSeries(ellipsoid.e2());
-    const Real polarFactor = ellipsoid.a * (1 - ellipsoid.e2()); // a (1 − e²)
-    return polarFactor * (c.C0 * phi - ArcPeriodic(c, std::sin(phi), std::cos(phi)));
+    const Real difference = a2_ - b2_;
+    e2_ = difference / a2_;
+    ep2_ = difference / b2_;
+    // The meridian-arc coefficients, each a polynomial in e² with exact rational coefficients,
+    // evaluated in nested form. C1 is the series of C0 without its leading 1.
+    const Real e2 = e2_;
+    C1_ = e2 * (Real(3) / 4 +
+                e2 * (Real(45) / 64 +
+                      e2 * (Real(175) / 256 +
+                            e2 * (Real(11025) / 16384 +
+                                  e2 * (Real(43659) / 65536 +
+                                        e2 * (Real(693693) / 1048576 + e2 * (Real(2760615) / 4194304)))))));
+    C0_ = 1 + C1_;
+    const Real e4 = e2 * e2;
+    C2_ = e4 * (Real(15) / 32 +
+                e2 * (Real(175) / 384 +
+                      e2 * (Real(3675) / 8192 +
+                            e2 * (Real(14553) / 32768 + e2 * (Real(231231) / 524288 + e2 * (Real(920205) / 2097152))))));
+    const Real e6 = e4 * e2;
+    C3_ = e6 * (Real(35) / 96 +
+                e2 * (Real(735) / 2048 +
+                      e2 * (Real(14553) / 40960 + e2 * (Real(231231) / 655360 + e2 * (Real(184041) / 524288)))));
+    const Real e8 = e4 * e4;
+    C4_ = e8 * (Real(315) / 1024 +
+                e2 * (Real(6237) / 20480 + e2 * (Real(99099) / 327680 + e2 * (Real(552123) / 1835008))));
+    polarFactor_ = ellipsoid.a * (1 - e2);
+    K_ = polarFactor_ * C0_;
 }
 
-PlaneXY GaussForward(const Ellipsoid &ellipsoid, Real B, Real l)
+// N = a² / √(a² cos²φ + b² sin²φ).
+Real GaussKrugerSeries::PrimeVerticalRadius(Real sinPhi, Real cosPhi) const
 {
-    const Real e2 = ellipsoid.e2();
-    const Real ep2 = ellipsoid.ep2();
-    const ArcCoefficients c = ArcSeries(e2);
+    return a2_ / std::sqrt(a2_ * cosPhi * cosPhi + b2_ * sinPhi * sinPhi);
+}
 
+// cos φ (C1 sin φ + C2 sin³φ + C3 sin⁵φ + C4 sin⁷φ): the periodic part of the meridian arc.
+Real GaussKrugerSeries::ArcPeriodic(Real sinPhi, Real cosPhi) const
+{
+    const Real s2 = sinPhi * sinPhi;
+    return cosPhi * sinPhi * (C1_ + s2 * (C2_ + s2 * (C3_ + s2 * C4_)));
+}
+
+Real GaussKrugerSeries::MeridianArc(Real phi) const
+{
+    const SineCosine sc = SinCos(phi);
+    return polarFactor_ * (C0_ * phi - ArcPeriodic(sc.sin, sc.cos));
+}
+
+PlaneXY GaussKrugerSeries::Forward(Real B, Real l) const
+{
     const Real phi = DegToRad(B);
-    const Real sinPhi = std::sin(phi);
-    const Real cosPhi = std::cos(phi);
-    const Real t = sinPhi / cosPhi;       // tan φ
+    const SineCosine sc = SinCos(phi);
+    const Real t = sc.sin / sc.cos; // tan φ
     const Real t2 = t * t;
-    const Real eta2 = ep2 * cosPhi * cosPhi; // η² = e′² cos²φ
-    const Real N = PrimeVerticalRadius(ellipsoid, sinPhi, cosPhi);
+    const Real eta2 = ep2_ * sc.cos * sc.cos; // η² = e′² cos²φ
+    const Real N = PrimeVerticalRadius(sc.sin, sc.cos);
+    const Real arc = polarFactor_ * (C0_ * phi - ArcPeriodic(sc.sin, sc.cos));
 
-    const Real arc = ellipsoid.a * (1 - e2) * (c.C0 * phi - ArcPeriodic(c, sinPhi, cosPhi));
-
-    const Real m = l * cosPhi * Pi / 180; // longitude difference along the parallel, radians
+    const Real m = l * sc.cos * Pi / 180; // longitude difference along the parallel, radians
     const Real m2 = m * m;
 
     const Real x = arc + N * t * m2 *
@@ -99,32 +114,27 @@ PlaneXY GaussForward(const Ellipsoid &ellipsoid, Real B, Real l)
     return {x, y};
 }
 
-LatLon GaussInverse(const Ellipsoid &ellipsoid, Real x, Real y)
+LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
 {
-    const Real e2 = ellipsoid.e2();
-    const Real ep2 = ellipsoid.ep2();
-    const ArcCoefficients c = ArcSeries(e2);
-    const Real polarFactor = ellipsoid.a * (1 - e2); // a (1 − e²)
-    const Real K = polarFactor * c.C0;                // arc length per radian of the mean term
-
     // Footpoint latitude: the latitude whose meridian arc is x, by fixed-point iteration on
     // φ = (x + a(1 − e²) cos φ (C1 sin φ + …)) / K. The loop is written so that a NaN (from an
-    // empty custom ellipsoid) ends it at once; the fault itself is left in the flags.
-    Real phi = x / K;
+    // empty custom ellipsoid) ends it at once; the fault itself stays in the flags.
+    Real phi = x / K_;
+    SineCosine sc = SinCos(phi);
     for (int round = 0; round < FootpointRoundLimit; ++round) {
-        const Real next = (x + polarFactor * ArcPeriodic(c, std::sin(phi), std::cos(phi))) / K;
-        const Real step = std::fabs(next - phi);
+        const Real next = (x + polarFactor_ * ArcPeriodic(sc.sin, sc.cos)) / K_;
+        const Real delta = next - phi;
+        const Real step = std::fabs(delta);
         phi = next;
+        sc = step <= SmallStep ? Advanced(sc, delta) : SinCos(phi);
         if (!(step > FootpointTolerance))
             break;
     }
 
-    const Real sinPhi = std::sin(phi);
-    const Real cosPhi = std::cos(phi);
-    const Real t = sinPhi / cosPhi;
+    const Real t = sc.sin / sc.cos;
     const Real t2 = t * t;
-    const Real eta2 = ep2 * cosPhi * cosPhi;
-    const Real N = PrimeVerticalRadius(ellipsoid, sinPhi, cosPhi);
+    const Real eta2 = ep2_ * sc.cos * sc.cos;
+    const Real N = PrimeVerticalRadius(sc.sin, sc.cos);
     const Real u = y / N;
     const Real u2 = u * u;
 
@@ -136,8 +146,23 @@ LatLon GaussInverse(const Ellipsoid &ellipsoid, Real x, Real y)
     const Real lRad = u *
                       (1 - u2 * ((1 + 2 * t2 + eta2) / 6 -
                                  u2 * (5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * eta2 * t2) / 120)) /
-                      cosPhi;
+                      sc.cos;
     return {B, RadToDeg(lRad)};
+}
+
+Real MeridianArc(const Ellipsoid &ellipsoid, Real phi)
+{
+    return GaussKrugerSeries(ellipsoid).MeridianArc(phi);
+}
+
+PlaneXY GaussForward(const Ellipsoid &ellipsoid, Real B, Real l)
+{
+    return GaussKrugerSeries(ellipsoid).Forward(B, l);
+}
+
+LatLon GaussInverse(const Ellipsoid &ellipsoid, Real x, Real y)
+{
+    return GaussKrugerSeries(ellipsoid).Inverse(x, y);
 }
 
 } // namespace quorvil

@@ -17,6 +17,28 @@ struct LatLon {
     Real l = 0; // longitude difference from the central meridian, decimal degrees
 };
 
+// The series of one ellipsoid with its constants (eccentricities, meridian-arc coefficients)
+// worked out once, for callers that project many points on the same ellipsoid. GaussForward and
+// GaussInverse go through it and give exactly the same results.
+class GaussKrugerSeries {
+public:
+    explicit GaussKrugerSeries(const Ellipsoid &ellipsoid);
+
+    Real MeridianArc(Real phi) const;
+    PlaneXY Forward(Real B, Real l) const;
+    LatLon Inverse(Real x, Real y) const;
+
+private:
+    Real PrimeVerticalRadius(Real sinPhi, Real cosPhi) const;
+    Real ArcPeriodic(Real sinPhi, Real cosPhi) const;
+
+    Real a2_ = 0, b2_ = 0;     // squared semi-axes
+    Real e2_ = 0, ep2_ = 0;    // first and second eccentricity squared
+    Real polarFactor_ = 0;     // a (1 − e²)
+    Real C0_ = 0, C1_ = 0, C2_ = 0, C3_ = 0, C4_ = 0; // meridian-arc coefficients
+    Real K_ = 0;               // a (1 − e²) C0, arc length per radian of the mean term
+};
+
 // Meridian arc from the equator to latitude phi (radians).
 Real MeridianArc(const Ellipsoid &ellipsoid, Real phi);
 

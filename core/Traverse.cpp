@@ -178,25 +178,36 @@ TraverseResult AdjustNoOrientationTraverse(const NoOrientationTraverseInput &inp
     return DistributeMisclosure(CarryNoOrientationTraverse(input));
 }
 
+TraverseResult StartOpenTraverse(const PlanePoint &a, const PlanePoint &b)
+{
+    TraverseResult r;
+    r.startBearing = r.closingBearing = Azimuth(a.x, a.y, b.x, b.y);
+    r.closingKnown = b; // an open traverse has no closing point and no misclosure
+    r.stations.assign(1, b);
+    return r;
+}
+
+void ExtendOpenTraverse(TraverseResult &r, const TraverseObservation &observation)
+{
+    TraverseLeg leg;
+    leg.carriedBearing = leg.bearing = BearingAhead(r.closingBearing, observation.angle);
+    leg.distance = observation.distance;
+    leg.dx = leg.distance * std::cos(leg.bearing);
+    leg.dy = leg.distance * std::sin(leg.bearing);
+    const PlanePoint &from = r.stations.back();
+    r.stations.push_back({from.x + leg.dx, from.y + leg.dy});
+    r.totalLength += leg.distance;
+    r.closingBearing = leg.bearing;
+    r.legs.push_back(leg);
+}
+
 TraverseResult ComputeOpenTraverse(const OpenTraverseInput &input)
 {
-    const auto &obs = input.observations;
-    if (obs.empty())
+    if (input.observations.empty())
         throw Error(OpenTooFewText);
-
-    TraverseResult r;
-    r.startBearing = Azimuth(input.a.x, input.a.y, input.b.x, input.b.y);
-    Real alpha = r.startBearing;
-    r.legs.resize(obs.size());
-    for (size_t i = 0; i < obs.size(); ++i) {
-        alpha = BearingAhead(alpha, obs[i].angle);
-        r.legs[i].carriedBearing = r.legs[i].bearing = alpha;
-        r.legs[i].distance = obs[i].distance;
-    }
-    r.closingBearing = alpha;
-    r.closingKnown = input.b; // no closing point: the misclosure fields stay meaningless
-    CarryCoordinates(r, input.b);
-    r.fx = r.fy = r.fs = 0;
+    TraverseResult r = StartOpenTraverse(input.a, input.b);
+    for (const TraverseObservation &observation : input.observations)
+        ExtendOpenTraverse(r, observation);
     return r;
 }
 

@@ -76,7 +76,8 @@ struct TraverseResult {
     // The bearing α[h] in the numbering of the traverse: α[0] the start bearing, α[1 … legs] the
     // bearings of the legs (corrected where corrected), α[legs + 1] the carried closing bearing.
     Real Bearing(size_t h) const;
-    // The adjusted new points: the stations between B and the closing (or, open, last) point.
+    // The new points of a closing traverse: the stations between B and the closing point. (In an
+    // open traverse every station after B is a new point.)
     std::vector<PlanePoint> NewPoints() const;
 };
 
@@ -115,6 +116,10 @@ struct OpenTraverseInput {
     std::vector<TraverseObservation> observations;
 };
 TraverseResult ComputeOpenTraverse(const OpenTraverseInput &input);
+// The same leg by leg, for a window that writes each new point as soon as it is known: the start
+// (bearing A→B, station B) and one leg more from the last station.
+TraverseResult StartOpenTraverse(const PlanePoint &a, const PlanePoint &b);
+void ExtendOpenTraverse(TraverseResult &traverse, const TraverseObservation &observation);
 
 // Distributes the coordinate misclosure of a carried traverse over its legs in proportion to
 // their lengths and chains the adjusted stations from B. A traverse that closes exactly gets

@@ -3,12 +3,13 @@
 #include "FileErrors.h"
 #include "TextCodec.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstring>
 
 namespace quorvil {
 
@@ -16,24 +17,58 @@ namespace {
 
 // The field rule of the point files: `count` fields from the left, each ended by the next ",";
 // the last one present takes the rest of the line; after it every field is `missing`.
-template <typename Emit>
-void SplitInto(QStringView line, int count, const QString &missing, Emit emit)
+// Works on decoded text and on raw bytes alike: "," and line ends never occur inside a multi-byte
+// character of UTF-8 or GB18030.
+template <typename Text, typename Out>
+void SplitInto(Text line, int count, const QString &missing, Out out)
 {
-    QStringView rest = line;
     bool exhausted = false;
     for (int i = 0; i < count; ++i) {
         if (exhausted) {
-            emit(missing);
+            out(missing);
             continue;
         }
-        const qsizetype comma = rest.indexOf(u',');
+        const qsizetype comma = line.indexOf(',');
         if (comma >= 0) {
-            emit(rest.left(comma).toString());
-            rest = rest.mid(comma + 1);
+            out(line.first(comma));
+            line = line.sliced(comma + 1);
         } else {
-            emit(rest.toString());
+            out(line);
             exhausted = true;
         }
+    }
+}
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        throw FileError::NotFound();
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError::Io(errno ? errno : 5);
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError::Io(errno ? errno : 5);
+    return bytes;
+}
+
+// Calls visit(line) for each line of the bytes (after `from`), without its CR LF or LF. A final
+// line break does not make an extra line.
+template <typename Visit>
+void ForEachLine(const QByteArray &bytes, qsizetype from, Visit visit)
+{
+    const char *data = bytes.constData();
+    const qsizetype n = bytes.size();
+    qsizetype start = from;
+    while (start < n) {
+        const void *found = std::memchr(data + start, '\n', static_cast<size_t>(n - start));
+        const qsizetype end = found ? static_cast<const char *>(found) - data : n;
+        qsizetype stop = end;
+        if (stop > start && data[stop - 1] == '\r')
+            --stop;
+        visit(QByteArrayView(data + start, stop - start));
+        start = end + 1;
     }
 }
 
@@ -43,63 +78,34 @@ QStringList SplitFields(QStringView line, int count, const QString &missing)
 {
     QStringList fields;
     fields.reserve(count);
-    SplitInto(line, count, missing, [&](QString field) { fields.append(std::move(field)); });
+    SplitInto(line, count, missing, [&](auto field) { fields.append(QStringView(field).toString()); });
     return fields;
 }
 
-namespace {
-
-QString ReadDecoded(const QString &path)
-{
-    QFile file(path);
-    if (!file.exists())
-        throw FileError::NotFound();
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError::Io(errno ? errno : 5);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError::Io(errno ? errno : 5);
-    file.close();
-    return DecodeText(bytes);
-}
-
-// Calls visit(line) for each line of the text, without its CR LF or LF.
-template <typename Visit>
-void ForEachLine(const QString &text, Visit visit)
-{
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    while (start < n) {
-        qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0)
-            end = n;
-        qsizetype stop = end;
-        if (stop > start && text.at(stop - 1) == u'\r')
-            --stop;
-        visit(QStringView(text).mid(start, stop - start));
-        start = end + 1;
-    }
-}
-
-} // namespace
-
 QStringList ReadTextLines(const QString &path)
 {
-    const QString text = ReadDecoded(path);
+    const QByteArray bytes = ReadBytes(path);
+    PieceDecoder decoder(bytes);
     QStringList lines;
-    ForEachLine(text, [&](QStringView line) { lines.append(line.toString()); });
+    ForEachLine(bytes, decoder.bomLength(),
+                [&](QByteArrayView line) { lines.append(decoder.decode(line.data(), line.size())); });
     return lines;
 }
 
 PointCells ReadPointCells(const QString &path, int fieldCount, const QString &missing)
 {
-    const QString text = ReadDecoded(path);
+    const QByteArray bytes = ReadBytes(path);
+    PieceDecoder decoder(bytes);
     PointCells result;
     result.fieldCount = fieldCount;
-    result.cells.reserve(static_cast<size_t>(text.count(u'\n') + 1) * fieldCount);
-    ForEachLine(text, [&](QStringView line) {
-        SplitInto(line, fieldCount, missing, [&](QString field) { result.cells.push_back(std::move(field)); });
+    result.cells.reserve(static_cast<size_t>(bytes.count('\n') + 1) * static_cast<size_t>(fieldCount));
+    ForEachLine(bytes, decoder.bomLength(), [&](QByteArrayView line) {
+        SplitInto(line, fieldCount, QString(), [&](auto field) {
+            if constexpr (std::is_same_v<decltype(field), QString>)
+                result.cells.push_back(missing);
+            else
+                result.cells.push_back(decoder.decode(field.data(), field.size()));
+        });
         ++result.rows;
     });
     return result;
@@ -119,19 +125,8 @@ QList<QStringList> ReadPointFile(const QString &path, int fieldCount, const QStr
     return rows;
 }
 
-void WriteTextLines(const QString &path, const QStringList &lines)
+void WriteEncodedFile(const QString &path, const QByteArray &bytes)
 {
-    QString text;
-    qsizetype size = 0;
-    for (const QString &line : lines)
-        size += line.size() + 2;
-    text.reserve(size);
-    for (const QString &line : lines) {
-        text += line;
-        text += QLatin1String("\r\n");
-    }
-    const QByteArray bytes = EncodeText(text);
-
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
@@ -152,6 +147,20 @@ void WriteTextLines(const QString &path, const QStringList &lines)
             throw FileError::DiskFull();
         throw FileError::Io(code ? code : 5);
     }
+}
+
+void LineWriter::addLine(QStringView line)
+{
+    AppendEncoded(m_bytes, line, m_encoder);
+    m_bytes.append("\r\n", 2);
+}
+
+void WriteTextLines(const QString &path, const QStringList &lines)
+{
+    LineWriter writer;
+    for (const QString &line : lines)
+        writer.addLine(line);
+    writer.write(path);
 }
 
 } // namespace quorvil

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 
 #include <vector>
@@ -37,5 +38,22 @@ QList<QStringList> ReadPointFile(const QString &path, int fieldCount, const QStr
 
 // Writes lines (each ended by CR LF) atomically in GB18030. Throws FileError.
 void WriteTextLines(const QString &path, const QStringList &lines);
+
+// Writes already encoded bytes atomically. Throws FileError.
+void WriteEncodedFile(const QString &path, const QByteArray &bytes);
+
+// Collects lines in the file encoding, then writes them at once: no list of lines is kept.
+class LineWriter {
+public:
+    LineWriter() : m_encoder("GB18030") {}
+    void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
+    void addLine(QStringView line); // ended by CR LF
+    void write(const QString &path) const { WriteEncodedFile(path, m_bytes); }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    QStringEncoder m_encoder;
+};
 
 } // namespace quorvil

@@ -5,12 +5,10 @@
 
 namespace quorvil {
 
-namespace {
-
-bool IsValidUtf8(const QByteArray &bytes)
+bool IsValidUtf8(const char *data, qsizetype size)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype n = bytes.size();
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    const qsizetype n = size;
     qsizetype i = 0;
     while (i < n) {
         // Fast path over plain ASCII.
@@ -43,16 +41,75 @@ bool IsValidUtf8(const QByteArray &bytes)
     return true;
 }
 
+namespace {
+
+bool IsValidUtf8Bytes(const QByteArray &bytes)
+{
+    return IsValidUtf8(bytes.constData(), bytes.size());
+}
+
+bool IsAscii(const char *data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i)
+        if (static_cast<unsigned char>(data[i]) >= 0x80)
+            return false;
+    return true;
+}
+
 } // namespace
+
+PieceDecoder::PieceDecoder(const QByteArray &wholeFile) : m_gb("GB18030")
+{
+    if (wholeFile.startsWith("\xEF\xBB\xBF") && IsValidUtf8(wholeFile.constData() + 3, wholeFile.size() - 3)) {
+        m_utf8 = true;
+        m_bom = 3;
+    } else {
+        m_utf8 = IsValidUtf8Bytes(wholeFile);
+    }
+}
+
+QString PieceDecoder::decode(const char *data, qsizetype size)
+{
+    if (IsAscii(data, size))
+        return QString::fromLatin1(data, size);
+    if (m_utf8 || !m_gb.isValid())
+        return QString::fromUtf8(data, size);
+    m_gb.resetState();
+    return m_gb.decode(QByteArrayView(data, size));
+}
+
+void AppendEncoded(QByteArray &out, QStringView text, QStringEncoder &encoder)
+{
+    bool ascii = true;
+    for (QChar c : text)
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii) {
+        const qsizetype start = out.size();
+        out.resize(start + text.size());
+        char *dst = out.data() + start;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            dst[i] = static_cast<char>(text[i].unicode());
+        return;
+    }
+    if (!encoder.isValid()) {
+        out += text.toUtf8();
+        return;
+    }
+    encoder.resetState();
+    out += QByteArray(encoder.encode(text));
+}
 
 QString DecodeText(const QByteArray &bytes)
 {
     static const QByteArray bom("\xEF\xBB\xBF");
     if (bytes.startsWith(bom)) {
         const QByteArray body = bytes.mid(3);
-        if (IsValidUtf8(body))
+        if (IsValidUtf8Bytes(body))
             return QString::fromUtf8(body);
-    } else if (IsValidUtf8(bytes)) {
+    } else if (IsValidUtf8Bytes(bytes)) {
         return QString::fromUtf8(bytes);
     }
     QStringDecoder decoder("GB18030");

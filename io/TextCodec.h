@@ -7,10 +7,30 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace quorvil {
 
 QString DecodeText(const QByteArray &bytes);
 QByteArray EncodeText(const QString &text);
+
+bool IsValidUtf8(const char *data, qsizetype size);
+
+// Decodes pieces of one file (fields, lines) in the encoding chosen once for the whole file.
+class PieceDecoder {
+public:
+    explicit PieceDecoder(const QByteArray &wholeFile);
+    qsizetype bomLength() const { return m_bom; }
+    QString decode(const char *data, qsizetype size);
+
+private:
+    bool m_utf8;
+    qsizetype m_bom = 0;
+    QStringDecoder m_gb;
+};
+
+// Appends `text` to `out` in the file encoding (GB18030; plain ASCII is copied as it is).
+void AppendEncoded(QByteArray &out, QStringView text, QStringEncoder &encoder);
 
 } // namespace quorvil

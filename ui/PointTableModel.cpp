@@ -1,5 +1,7 @@
 #include "PointTableModel.h"
 
+#include "io/PointFile.h"
+
 #include <algorithm>
 
 namespace quorvil {
@@ -204,6 +206,23 @@ QStringList PointTableModel::joinedLines() const
         lines.append(line);
     }
     return lines;
+}
+
+void PointTableModel::writeFile(const QString &path) const
+{
+    LineWriter writer;
+    writer.reserve(static_cast<qsizetype>(m_rows) * columns() * 12);
+    QString line;
+    for (int r = 0; r < m_rows; ++r) {
+        line.clear();
+        for (int c = 0; c < columns(); ++c) {
+            if (c)
+                line += u',';
+            line += cell(r, c);
+        }
+        writer.addLine(line);
+    }
+    writer.write(path);
 }
 
 } // namespace quorvil

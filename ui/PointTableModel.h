@@ -53,6 +53,8 @@ public:
 
     // The rows as comma-joined lines, cells exactly as they stand (for saving).
     QStringList joinedLines() const;
+    // Writes the rows as a point file (comma-joined lines, CR LF), without an intermediate list.
+    void writeFile(const QString &path) const;
 
 private:
     QString &at(int row, int column) { return m_cells[static_cast<size_t>(row) * columns() + column]; }

@@ -106,7 +106,7 @@ bool PointTableView::saveFile(const FileDialogSpec &dialog)
     if (path.isEmpty())
         return false;
     BusyCursor busy;
-    WriteTextLines(path, m_model->joinedLines());
+    m_model->writeFile(path);
     return true;
 }
 

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quorvil needs to build, run and test; skips what is present.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config
+  # Qt 6 Widgets and SVG icons
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  # Chinese glyphs in the windows and screenshots
+  fonts-wqy-microhei
+  # tests and benchmarks; GeographicLib and PROJ are independent references for the tests
+  libgtest-dev libbenchmark-dev libgeographiclib-dev libproj-dev proj-bin locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null; then SUDO=sudo; fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The number-text tests run under a locale whose decimal separator is a comma.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

@@ -1,0 +1,198 @@
+// The main window: menu tree and toolbars against the catalogue, view toggles, help, About box.
+#include "app/Catalogue.h"
+#include "app/TAboutBox.h"
+#include "app/TFormMain.h"
+#include "support/WindowTestSupport.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace quorvil;
+using namespace quorvil::test;
+
+namespace {
+
+// The visible text of a menu: items, submenus as "name>", separators as "-".
+QStringList MenuTexts(const QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator())
+            texts << "-";
+        else if (action->menu())
+            texts << action->text() + ">" + MenuTexts(action->menu()).join("|");
+        else
+            texts << action->text();
+    }
+    return texts;
+}
+
+QStringList Hints(const QToolBar *bar)
+{
+    QStringList hints;
+    for (QAction *action : bar->actions())
+        hints << action->toolTip();
+    return hints;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void captionAndMenuTree()
+    {
+        TFormMain main;
+        QCOMPARE(main.windowTitle(), QString("Brenmoor--Quorvil软件V4.06"));
+        QStringList menus;
+        for (QAction *a : main.menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"椭球坐标转换", "平面坐标转换", "平差计算", "工具", "显示", "帮助"}));
+        const auto menu = [&](int i) { return MenuTexts(main.menuBar()->actions().at(i)->menu()); };
+        QCOMPARE(menu(0), (QStringList{"高斯投影正算", "高斯投影反算", "坐标换带",
+                                       "椭球间转换>平面->平面|大地->平面|平面->大地|大地->大地", "抵偿高程面坐标转换"}));
+        QCOMPARE(menu(1), (QStringList{"二公共点简易转换", "多公共点相似变换"}));
+        QCOMPARE(menu(2), (QStringList{"附合导线", "单边附合导线", "无定向导线", "支导线", "-", "坐标附合导线",
+                                       "坐标单边附合导线", "坐标无定向导线", "-", "附合高程路线"}));
+        QCOMPARE(menu(3), (QStringList{"坐标正反算", "极坐标测量计算", "图幅号计算", "-", "CAD取点坐标",
+                                       "CAD标注地理坐标", "CAD标注平面坐标", "-", "电力线平断表"}));
+        QCOMPARE(menu(4), (QStringList{"坐标转换工具条", "平差计算工具条", "常用工具条"}));
+        QCOMPARE(menu(5), (QStringList{"系统帮助", "关于..."}));
+    }
+
+    void toolbarsFollowTheCatalogue()
+    {
+        TFormMain main;
+        auto *bar1 = main.findChild<QToolBar *>("ToolBar1");
+        auto *bar2 = main.findChild<QToolBar *>("ToolBar2");
+        auto *bar3 = main.findChild<QToolBar *>("ToolBar3");
+        QVERIFY(bar1 && bar2 && bar3);
+        QCOMPARE(bar1->windowTitle(), QString("坐标转换"));
+        QCOMPARE(bar2->windowTitle(), QString("导线计算"));
+        QCOMPARE(bar3->windowTitle(), QString("常用小工具"));
+        QCOMPARE(Hints(bar1), (QStringList{"高斯投影正算", "高斯投影反算", "坐标换带", "椭球间平面坐标转换",
+                                           "椭球间大地转平面", "椭球间平面转大地", "椭球间大地坐标转换",
+                                           "高程抵偿面坐标计算", "二公共点简易转换", "多公共点相似变换"}));
+        QCOMPARE(Hints(bar2), (QStringList{"附合导线", "单边附合导线", "无定向导线", "支导线", "坐标附合导线",
+                                           "坐标单边附合导线", "坐标无定向导线", "高程路线"}));
+        QCOMPARE(Hints(bar3), (QStringList{"坐标正反算", "极坐标测量计算", "CAD取点坐标", "CAD标注地理坐标",
+                                           "CAD标注平面坐标", "电力线平纵断面", "软件版本信息"}));
+        for (QToolBar *bar : {bar1, bar2, bar3})
+            for (QAction *action : bar->actions())
+                QVERIFY2(!action->icon().isNull(), qPrintable(action->toolTip()));
+
+        // Every catalogue command is an action named after its handler, shared by menu and
+        // toolbar, enabled exactly when its window can be built.
+        for (const CatalogueEntry &entry : Catalogue()) {
+            auto *action = main.findChild<QAction *>(entry.handler);
+            QVERIFY2(action, qPrintable(entry.handler));
+            QCOMPARE(action->text(), entry.caption);
+            QCOMPARE(action->isEnabled(), entry.factory != nullptr);
+        }
+        QCOMPARE(main.findChild<QAction *>("N8Click")->property("alias").toString(), QString("ToolButton25Click"));
+    }
+
+    void eachCommandOpensAFreshWindow()
+    {
+        TFormMain main;
+        for (const CatalogueEntry &entry : Catalogue()) {
+            if (!entry.factory)
+                continue;
+            auto *action = main.findChild<QAction *>(entry.handler);
+            const int before = main.findChildren<QWidget *>(entry.windowClass).size();
+            action->trigger();
+            action->trigger();
+            const auto windows = main.findChildren<QWidget *>(entry.windowClass);
+            QCOMPARE(windows.size(), before + 2);
+            QCOMPARE(windows.last()->windowTitle(), entry.windowCaption);
+            QVERIFY(windows.last()->isWindow());
+            windows.last()->close();
+            QVERIFY(windows.last()->isHidden()); // closing only hides
+            action->trigger();
+            QCOMPARE(main.findChildren<QWidget *>(entry.windowClass).size(), before + 3);
+        }
+    }
+
+    void viewMenuShowsRealVisibility()
+    {
+        TFormMain main;
+        main.show();
+        auto *bar2 = main.findChild<QToolBar *>("ToolBar2");
+        auto *toggle2 = main.findChild<QAction *>("ViewTool2Click");
+        auto *view = main.findChild<QMenu *>("View");
+        QVERIFY(toggle2->isChecked());
+        toggle2->trigger();
+        QVERIFY(bar2->isHidden());
+        QVERIFY(!toggle2->isChecked());
+        toggle2->trigger();
+        QVERIFY(!bar2->isHidden());
+        QVERIFY(toggle2->isChecked());
+
+        // A floating toolbar closed by its own close box: the menu shows it unchecked when opened.
+        auto *bar3 = main.findChild<QToolBar *>("ToolBar3");
+        auto *toggle3 = main.findChild<QAction *>("ViewTool3Click");
+        bar3->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        bar3->show();
+        bar3->close();
+        QVERIFY(toggle3->isChecked());
+        emit view->aboutToShow();
+        QVERIFY(!toggle3->isChecked());
+        toggle3->trigger();
+        QVERIFY(!bar3->isHidden());
+        QVERIFY(toggle3->isChecked());
+    }
+
+    void helpOpensThePageBesideTheProgramAndIsSilentWithoutIt()
+    {
+        ScriptedPrompts prompts;
+        TFormMain main;
+        QStringList opened;
+        main.setDocumentOpener([&](const QString &path) { opened << path; });
+        const QString help = TFormMain::helpFilePath();
+        QVERIFY(help.endsWith("/Help.html"));
+        const bool present = QFile::exists(help);
+        main.findChild<QAction *>("HelpClick")->trigger();
+        QCOMPARE(opened.size(), present ? 1 : 0);
+
+        // Without the file nothing shows.
+        const QString moved = help + ".away";
+        if (present)
+            QVERIFY(QFile::rename(help, moved));
+        main.findChild<QAction *>("HelpClick")->trigger();
+        if (present)
+            QVERIFY(QFile::rename(moved, help));
+        QCOMPARE(opened.size(), present ? 1 : 0);
+        QVERIFY(prompts.errors.isEmpty() && prompts.messages.isEmpty());
+    }
+
+    void aboutBox()
+    {
+        TFormMain main;
+        TAboutBox about(&main);
+        QCOMPARE(about.windowTitle(), QString("关于..."));
+        QCOMPARE(about.width(), 303);
+        QCOMPARE(about.minimumWidth(), 303);
+        QCOMPARE(about.maximumWidth(), 303);
+        QCOMPARE(about.findChild<QLabel *>("ProductName")->text(), QString("Quorvil软件"));
+        QCOMPARE(about.findChild<QLabel *>("Comments")->text(),
+                 QString("功能：各种形式的坐标转换、各种形式的导线计算（可以输出Word格式的计算表格）。"));
+        QCOMPARE(about.findChild<QLabel *>("FileVersion")->text(), QString("文件版本:") + QUORVIL_VERSION);
+
+        // Through the menu: modal, closed by its OK button.
+        QTimer::singleShot(0, [] {
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->objectName(), QString("TAboutBox"));
+            box->accept();
+        });
+        main.findChild<QAction *>("AboutClick")->trigger();
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,97 @@
+#include "core/Error.h"
+#include "io/IniFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quorvil;
+
+namespace {
+
+QByteArray Read(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+TEST(IniFile, MissingFileGivesDefaults)
+{
+    QTemporaryDir dir;
+    IniFile ini(dir.filePath("Quorvil.ini"));
+    EXPECT_EQ(ini.readInt("JZBCL", "CJFS", 0), 0);
+    EXPECT_EQ(ini.readString("CADBZBL", "a", "6378245.0"), "6378245.0");
+    EXPECT_TRUE(ini.readBool("CADBZBL", "bzCircle", true));
+    EXPECT_FALSE(QFile::exists(dir.filePath("Quorvil.ini"))) << "reading creates nothing";
+}
+
+TEST(IniFile, WritesSectionsAndKeysVerbatim)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quorvil.ini");
+    {
+        IniFile ini(path);
+        ini.writeInt("JZBCL", "CJFS", 2);
+        ini.writeString("JZBCL", "hsX", "1,2;3=4 not a number");
+        ini.writeBool("CADBZBL", "bzLine", false);
+        ini.writeBool("CADBZBL", "bzCircle", true);
+        ini.writeString("JZBCL", "czX", "");
+        ini.save();
+    }
+    EXPECT_EQ(Read(path), QByteArray("[JZBCL]\r\nCJFS=2\r\nhsX=1,2;3=4 not a number\r\nczX=\r\n"
+                                     "[CADBZBL]\r\nbzLine=0\r\nbzCircle=1\r\n"));
+    IniFile again(path);
+    EXPECT_EQ(again.readInt("JZBCL", "CJFS", 0), 2);
+    EXPECT_EQ(again.readString("JZBCL", "hsX", ""), "1,2;3=4 not a number");
+    EXPECT_EQ(again.readString("JZBCL", "czX", "default"), "") << "an empty value is present, not missing";
+    EXPECT_FALSE(again.readBool("CADBZBL", "bzLine", true));
+    EXPECT_TRUE(again.readBool("CADBZBL", "bzCircle", false));
+}
+
+TEST(IniFile, KeepsOtherSectionsAndUpdatesInPlace)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quorvil.ini");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("; comment\r\n[Other]\r\nx=1\r\n[TFHJS]\r\nTQT=1\r\nTYD=0\r\n");
+    file.close();
+    IniFile ini(path);
+    EXPECT_EQ(ini.readInt("tfhjs", "tqt", 0), 1) << "names are not case sensitive";
+    ini.writeInt("TFHJS", "TYD", 1);
+    ini.writeString("TFHJS", "a", "6378245.0");
+    ini.save();
+    EXPECT_EQ(Read(path), QByteArray("; comment\r\n[Other]\r\nx=1\r\n[TFHJS]\r\nTQT=1\r\nTYD=1\r\na=6378245.0\r\n"));
+}
+
+TEST(IniFile, BadIntegerReadsAsDefault)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quorvil.ini");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("[JZBCL]\nCJFS=abc\nSJFS= 2 \nbz=7\n");
+    file.close();
+    IniFile ini(path);
+    EXPECT_EQ(ini.readInt("JZBCL", "CJFS", 1), 1);
+    EXPECT_EQ(ini.readInt("JZBCL", "SJFS", 0), 2);
+    EXPECT_TRUE(ini.readBool("JZBCL", "bz", false)) << "any non-zero integer is true";
+}
+
+TEST(IniFile, UnwritableFileRaisesUnableToWrite)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("no/such/folder/Quorvil.ini");
+    IniFile ini(path);
+    ini.writeInt("JZBCL", "CJFS", 1);
+    try {
+        ini.save();
+        FAIL();
+    } catch (const Error &e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path.toStdString());
+    }
+}
+
+} // namespace

@@ -1,0 +1,189 @@
+#include "TFormPMZH2.h"
+
+#include "core/FpGuard.h"
+#include "core/PlaneSimilarity.h"
+#include "io/PointFile.h"
+#include "ui/Fields.h"
+#include "ui/PlaneTransformTables.h"
+#include "ui/PointTableView.h"
+#include "ui/Prompts.h"
+#include "ui/TableToolBars.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <vector>
+
+namespace quorvil {
+
+namespace {
+
+const QStringList CommonColumns = {
+    QStringLiteral("点号"),      QStringLiteral("老坐标x(m)"), QStringLiteral("老坐标y(m)"), QStringLiteral("老坐标H(m)"),
+    QStringLiteral("新坐标x(m)"), QStringLiteral("新坐标y(m)"), QStringLiteral("新坐标H(m)"), QStringLiteral("残差x(m)"),
+    QStringLiteral("残差y(m)"),  QStringLiteral("残差H(m)")};
+const QStringList PointColumns = {QStringLiteral("点号"), QStringLiteral("纵坐标x(m)"), QStringLiteral("横坐标y(m)"),
+                                  QStringLiteral("高程H(m)")};
+
+// Columns of the common-point table.
+constexpr int OldX = 1, NewX = 4, ResidualX = 7;
+
+PointTableView *MakeTable(const QStringList &captions, bool editable, const QString &objectName, QWidget *parent)
+{
+    auto *table = new PointTableView(captions, editable, parent);
+    table->setObjectName(objectName);
+    return table;
+}
+
+} // namespace
+
+TFormPMZH2::TFormPMZH2(QWidget *owner)
+    : ToolWindow(owner, QStringLiteral("TFormPMZH2"), QStringLiteral("多公共点平面相似变换"))
+{
+    // Common points with their residuals.
+    StringGrid1 = MakeTable(CommonColumns, true, QStringLiteral("StringGrid1"), this);
+    StringGrid1->setColumnWidths({40, 79, 79, 60, 79, 79, 60, 48, 48, 48});
+    StringGrid1->table()->setRowCount(2);
+    InputToolBarOptions commonOptions;
+    commonOptions.fieldCount = 7; // name, old x, y, H, new x, y, H
+    QToolBar *commonBar = MakeInputToolBar(this, StringGrid1, commonOptions);
+    AddCommand(commonBar, QStringLiteral("保存公共点"), QStringLiteral("ToolButton14"),
+               [this] { StringGrid1->saveFile(SavePointsDialog()); });
+    AddCommand(commonBar, QStringLiteral("解算四参数"), QStringLiteral("ToolButton6"), [this] { ToolButton6Click(); });
+    QGroupBox *commonGroup = MakeTableGroup(QStringLiteral("公共点坐标"), StringGrid1, commonBar, this);
+
+    // Parameters: written by the estimation or the parameter file, read by the conversion.
+    auto *parameters = new QGroupBox(QStringLiteral("转换参数"), this);
+    auto *form = new QGridLayout(parameters);
+    form->setVerticalSpacing(4);
+    auto addParameter = [&](int row, const QString &caption, QLineEdit *&field, const QString &name, const QString &text) {
+        auto *label = new QLabel(caption, parameters);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        form->addWidget(label, row, 0);
+        field = MakeParameterField(parameters, name, text);
+        field->setMinimumWidth(150);
+        form->addWidget(field, row, 1);
+    };
+    addParameter(0, QStringLiteral("Dx="), EditA, QStringLiteral("EditA"), QStringLiteral("0"));
+    addParameter(1, QStringLiteral("Dy="), EditB, QStringLiteral("EditB"), QStringLiteral("0"));
+    addParameter(2, QStringLiteral("T(\")="), EditC, QStringLiteral("EditC"), QStringLiteral("0"));
+    addParameter(3, QStringLiteral("K="), EditD, QStringLiteral("EditD"), QStringLiteral("1"));
+    addParameter(4, QStringLiteral("Dh="), EditDH, QStringLiteral("EditDH"), QStringLiteral("0"));
+    form->setRowStretch(5, 1);
+    QToolBar *parameterBar = MakeTextToolBar(parameters);
+    AddCommand(parameterBar, QStringLiteral("保存参数"), QStringLiteral("ToolButton15"), [this] { ToolButton15Click(); });
+    AddCommand(parameterBar, QStringLiteral("导入参数"), QStringLiteral("ToolButton16"), [this] { ToolButton16Click(); });
+    form->addWidget(parameterBar, 6, 0, 1, 2);
+
+    // Points: old coordinates in, new coordinates out.
+    StringGrid2 = MakeTable(PointColumns, true, QStringLiteral("StringGrid2"), this);
+    StringGrid3 = MakeTable(PointColumns, false, QStringLiteral("StringGrid3"), this);
+    StringGrid2->setColumnWidths({40, 100, 100, 70});
+    StringGrid3->setColumnWidths({40, 100, 100, 70});
+    InputToolBarOptions inputOptions;
+    inputOptions.fieldCount = 4;
+    inputOptions.names = {QStringLiteral("ToolButton9"), QStringLiteral("ToolButton10"), QStringLiteral("ToolButton11"),
+                          QStringLiteral("ToolButton12"), QStringLiteral("ToolButton13")};
+    QToolBar *inputBar = MakeInputToolBar(this, StringGrid2, inputOptions);
+    QToolBar *resultBar = MakeResultToolBar(this, StringGrid3, QStringLiteral("转换计算"), [this] { ToolButton7Click(); },
+                                            QStringLiteral("ToolButton7"), QStringLiteral("ToolButton8"));
+    m_oldGroup = MakeTableGroup(QStringLiteral("老坐标(x,y)"), StringGrid2, inputBar, this);
+    m_oldGroup->setObjectName(QStringLiteral("GroupBoxOld"));
+    m_newGroup = MakeTableGroup(QStringLiteral("新坐标(x,y)"), StringGrid3, resultBar, this);
+    m_newGroup->setObjectName(QStringLiteral("GroupBoxNew"));
+
+    // The lower groups share the width equally: outer margins and the gap between them add up to
+    // 13 pixels, so each is (window width − 13) / 2 wide.
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(4, 4, 4, 4);
+    main->setSpacing(4);
+    auto *top = new QHBoxLayout;
+    top->addWidget(commonGroup, 1);
+    top->addWidget(parameters);
+    main->addLayout(top, 1);
+    auto *tables = new QHBoxLayout;
+    tables->setSpacing(5);
+    tables->addWidget(m_oldGroup, 1);
+    tables->addWidget(m_newGroup, 1);
+    main->addLayout(tables, 1);
+    resize(809, 576);
+}
+
+QList<QLineEdit *> TFormPMZH2::parameterFields() const
+{
+    return {EditA, EditB, EditC, EditD, EditDH};
+}
+
+void TFormPMZH2::ToolButton6Click()
+{
+    // Every data row takes part; an empty cell reads as 0.
+    PointTableModel *common = StringGrid1->table();
+    std::vector<CommonPoint> points(static_cast<size_t>(common->rows()));
+    for (int r = 0; r < common->rows(); ++r) {
+        CommonPoint &p = points[static_cast<size_t>(r)];
+        p.oldPoint = {CellNumber(common, r, OldX), CellNumber(common, r, OldX + 1), CellNumber(common, r, OldX + 2)};
+        p.newPoint = {CellNumber(common, r, NewX), CellNumber(common, r, NewX + 1), CellNumber(common, r, NewX + 2)};
+    }
+
+    FpGuard guard;
+    const FourParameterEstimate estimate = EstimateFourParameters(points);
+    const FourParameters &p = estimate.parameters;
+    const Real rotationSeconds = RadiansToArcSeconds(p.T);
+    guard.check(p.Dx, p.Dy, p.K, p.Dh, rotationSeconds, estimate.residuals);
+
+    for (int r = 0; r < common->rows(); ++r) {
+        const PlanePointH &v = estimate.residuals[static_cast<size_t>(r)];
+        common->setCell(r, ResidualX, NumberText(4, v.x));
+        common->setCell(r, ResidualX + 1, NumberText(4, v.y));
+        common->setCell(r, ResidualX + 2, NumberText(4, v.H));
+    }
+    EditA->setText(NumberText(6, p.Dx));
+    EditB->setText(NumberText(6, p.Dy));
+    EditC->setText(NumberText(10, rotationSeconds));
+    EditD->setText(NumberText(10, p.K));
+    EditDH->setText(NumberText(4, p.Dh));
+}
+
+void TFormPMZH2::ToolButton7Click()
+{
+    // The parameters as the fields show them: T and K rounded to 10 decimals, Dx and Dy to 6.
+    FourParameters p;
+    p.Dx = FieldNumber(EditA);
+    p.Dy = FieldNumber(EditB);
+    p.T = ArcSecondsToRadians(FieldNumber(EditC));
+    p.K = FieldNumber(EditD);
+    p.Dh = FieldNumber(EditDH);
+    BusyCursor busy;
+    ConvertPointRows(StringGrid2->table(), StringGrid3->table(),
+                     [&p](const PlanePointH &old) { return ConvertFourParameters(p, old); });
+}
+
+void TFormPMZH2::ToolButton15Click()
+{
+    const QString path = AskSaveFileName(this, SavePointsDialog());
+    if (path.isEmpty())
+        return;
+    QStringList texts;
+    for (const QLineEdit *field : parameterFields())
+        texts += field->text();
+    WriteTextLines(path, {texts.join(u',')});
+}
+
+void TFormPMZH2::ToolButton16Click()
+{
+    const QString path = Prompts::instance().openFileName(this, OpenPointsDialog());
+    if (path.isEmpty())
+        return;
+    // Only the first line counts; its texts go into the fields as they stand, a missing one as "0".
+    const QStringList lines = ReadTextLines(path);
+    const QStringList texts = SplitFields(lines.isEmpty() ? QStringView() : QStringView(lines.first()), 5);
+    const QList<QLineEdit *> fields = parameterFields();
+    for (int i = 0; i < fields.size(); ++i)
+        fields.at(i)->setText(texts.at(i));
+}
+
+} // namespace quorvil

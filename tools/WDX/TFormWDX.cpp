@@ -1,0 +1,68 @@
+#include "TFormWDX.h"
+
+#include "core/FpGuard.h"
+#include "core/TraverseSummary.h"
+#include "ui/Fields.h"
+#include "ui/PointTableModel.h"
+
+namespace quorvil {
+
+namespace {
+
+TraverseWindowLayout Layout()
+{
+    TraverseWindowLayout layout;
+    layout.groupCaption = QStringLiteral("边角测量无定向导线计算表");
+    layout.columns = AngleTraverseColumns();
+    layout.columnWidths = AngleTraverseColumnWidths();
+    layout.startRows = 3;
+    layout.clearRows = 3;
+    layout.summaryLabels = TraverseSummaryLabels(false);
+    // n new points; B, C; the stations B … Pn with their angles and distances.
+    layout.file.layout = {2, 3, 1, 3};
+    layout.file.rowsBeyondCount = 2;
+    layout.file.pointRows = {0, -1};
+    layout.file.pointColumns = {0, 3, 4};
+    layout.file.firstObservationRow = 0;
+    layout.file.tooFewText = QString::fromUtf8(NoOrientationTooFewText);
+    return layout;
+}
+
+} // namespace
+
+TFormWDX::TFormWDX(QWidget *owner) : TraverseWindow(owner, QStringLiteral("TFormWDX"), QStringLiteral("无定向导线"), Layout()) {}
+
+void TFormWDX::compute()
+{
+    const PointTableModel *t = table();
+    const int rows = t->rows();
+    if (rows < 2)
+        throw Error(NoOrientationTooFewText);
+    const int legs = rows - 1; // from B (model row 0) … Pn (model row rows − 2) to C
+
+    NoOrientationTraverseInput input;
+    input.b = cellPoint(0);
+    input.c = cellPoint(rows - 1);
+    input.observations.reserve(static_cast<size_t>(legs));
+    for (int row = 0; row < legs; ++row)
+        input.observations.push_back({CellNumber(t, row, 1), CellNumber(t, row, 2)});
+
+    FpGuard guard;
+    const TraverseResult carried = CarryNoOrientationTraverse(input);
+    guard.check(carried.fx, carried.fy, carried.fs);
+    setSummary("LabFx", FxText(carried.fx));
+    setSummary("LabFy", FyText(carried.fy));
+    setSummary("LabFs", FsText(carried.fs));
+    const std::string k = KText(carried.totalLength, carried.fs);
+    guard.check(carried.totalLength);
+    setSummary("LabK", k);
+
+    const TraverseResult adjusted = DistributeMisclosure(carried);
+    guard.check(adjusted.stations, adjusted.legs);
+    m_last = adjusted;
+    const std::vector<PlanePoint> points = adjusted.NewPoints();
+    for (size_t i = 0; i < points.size(); ++i)
+        setCellPoint(1 + static_cast<int>(i), points[i]);
+}
+
+} // namespace quorvil

@@ -1,0 +1,62 @@
+#include "TFormZBHD.h"
+
+#include "core/DatumConversion.h"
+#include "core/GaussKruger.h"
+#include "core/TextForms.h"
+#include "ui/Fields.h"
+#include "ui/PointTableView.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace quorvil {
+
+namespace {
+
+PointToolLayout Layout()
+{
+    PointToolLayout layout;
+    layout.inputCaption = QStringLiteral("原投影带坐标(x,y)");
+    layout.inputColumns = ProjectionCaptions::PlaneColumns;
+    layout.resultCaption = QStringLiteral("新投影带坐标(x,y)");
+    layout.resultColumns = ProjectionCaptions::PlaneColumns;
+    return layout;
+}
+
+} // namespace
+
+TFormZBHD::TFormZBHD(QWidget *owner) : PointToolWindow(owner, QStringLiteral("TFormZBHD"), QStringLiteral("坐标换带"), Layout())
+{
+    QGroupBox *source = MakeZoneGroup(QStringLiteral("原投影带参数"), QStringLiteral("EditLL"), QStringLiteral("EditYY"), this);
+    QGroupBox *target = MakeZoneGroup(QStringLiteral("新投影带参数"), QStringLiteral("EditLL2"), QStringLiteral("EditYY2"), this);
+    m_ellipsoid = new EllipsoidGroup({}, this);
+    m_sourceMeridian = source->findChild<QLineEdit *>(QStringLiteral("EditLL"));
+    m_sourceYConstant = source->findChild<QLineEdit *>(QStringLiteral("EditYY"));
+    m_targetMeridian = target->findChild<QLineEdit *>(QStringLiteral("EditLL2"));
+    m_targetYConstant = target->findChild<QLineEdit *>(QStringLiteral("EditYY2"));
+    parameterArea()->addWidget(source);
+    parameterArea()->addWidget(target);
+    parameterArea()->addWidget(m_ellipsoid, 1);
+}
+
+void TFormZBHD::compute()
+{
+    FpGuard guard;
+    const GaussKrugerSeries series(m_ellipsoid->ellipsoid());
+    // The zone fields take the plain number conversion: an empty field is an error here.
+    const Real sourceMeridian = DmsToDeg(FieldNumberStrict(m_sourceMeridian));
+    const Real sourceYConstant = FieldNumberStrict(m_sourceYConstant);
+    const Real targetMeridian = DmsToDeg(FieldNumberStrict(m_targetMeridian));
+    const Real targetYConstant = FieldNumberStrict(m_targetYConstant);
+    const PointTableModel &points = *input()->table();
+    ComputePointRows(points, *result()->table(), 3, guard, [&](int row) {
+        const Real x = CellNumber(&points, row, 1);
+        const Real y = StripZoneNumber(CellNumber(&points, row, 2)) - sourceYConstant;
+        const LatLon g = series.Inverse(x, y);
+        // Longitude difference from the target meridian.
+        const PlaneXY p = series.Forward(g.B, g.l + sourceMeridian - targetMeridian);
+        return RowValues{p.x, p.y + targetYConstant}; // no zone number is put in front of y
+    });
+}
+
+} // namespace quorvil

@@ -1,0 +1,80 @@
+#include "ProjectionTools.h"
+
+#include "Fields.h"
+#include "PointTableModel.h"
+#include "PointTableView.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include <vector>
+
+namespace quorvil {
+
+EllipsoidGroup *MakeGaussParameterGroup(QWidget *parent)
+{
+    auto *group = new EllipsoidGroup({}, parent);
+    group->addField(QStringLiteral("中央子午线(dfm)"), QStringLiteral("EditLL"), QStringLiteral("0"));
+    group->addField(QStringLiteral("Y坐标加常数(m)"), QStringLiteral("EditYY"), QStringLiteral("500000"));
+    return group;
+}
+
+QGroupBox *MakeZoneGroup(const QString &title, const QString &meridianName, const QString &yConstantName,
+                         QWidget *parent)
+{
+    auto *group = new QGroupBox(title, parent);
+    auto *form = new QFormLayout(group);
+    auto *meridian = new QLineEdit(QStringLiteral("0"), group);
+    meridian->setObjectName(meridianName);
+    auto *yConstant = new QLineEdit(QStringLiteral("500000"), group);
+    yConstant->setObjectName(yConstantName);
+    form->addRow(QStringLiteral("中央子午线(dms)"), meridian);
+    form->addRow(QStringLiteral("Y坐标包含加常数(m)"), yConstant);
+    return group;
+}
+
+void ComputePointRows(const PointTableModel &input, PointTableModel &result, int decimals, const FpGuard &guard,
+                      const std::function<RowValues(int row)> &computeRow)
+{
+    constexpr int Columns = 3;
+    const int rows = input.rows();
+    BusyCursor busy;
+    // The new texts are gathered and handed to the table in one piece: a million rows written cell
+    // by cell would make the view repaint a million times.
+    std::vector<QString> cells(static_cast<size_t>(rows) * Columns);
+    int done = 0;
+    auto commit = [&] {
+        // Rows not reached keep their old texts (a row the table did not have stays empty).
+        for (int r = done; r < rows && r < result.rows(); ++r)
+            for (int c = 0; c < Columns; ++c)
+                cells[static_cast<size_t>(r) * Columns + c] = result.cell(r, c);
+        result.replaceCells(rows, Columns, std::move(cells));
+    };
+    try {
+        for (; done < rows; ++done) {
+            const RowValues values = computeRow(done);
+            guard.check(values.first, values.second);
+            QString *row = &cells[static_cast<size_t>(done) * Columns];
+            row[0] = input.cell(done, 0);
+            row[1] = NumberText(decimals, values.first);
+            row[2] = NumberText(decimals, values.second);
+        }
+    } catch (...) {
+        commit();
+        throw;
+    }
+    commit();
+}
+
+GaussToolWindow::GaussToolWindow(QWidget *owner, const QString &className, const QString &caption,
+                                 const PointToolLayout &layout)
+    : PointToolWindow(owner, className, caption, layout), m_parameters(MakeGaussParameterGroup(this))
+{
+    m_meridian = m_parameters->findChild<QLineEdit *>(QStringLiteral("EditLL"));
+    m_yConstant = m_parameters->findChild<QLineEdit *>(QStringLiteral("EditYY"));
+    parameterArea()->addWidget(m_parameters);
+    parameterArea()->addStretch(1);
+}
+
+} // namespace quorvil

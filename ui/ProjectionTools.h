@@ -1,0 +1,71 @@
+// Pieces shared by the projection tools (Gauss forward and inverse, zone change, compensation
+// plane): their parameter groups and the row-by-row computation of a point table into a result
+// table of point name and two values.
+#pragma once
+
+#include "EllipsoidGroup.h"
+#include "PointToolWindow.h"
+
+#include "core/FpGuard.h"
+#include "core/Real.h"
+
+#include <functional>
+
+class QGroupBox;
+class QLineEdit;
+
+namespace quorvil {
+
+class PointTableModel;
+
+// Captions of the point tables of the projection tools.
+namespace ProjectionCaptions {
+inline const QString Geodetic = QStringLiteral("地理坐标(B,L)");
+inline const QString Plane = QStringLiteral("平面坐标(x,y)");
+inline const QStringList GeodeticColumns = {QStringLiteral("点号"), QStringLiteral("纬度B(dms)"),
+                                            QStringLiteral("经度L(dms)")};
+inline const QStringList PlaneColumns = {QStringLiteral("点号"), QStringLiteral("纵坐标x(m)"),
+                                         QStringLiteral("横坐标y(m)")};
+} // namespace ProjectionCaptions
+
+// The "参考椭球及坐标系参数设置" group of the Gauss tools: "坐标系", "a=", "b=", then
+// "中央子午线(dfm)" (EditLL, "0") and "Y坐标加常数(m)" (EditYY, "500000").
+EllipsoidGroup *MakeGaussParameterGroup(QWidget *parent);
+
+// A zone group of the zone-change tool: "中央子午线(dms)" and "Y坐标包含加常数(m)" in the fields
+// named `meridianName` ("0") and `yConstantName` ("500000").
+QGroupBox *MakeZoneGroup(const QString &title, const QString &meridianName, const QString &yConstantName,
+                         QWidget *parent);
+
+// The two values a row computes, as they are written (already in their final unit).
+struct RowValues {
+    Real first = 0, second = 0;
+};
+
+// Gives `result` as many rows as `input`, then for each row writes the input's point name and the
+// two values `computeRow` returns, with `decimals` decimals. The guard (created by the caller
+// before anything of the command was computed) is checked before each row is written. An error
+// ends the loop at its row: rows before it keep their new results, the rest keep what they had.
+void ComputePointRows(const PointTableModel &input, PointTableModel &result, int decimals, const FpGuard &guard,
+                      const std::function<RowValues(int row)> &computeRow);
+
+// The Gauss forward and inverse tools: the point-tool layout with the parameter group under the
+// tables.
+class GaussToolWindow : public PointToolWindow {
+    Q_OBJECT
+
+public:
+    GaussToolWindow(QWidget *owner, const QString &className, const QString &caption, const PointToolLayout &layout);
+
+protected:
+    EllipsoidGroup *parameters() const { return m_parameters; }
+    QLineEdit *centralMeridianField() const { return m_meridian; }
+    QLineEdit *yConstantField() const { return m_yConstant; }
+
+private:
+    EllipsoidGroup *m_parameters;
+    QLineEdit *m_meridian;
+    QLineEdit *m_yConstant;
+};
+
+} // namespace quorvil

@@ -1,0 +1,250 @@
+#include "TraverseWindow.h"
+
+#include "CommandRunner.h"
+#include "Fields.h"
+#include "PointTableView.h"
+#include "Prompts.h"
+#include "TableToolBars.h"
+
+#include "core/TraverseSummary.h"
+
+#include <QDate>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace quorvil {
+
+QStringList AngleTraverseColumns()
+{
+    return {QStringLiteral("点名"), QStringLiteral("水平角(dms)"), QStringLiteral("边长(m)"), QStringLiteral("X坐标(m)"),
+            QStringLiteral("Y坐标(m)")};
+}
+
+QList<int> AngleTraverseColumnWidths() { return {69, 118, 118, 138, 138}; }
+
+QList<QPair<QString, QString>> TraverseSummaryLabels(bool withAngles)
+{
+    QList<QPair<QString, QString>> labels;
+    if (withAngles)
+        labels = {{"LabFB", FBCaption}, {"LabVB", VBCaption}};
+    labels += {{"LabFx", FxCaption}, {"LabFy", FyCaption}, {"LabFs", FsCaption}, {"LabK", KCaption}};
+    return labels;
+}
+
+TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const QString &caption,
+                               const TraverseWindowLayout &layout)
+    : ToolWindow(owner, className, caption), m_layout(layout)
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 2, 4, 4);
+    outer->setSpacing(4);
+
+    // The toolbar, in the order the adjustment tools have always shown it.
+    m_toolBar = MakeTextToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    AddCommand(m_toolBar, TableCaptions::Append, QStringLiteral("ToolButton1"), [this] { m_grid->appendRow(); });
+    AddCommand(m_toolBar, TableCaptions::Insert, QStringLiteral("ToolButton2"), [this] { m_grid->insertRowAtCursor(); });
+    AddCommand(m_toolBar, TableCaptions::Import, QStringLiteral("ToolButton3"), [this] { importFile(); });
+    AddCommand(m_toolBar, TableCaptions::SaveAs, QStringLiteral("ToolButton7"), [this] { saveFile(); });
+    AddCommand(m_toolBar, TableCaptions::Delete, QStringLiteral("ToolButton4"), [this] { m_grid->deleteRowAtCursor(); });
+    AddCommand(m_toolBar, TableCaptions::Clear, QStringLiteral("ToolButton5"), [this] { m_grid->clearRows(m_layout.clearRows); });
+    AddCommand(m_toolBar, QStringLiteral("计算"), QStringLiteral("ToolButton6"), [this] { compute(); });
+    outer->addWidget(m_toolBar);
+
+    m_group = new QGroupBox(layout.groupCaption, this);
+    m_group->setObjectName(QStringLiteral("GroupBox1"));
+    auto *groupLayout = new QVBoxLayout(m_group);
+    groupLayout->setContentsMargins(6, 6, 6, 6);
+    groupLayout->setSpacing(6);
+
+    // Report header: project and grade on the first line, the people and the date on the second.
+    auto *fields = new QGridLayout;
+    fields->setHorizontalSpacing(6);
+    fields->setVerticalSpacing(4);
+    for (int i = 0; i < AdjustmentHeaderFields; ++i) {
+        m_header[i] = new QLineEdit(m_group);
+        m_header[i]->setObjectName(QString::fromLatin1(HeaderFields[i].name));
+        auto *label = new QLabel(QString::fromUtf8(HeaderFields[i].caption), m_group);
+        label->setBuddy(m_header[i]);
+        const int row = i < 2 ? 0 : 1;
+        const int column = i < 2 ? i * 2 : (i - 2) * 2;
+        fields->addWidget(label, row, column);
+        fields->addWidget(m_header[i], row, column + 1);
+    }
+    fields->setColumnStretch(1, 3);
+    fields->setColumnStretch(3, 2);
+    fields->setColumnStretch(5, 2);
+    m_header[4]->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    groupLayout->addLayout(fields);
+
+    m_grid = new PointTableView(layout.columns, true, m_group);
+    m_grid->setObjectName(QStringLiteral("StringGrid1"));
+    int width = 0;
+    for (int column = 0; column < layout.columnWidths.size(); ++column) {
+        m_grid->setColumnWidth(column, layout.columnWidths[column]);
+        width += layout.columnWidths[column];
+    }
+    m_grid->table()->setRowCount(layout.startRows);
+    m_grid->setMinimumWidth(width + 60);
+    groupLayout->addWidget(m_grid, 1);
+
+    // The summary line.
+    m_summary = new QFrame(m_group);
+    m_summary->setObjectName(QStringLiteral("Panel1"));
+    m_summary->setFrameShape(QFrame::StyledPanel);
+    m_summary->setFrameShadow(QFrame::Sunken);
+    auto *summaryLayout = new QHBoxLayout(m_summary);
+    summaryLayout->setContentsMargins(8, 4, 8, 4);
+    summaryLayout->setSpacing(layout.summarySpacing);
+    for (const auto &[name, text] : layout.summaryLabels) {
+        auto *label = new QLabel(text, m_summary);
+        label->setObjectName(name);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        summaryLayout->addWidget(label);
+        m_labels.append(label);
+    }
+    summaryLayout->addStretch(1);
+    m_summary->setVisible(!layout.summaryLabels.isEmpty());
+    groupLayout->addWidget(m_summary);
+    outer->addWidget(m_group, 1);
+
+    // The progress strip of long work, hidden until it is needed.
+    m_progressPanel = new QFrame(this);
+    m_progressPanel->setObjectName(QStringLiteral("Panel2"));
+    auto *progressLayout = new QHBoxLayout(m_progressPanel);
+    progressLayout->setContentsMargins(0, 0, 0, 0);
+    m_progress = new QProgressBar(m_progressPanel);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    progressLayout->addWidget(m_progress);
+    m_progressPanel->hide();
+    outer->addWidget(m_progressPanel);
+
+    resize(width + 100, 460);
+}
+
+PointTableModel *TraverseWindow::table() const { return m_grid->table(); }
+
+QLabel *TraverseWindow::summaryLabel(const QString &name) const
+{
+    for (QLabel *label : m_labels)
+        if (label->objectName() == name)
+            return label;
+    return nullptr;
+}
+
+QStringList TraverseWindow::headerTexts() const
+{
+    QStringList texts;
+    for (const QLineEdit *field : m_header)
+        texts.append(field->text());
+    return texts;
+}
+
+void TraverseWindow::setHeaderTexts(const QStringList &texts)
+{
+    for (int i = 0; i < AdjustmentHeaderFields; ++i)
+        m_header[i]->setText(texts.value(i));
+}
+
+void TraverseWindow::setSummary(const QString &name, const std::string &text)
+{
+    if (QLabel *label = summaryLabel(name))
+        label->setText(QString::fromStdString(text));
+}
+
+void TraverseWindow::setCell(int row, int column, const QString &text) { table()->setCell(row, column, text); }
+
+PlanePoint TraverseWindow::cellPoint(int row) const
+{
+    return {CellNumber(table(), row, 3), CellNumber(table(), row, 4)};
+}
+
+void TraverseWindow::setCellPoint(int row, const PlanePoint &point)
+{
+    setCell(row, 3, NumberText(3, point.x));
+    setCell(row, 4, NumberText(3, point.y));
+}
+
+int TraverseWindow::modelRow(int spec) const { return spec >= 0 ? spec : table()->rows() + spec; }
+
+AdjustmentData TraverseWindow::fileData() const
+{
+    const AdjustmentFileMap &map = m_layout.file;
+    const PointTableModel *t = table();
+    AdjustmentData data;
+    data.count = t->rows() - map.rowsBeyondCount;
+    if (data.count < 0)
+        throw Error(map.tooFewText.toStdString());
+    data.header = headerTexts();
+    for (int spec : map.pointRows) {
+        QStringList fields;
+        for (int column : map.pointColumns)
+            fields.append(t->cell(modelRow(spec), column));
+        data.points.append(fields);
+    }
+    const int observations = data.count + map.layout.observationExtra;
+    data.observations.reserve(observations);
+    for (int i = 0; i < observations; ++i) {
+        QStringList fields;
+        for (int column : map.observationColumns)
+            fields.append(t->cell(map.firstObservationRow + i, column));
+        data.observations.append(fields);
+    }
+    return data;
+}
+
+void TraverseWindow::applyFileData(const AdjustmentData &data)
+{
+    const AdjustmentFileMap &map = m_layout.file;
+    const int rows = data.count + map.rowsBeyondCount;
+    const int columns = table()->columns();
+    std::vector<QString> cells(static_cast<size_t>(rows) * columns);
+    auto cell = [&](int row, int column) -> QString & { return cells[static_cast<size_t>(row) * columns + column]; };
+    for (int i = 0; i < map.pointRows.size() && i < data.points.size(); ++i) {
+        const int spec = map.pointRows[i];
+        const int row = spec >= 0 ? spec : rows + spec;
+        for (int f = 0; f < map.pointColumns.size(); ++f)
+            cell(row, map.pointColumns[f]) = data.points[i].value(f);
+    }
+    // The observation lines come last: the names of stations that are also known points are
+    // read twice, and the observation line's name stands.
+    for (int i = 0; i < data.observations.size(); ++i) {
+        const int row = map.firstObservationRow + i;
+        if (row >= rows)
+            break;
+        for (int f = 0; f < map.observationColumns.size(); ++f)
+            cell(row, map.observationColumns[f]) = data.observations[i].value(f);
+    }
+    table()->replaceCells(rows, columns, std::move(cells));
+    setHeaderTexts(data.header);
+    m_grid->setCurrentDataRow(0);
+}
+
+void TraverseWindow::importFile()
+{
+    const QString path = Prompts::instance().openFileName(this, OpenPointsDialog());
+    if (path.isEmpty())
+        return;
+    BusyCursor busy;
+    applyFileData(ReadAdjustmentFile(path, m_layout.file.layout));
+}
+
+void TraverseWindow::saveFile()
+{
+    const AdjustmentData data = fileData(); // a table too short is refused before any dialog
+    const QString path = AskSaveFileName(this, SavePointsDialog());
+    if (path.isEmpty())
+        return;
+    BusyCursor busy;
+    WriteAdjustmentFile(path, data);
+}
+
+} // namespace quorvil

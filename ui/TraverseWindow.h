@@ -1,0 +1,121 @@
+// The window of the adjustment tools (traverses and levelling routes): the five report header
+// fields, one editable table of stations with the traverse toolbar, and a summary line of labels.
+//
+// A tool describes its window in a TraverseWindowLayout (captions, columns, starting rows, the
+// rows " 清空 " leaves, its summary labels, and where the lines of its data file go in the
+// table) and implements compute(). Everything else - the toolbar (" 追加 ", " 插入 ",
+// "文件导入", "数据另存", " 删除 ", " 清空 ", "计算"), the data file import and save, the header
+// fields with today's date - is here, once for every adjustment tool.
+#pragma once
+
+#include "ToolWindow.h"
+
+#include "Prompts.h"
+#include "core/Traverse.h"
+#include "io/AdjustmentFile.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QToolBar;
+class QVBoxLayout;
+
+namespace quorvil {
+
+class PointTableModel;
+class PointTableView;
+
+// Where the lines of a data file sit in the table. Model rows (data row r is model row r − 1);
+// a negative row counts from the end of the table (−1 is the last row).
+struct AdjustmentFileMap {
+    AdjustmentFileLayout layout;   // counts and fields of the lines
+    int rowsBeyondCount = 2;       // the table has n + rowsBeyondCount data rows
+    QList<int> pointRows;          // model row of each known-point line
+    QList<int> pointColumns;       // columns its fields fill: {0, 3, 4} or {0, 4}
+    int firstObservationRow = 1;   // model row of the first observation line
+    QList<int> observationColumns = {0, 1, 2};
+    QString tooFewText;            // the message for a table too short to be written
+};
+
+struct TraverseWindowLayout {
+    QString groupCaption;          // caption of GroupBox1
+    QStringList columns;           // captions of StringGrid1
+    QList<int> columnWidths;
+    int startRows = 5;             // data rows of a new window
+    int clearRows = 5;             // data rows " 清空 " leaves
+    QList<QPair<QString, QString>> summaryLabels; // object name and starting caption, in order
+    int summarySpacing = 24;       // room between the summary labels
+    AdjustmentFileMap file;
+};
+
+// Object names and captions of the header fields, in the order of the data file's header line.
+struct HeaderField {
+    const char *name;
+    const char *caption;
+};
+inline constexpr HeaderField HeaderFields[AdjustmentHeaderFields] = {
+    {"EditGC", "工程名称"}, {"EditDJ", "等级"}, {"EditJS", "计算者"}, {"EditJH", "校核者"}, {"EditRQ", "日期"},
+};
+
+// The five columns of the angle-and-distance traverses, and their widths.
+QStringList AngleTraverseColumns();
+QList<int> AngleTraverseColumnWidths();
+// The summary labels of the closing traverses: FB and VB (connecting only), Fx, Fy, Fs, K.
+QList<QPair<QString, QString>> TraverseSummaryLabels(bool withAngles);
+
+class TraverseWindow : public ToolWindow {
+    Q_OBJECT
+
+public:
+    TraverseWindow(QWidget *owner, const QString &className, const QString &caption, const TraverseWindowLayout &layout);
+
+    PointTableView *grid() const { return m_grid; }
+    PointTableModel *table() const;
+    QToolBar *toolBar() const { return m_toolBar; }
+    QLabel *summaryLabel(const QString &name) const;
+    QLineEdit *headerField(int index) const { return m_header[index]; }
+
+    // The five header texts, in file order; and setting them.
+    QStringList headerTexts() const;
+    void setHeaderTexts(const QStringList &texts);
+
+    // The data file of the table as it stands; and filling the table from one (the table is
+    // replaced as a whole, the header fields set). The import and save buttons use these.
+    AdjustmentData fileData() const;
+    void applyFileData(const AdjustmentData &data);
+
+protected:
+    // The work of "计算" (ToolButton6Click); runs through the command runner.
+    virtual void compute() = 0;
+
+    void setSummary(const QString &name, const std::string &text);
+    // Writes a computed cell (model row, column).
+    void setCell(int row, int column, const QString &text);
+    // The X, Y cells (columns 3 and 4) of a model row; and writing them with 3 decimals.
+    PlanePoint cellPoint(int row) const;
+    void setCellPoint(int row, const PlanePoint &point);
+
+private:
+    void importFile();
+    void saveFile();
+    int modelRow(int spec) const;
+
+    TraverseWindowLayout m_layout;
+    QGroupBox *m_group = nullptr;
+    QLineEdit *m_header[AdjustmentHeaderFields] = {};
+    PointTableView *m_grid = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QFrame *m_summary = nullptr;
+    QList<QLabel *> m_labels;
+    QFrame *m_progressPanel = nullptr;
+    QProgressBar *m_progress = nullptr;
+};
+
+} // namespace quorvil
