@@ -1,5 +1,18 @@
 #include "Catalogue.h"
 
+#include "tools/BJFH/TFormBJFH.h"
+#include "tools/DBFH/TFormDBFH.h"
+#include "tools/GCFH/TFormGCFH.h"
+#include "tools/JZBCL/TFormJZBCL.h"
+#include "tools/PMZH/TFormPMZH.h"
+#include "tools/PMZH2/TFormPMZH2.h"
+#include "tools/WDX/TFormWDX.h"
+#include "tools/ZBFH/TFormZBFH.h"
+#include "tools/ZBFH1/TFormZBFH1.h"
+#include "tools/ZBZFS/TFormZBZFS.h"
+#include "tools/ZBwdx/TFormZBwdx.h"
+#include "tools/ZDX/TFormZDX.h"
+
 namespace quorvil {
 
 namespace {
@@ -29,18 +42,18 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Projection, BetweenEllipsoids, "平面->大地", "椭球间平面转大地", T::Conversion, "tqPtoDClick", "TFormTQpTOd", "平面坐标转换为另一椭球大地坐标", nullptr, false, "tqptod"},
         {Projection, BetweenEllipsoids, "大地->大地", "椭球间大地坐标转换", T::Conversion, "N8Click", "TFormTQdTOd", "椭球间大地坐标转换", nullptr, false, "tqdtod"},
         {Projection, {}, "抵偿高程面坐标转换", "高程抵偿面坐标计算", T::Conversion, "N9Click", "TFormGCDC", "抵偿高程面确定及投影变换", nullptr, false, "gcdc"},
-        {Plane, {}, "二公共点简易转换", "二公共点简易转换", T::Conversion, "PMZH1Click", "TFormPMZH", "二公共点平面简易转换", nullptr, false, "pmzh"},
-        {Plane, {}, "多公共点相似变换", "多公共点相似变换", T::Conversion, "PMZH2Click", "TFormPMZH2", "多公共点平面相似变换", nullptr, false, "pmzh2"},
-        {Adjustment, {}, "附合导线", "附合导线", T::Traverse, "BJFHClick", "TFormBJFH", "边角附合导线", nullptr, false, "bjfh"},
-        {Adjustment, {}, "单边附合导线", "单边附合导线", T::Traverse, "DBFHClick", "TFormDBFH", "单边附合导线", nullptr, false, "dbfh"},
-        {Adjustment, {}, "无定向导线", "无定向导线", T::Traverse, "WDXClick", "TFormWDX", "无定向导线", nullptr, false, "wdx"},
-        {Adjustment, {}, "支导线", "支导线", T::Traverse, "ZDXClick", "TFormZDX", "支导线", nullptr, false, "zdx"},
-        {Adjustment, {}, "坐标附合导线", "坐标附合导线", T::Traverse, "ZBFHClick", "TFormZBFH", "坐标附合导线", nullptr, true, "zbfh"},
-        {Adjustment, {}, "坐标单边附合导线", "坐标单边附合导线", T::Traverse, "N3Click", "TFormZBFH1", "坐标测量单边附合导线", nullptr, false, "zbfh1"},
-        {Adjustment, {}, "坐标无定向导线", "坐标无定向导线", T::Traverse, "N4Click", "TFormZBwdx", "坐标测量无定向导线", nullptr, false, "zbwdx"},
-        {Adjustment, {}, "附合高程路线", "高程路线", T::Traverse, "FHGcClick", "TFormGCFH", "附/闭合高程路线", nullptr, true, "gcfh"},
-        {Tools, {}, "坐标正反算", "坐标正反算", T::Tools, "zbZSFClick", "TFormZBZFS", "坐标正反算", nullptr, false, "zbzfs"},
-        {Tools, {}, "极坐标测量计算", "极坐标测量计算", T::Tools, "jzbCLJSClick", "TFormJZBCL", "极坐标测量计算", nullptr, false, "jzbcl"},
+        {Plane, {}, "二公共点简易转换", "二公共点简易转换", T::Conversion, "PMZH1Click", "TFormPMZH", "二公共点平面简易转换", Create<TFormPMZH>, false, "pmzh"},
+        {Plane, {}, "多公共点相似变换", "多公共点相似变换", T::Conversion, "PMZH2Click", "TFormPMZH2", "多公共点平面相似变换", Create<TFormPMZH2>, false, "pmzh2"},
+        {Adjustment, {}, "附合导线", "附合导线", T::Traverse, "BJFHClick", "TFormBJFH", "边角附合导线", Create<TFormBJFH>, false, "bjfh"},
+        {Adjustment, {}, "单边附合导线", "单边附合导线", T::Traverse, "DBFHClick", "TFormDBFH", "单边附合导线", Create<TFormDBFH>, false, "dbfh"},
+        {Adjustment, {}, "无定向导线", "无定向导线", T::Traverse, "WDXClick", "TFormWDX", "无定向导线", Create<TFormWDX>, false, "wdx"},
+        {Adjustment, {}, "支导线", "支导线", T::Traverse, "ZDXClick", "TFormZDX", "支导线", Create<TFormZDX>, false, "zdx"},
+        {Adjustment, {}, "坐标附合导线", "坐标附合导线", T::Traverse, "ZBFHClick", "TFormZBFH", "坐标附合导线", Create<TFormZBFH>, true, "zbfh"},
+        {Adjustment, {}, "坐标单边附合导线", "坐标单边附合导线", T::Traverse, "N3Click", "TFormZBFH1", "坐标测量单边附合导线", Create<TFormZBFH1>, false, "zbfh1"},
+        {Adjustment, {}, "坐标无定向导线", "坐标无定向导线", T::Traverse, "N4Click", "TFormZBwdx", "坐标测量无定向导线", Create<TFormZBwdx>, false, "zbwdx"},
+        {Adjustment, {}, "附合高程路线", "高程路线", T::Traverse, "FHGcClick", "TFormGCFH", "附/闭合高程路线", Create<TFormGCFH>, true, "gcfh"},
+        {Tools, {}, "坐标正反算", "坐标正反算", T::Tools, "zbZSFClick", "TFormZBZFS", "坐标正反算", Create<TFormZBZFS>, false, "zbzfs"},
+        {Tools, {}, "极坐标测量计算", "极坐标测量计算", T::Tools, "jzbCLJSClick", "TFormJZBCL", "极坐标测量计算", Create<TFormJZBCL>, false, "jzbcl"},
         {Tools, {}, "图幅号计算", {}, T::None, "N7Click", "TFormTFH", "1:1万图幅号计算", nullptr, false, "tfh"},
         {Tools, {}, "CAD取点坐标", "CAD取点坐标", T::Tools, "getXYHClick", "TFormCADpoint", "由CAD获取的点坐标数据", nullptr, true, "cadpoint"},
         {Tools, {}, "CAD标注地理坐标", "CAD标注地理坐标", T::Tools, "bzBLClick", "TFormBZBL", "CAD标注地理坐标", nullptr, false, "bzbl"},

@@ -5,6 +5,14 @@
 //   GaussBench [work folder]      (default: the system's temporary folder)
 #include "core/GaussKruger.h"
 #include "core/TextForms.h"
+#include "tools/GSZS/TFormGSZS.h"
+#include "ui/PointTableView.h"
+#include "ui/Prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QScrollBar>
 
 #ifdef QUORVIL_BENCH_GEOGRAPHICLIB
 #include <GeographicLib/TransverseMercator.hpp>
@@ -83,10 +91,28 @@ Points MakePoints()
     return p;
 }
 
+// Answers the forward tool's open and save dialogs with fixed paths.
+class FixedPrompts : public Prompts {
+public:
+    QString openPath, savePath;
+    QString openFileName(QWidget *, const FileDialogSpec &) override { return openPath; }
+    QString saveFileName(QWidget *, const FileDialogSpec &) override { return savePath; }
+    bool confirmOverwrite(QWidget *) override { return true; }
+    void showError(QWidget *, const QString &text) override { std::printf("  error: %s\n", qPrintable(text)); }
+    QMessageBox::StandardButton showMessage(QWidget *, const QString &, const QString &, QMessageBox::Icon,
+                                            QMessageBox::StandardButtons) override
+    {
+        return QMessageBox::Ok;
+    }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
     const std::filesystem::path work = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
     const Ellipsoid krasovsky{TextToNumber(EllipsoidPresets[0].aText), TextToNumber(EllipsoidPresets[0].bText)};
     const Points points = MakePoints();
@@ -279,6 +305,53 @@ int main(int argc, char **argv)
         std::printf("  cs2cs failed (status %d)\n", status);
     Report("cs2cs on the same points", cs2cs, 0);
     std::printf("  Quorvil core / cs2cs time: %.2f\n", plain / cs2cs);
+
+    // The forward tool as the user drives it: import, compute, save.
+    {
+        FixedPrompts prompts;
+        prompts.openPath = QString::fromStdString(input.string());
+        prompts.savePath = QString::fromStdString(output.string());
+        Prompts::install(&prompts);
+        TFormGSZS window(nullptr);
+        window.resize(720, 520);
+        window.show();
+        window.findChild<QLineEdit *>("EditLL")->setText("114");
+        auto press = [&](const char *name) {
+            return Seconds([&] {
+                window.findChild<QAction *>(name)->trigger();
+                QApplication::processEvents();
+            });
+        };
+        const double import = press("ToolButton3");
+        const double compute = press("ToolButton6");
+        const double save = press("ToolButton7");
+        const double total = import + compute + save;
+        PointTableView *view = window.findChild<PointTableView *>("StringGrid2");
+        std::printf("Forward tool window, %d rows\n", view->table()->rows());
+        std::printf("  import %.3f s, compute %.3f s, save %.3f s\n", import, compute, save);
+        Report("window: import, compute, save", total, 0);
+        std::printf("  window / cs2cs time: %.2f\n", total / cs2cs);
+        // Responsiveness at that size: jump to the end and repaint, then edit a cell there.
+        PointTableView *points = window.findChild<PointTableView *>("StringGrid1");
+        const double scroll = Seconds([&] {
+            for (int i = 0; i < 20; ++i) {
+                points->verticalScrollBar()->setValue(i % 2 ? 0 : points->verticalScrollBar()->maximum());
+                points->viewport()->repaint();
+            }
+        }) / 20;
+        const double edit = Seconds([&] {
+            points->table()->setData(points->table()->index(points->table()->rows() - 1, 1), "35.1");
+            points->viewport()->repaint();
+        });
+        std::printf("  scroll to the other end and repaint: %.2f ms; edit a cell and repaint: %.2f ms\n", scroll * 1000,
+                    edit * 1000);
+        // A check on what was written.
+        std::ifstream written(output, std::ios::binary);
+        std::string first;
+        std::getline(written, first);
+        std::printf("  first saved line: %s\n", first.c_str());
+        Prompts::install(nullptr);
+    }
 
     std::filesystem::remove(input);
     std::filesystem::remove(output);

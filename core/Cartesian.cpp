@@ -8,6 +8,7 @@
 
 #include "Error.h"
 #include "FpGuard.h"
+#include "SinCos.h"
 
 #include <cmath>
 
@@ -15,13 +16,13 @@ namespace quorvil {
 
 CartesianXYZ GeodeticToCartesian(const Ellipsoid &ellipsoid, Real B, Real L, Real H)
 {
-    const Real phi = DegToRad(B);
-    const Real lambda = DegToRad(L);
-    const Real sinPhi = std::sin(phi);
-    const Real cosPhi = std::cos(phi);
-    const Real N = ellipsoid.N(phi);
+    const SineCosine phi = SinCos(DegToRad(B));
+    const SineCosine lambda = SinCos(DegToRad(L));
+    const Real a2 = ellipsoid.a * ellipsoid.a;
+    // Prime-vertical radius N = a² / √(a² cos²φ + b² sin²φ).
+    const Real N = a2 / std::sqrt(a2 * phi.cos * phi.cos + ellipsoid.b * ellipsoid.b * phi.sin * phi.sin);
     const Real e2 = ellipsoid.e2();
-    return {(N + H) * cosPhi * std::cos(lambda), (N + H) * cosPhi * std::sin(lambda), (N * (1 - e2) + H) * sinPhi};
+    return {(N + H) * phi.cos * lambda.cos, (N + H) * phi.cos * lambda.sin, (N * (1 - e2) + H) * phi.sin};
 }
 
 GeodeticBLH CartesianToGeodetic(const Ellipsoid &ellipsoid, Real X, Real Y, Real Z)

@@ -85,11 +85,11 @@ CoordinateTraverseResult AdjustCoordinateNoOrientation(const CoordinateNoOrienta
 
 // Messages for tables too short for the traverse type.
 inline constexpr const char *CoordinateConnectingTooFewText =
-    "坐标附合导线至少需要A、B、C、D四个点！";
+    "坐标附合导线至少需要A、B、C、D四个点（表格至少4个数据行）！";
 inline constexpr const char *CoordinateSingleSideTooFewText =
-    "坐标单边附合导线至少需要A、B、C三个点！";
+    "坐标单边附合导线至少需要A、B、C三个点（表格至少3个数据行）！";
 inline constexpr const char *CoordinateNoOrientationTooFewText =
-    "坐标无定向导线至少需要B、C两个点！";
+    "坐标无定向导线至少需要B、C两个点（表格至少2个数据行）！";
 inline constexpr const char *CoordinateNoOrientationCoincidentText =
     "起点B与终点C重合，无法确定无定向导线的旋转角！";
 

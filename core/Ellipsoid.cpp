@@ -1,5 +1,7 @@
 #include "Ellipsoid.h"
 
+#include "SinCos.h"
+
 #include <cmath>
 
 namespace quorvil {
@@ -7,9 +9,8 @@ namespace quorvil {
 // N = a² / √(a² cos²φ + b² sin²φ), the form that stays exact for a sphere (a = b gives N = a).
 Real Ellipsoid::N(Real phi) const
 {
-    const Real c = std::cos(phi);
-    const Real s = std::sin(phi);
-    return a * a / std::sqrt(a * a * c * c + b * b * s * s);
+    const SineCosine sc = SinCos(phi);
+    return a * a / std::sqrt(a * a * sc.cos * sc.cos + b * b * sc.sin * sc.sin);
 }
 
 } // namespace quorvil

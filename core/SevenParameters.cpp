@@ -75,7 +75,6 @@ void SevenParameterNormals::add(const CartesianXYZ &o, const CartesianXYZ &n)
             U[i] = U[i] + A[k][i] * L[k];
         }
     }
-    ++points;
 }
 
 bool NormalMatrixIsSolvable(int n, const NormalMatrix &original)
@@ -146,15 +145,20 @@ SevenParameters EstimateSevenParameters(std::span<const CommonPointXYZ> points)
 {
     std::vector<CartesianXYZ> oldPoints;
     oldPoints.reserve(points.size());
-    for (const CommonPointXYZ &point : points)
+    bool finite = true;
+    for (const CommonPointXYZ &point : points) {
         oldPoints.push_back(point.oldXYZ);
-    if (!CommonPointsSpanAnArea(oldPoints))
+        finite = finite && std::isfinite(point.oldXYZ.X) && std::isfinite(point.oldXYZ.Y) && std::isfinite(point.oldXYZ.Z);
+    }
+    // Points spoiled by a floating-point fault in their conversion are not judged: the fault
+    // carries through to the solution, where the caller's guard reports it as what it is.
+    if (finite && !CommonPointsSpanAnArea(oldPoints))
         throw PoorCommonPointsError();
 
     SevenParameterNormals normals;
     for (const CommonPointXYZ &point : points)
         normals.add(point.oldXYZ, point.newXYZ);
-    if (!NormalMatrixIsSolvable(SevenParameterCount, normals.N))
+    if (finite && !NormalMatrixIsSolvable(SevenParameterCount, normals.N))
         throw PoorCommonPointsError();
 
     const GaussSolution s = GaussEliminate(SevenParameterCount, normals.N, normals.U);

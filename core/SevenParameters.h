@@ -3,10 +3,10 @@
 // The model is the linear (small-angle) Bursa–Wolf form: the rotation terms are not multiplied
 // by the scale and there are no products of rotations. The normal equations are formed in the
 // raw earth-centred coordinates, without reduction to the centroid, and solved once by Gaussian
-// elimination without row exchanges. Unlike the original fixed arrays of 33 points, any number of
-// common points takes part; a point set that cannot fix the seven parameters (fewer than three
-// distinct points, all points on one line, no points) is refused with a message instead of
-// producing a meaningless or non-finite solution.
+// elimination without row exchanges. Any number of common points takes part. A point set that
+// cannot fix the seven parameters (no points, fewer than three distinct points, all points on one
+// line, a vanishing pivot) is refused with a message instead of producing a meaningless or
+// non-finite solution.
 #pragma once
 
 #include "Cartesian.h"
@@ -62,7 +62,6 @@ GaussSolution GaussEliminate(int n, NormalMatrix N, NormalVector U);
 struct SevenParameterNormals {
     NormalMatrix N{};
     NormalVector U{};
-    long points = 0;
 
     void add(const CartesianXYZ &oldXYZ, const CartesianXYZ &newXYZ);
 };

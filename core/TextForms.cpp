@@ -6,15 +6,79 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 namespace quorvil {
 
 namespace {
 
+constexpr uint64_t PowersOfTen[] = {1ULL,
+                                    10ULL,
+                                    100ULL,
+                                    1000ULL,
+                                    10000ULL,
+                                    100000ULL,
+                                    1000000ULL,
+                                    10000000ULL,
+                                    100000000ULL,
+                                    1000000000ULL,
+                                    10000000000ULL,
+                                    100000000000ULL,
+                                    1000000000000ULL,
+                                    10000000000000ULL,
+                                    100000000000000ULL,
+                                    1000000000000000ULL,
+                                    10000000000000000ULL,
+                                    100000000000000000ULL,
+                                    1000000000000000000ULL};
+
+// |value| × 10^decimals rounded to the nearest integer, exact halves to even, computed exactly
+// from the 64-bit mantissa: the same digits as a correctly rounded decimal conversion, without
+// its cost. Returns false where the result does not fit (the caller then converts by text).
+bool ScaledDecimal(Real value, int decimals, uint64_t &result)
+{
+    if (decimals < 0 || decimals > 18 || !std::isfinite(value))
+        return false;
+    if (value == 0) {
+        result = 0;
+        return true;
+    }
+    int exponent = 0;
+    const Real fraction = std::frexp(std::fabs(value), &exponent); // |value| = fraction × 2^exponent
+    const auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 64)); // exact: 64-bit mantissa
+    const int shift = 64 - exponent;                                        // |value| = mantissa / 2^shift
+    if (shift <= 0 || shift >= 128)
+        return false;
+    using U128 = unsigned __int128;
+    const U128 product = static_cast<U128>(mantissa) * PowersOfTen[decimals];
+    U128 quotient = product >> shift;
+    const U128 remainder = product - (quotient << shift);
+    const U128 half = static_cast<U128>(1) << (shift - 1);
+    if (remainder > half || (remainder == half && (quotient & 1)))
+        ++quotient;
+    if (quotient > static_cast<U128>(UINT64_MAX))
+        return false;
+    result = static_cast<uint64_t>(quotient);
+    return true;
+}
+
 // Fixed-point text with the given count of decimals; a value that rounds to zero carries no sign.
 std::string FixedText(Real value, int decimals)
 {
+    uint64_t scaled = 0;
+    if (ScaledDecimal(value, decimals, scaled)) {
+        char digits[24];
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, scaled);
+        std::string text(digits, end);
+        if (static_cast<int>(text.size()) <= decimals)
+            text.insert(0, static_cast<size_t>(decimals + 1) - text.size(), '0');
+        if (decimals > 0)
+            text.insert(text.size() - static_cast<size_t>(decimals), 1, '.');
+        if (value < 0 && scaled != 0)
+            text.insert(0, 1, '-');
+        return text;
+    }
     char buffer[5000];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (ec != std::errc())
@@ -77,6 +141,20 @@ Real ReadPart(std::string_view text)
 
 Real DmsToDeg(Real packed)
 {
+    // Fast path: the digits of the 16-decimal text as one integer. Each part is read back as the
+    // text form would read it: whole degrees and minutes exactly, the seconds as the nearest
+    // number to their decimal text (a correctly rounded quotient of two exact numbers).
+    uint64_t digits = 0;
+    if (ScaledDecimal(packed, 16, digits)) {
+        const uint64_t degrees = digits / PowersOfTen[16];
+        const uint64_t minutes = digits / PowersOfTen[14] % 100;
+        const uint64_t secondDigits = digits % PowersOfTen[14];
+        const Real seconds = static_cast<Real>(secondDigits) / static_cast<Real>(PowersOfTen[12]);
+        Real result = static_cast<Real>(degrees) + static_cast<Real>(minutes) / 60 + seconds / 3600;
+        if (!(packed >= 0))
+            result = -result;
+        return result;
+    }
     std::string text = FixedText(std::fabs(packed), 16);
     if (text.size() < 20)
         text.insert(0, 20 - text.size(), ' ');

@@ -69,7 +69,7 @@ struct TraverseResult {
     Real fs = 0;
     Real totalLength = 0;      // ΣD over the legs that carry the misclosure
     PlanePoint closingKnown;   // the known closing point the misclosure refers to
-    std::vector<TraverseLeg> legs;      // in traverse order; legs[j] is the Part's leg j + 1
+    std::vector<TraverseLeg> legs;      // in traverse order; legs[j] is leg j + 1, bearing α[j + 1]
     std::vector<PlanePoint> stations;   // stations[0] = B; stations[j + 1] ends legs[j]; after the
                                         // distribution the last one is back on the known point
 

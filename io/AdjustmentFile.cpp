@@ -6,20 +6,6 @@ namespace quorvil {
 
 namespace {
 
-// `count` fields from the left, each ended by the next ","; a line with fewer fields leaves the
-// missing ones empty, one with more loses everything after its last field.
-QStringList RecordFields(QStringView line, int count)
-{
-    QStringList fields;
-    fields.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const qsizetype comma = line.indexOf(u',');
-        fields.append((comma < 0 ? line : line.left(comma)).toString());
-        line = comma < 0 ? QStringView() : line.mid(comma + 1);
-    }
-    return fields;
-}
-
 QString CountLineText(const QString &line)
 {
     return QStringLiteral("数据文件格式错误：第2行应为新点的个数（0或正整数），而不是“%1”！").arg(line);
@@ -35,7 +21,7 @@ AdjustmentData ReadAdjustmentFile(const QString &path, const AdjustmentFileLayou
             QStringLiteral("数据文件格式错误：文件只有%1行，缺少表头行或新点个数行！").arg(lines.size()).toStdString());
 
     AdjustmentData data;
-    data.header = RecordFields(lines[0], AdjustmentHeaderFields);
+    data.header = SplitFields(lines[0], AdjustmentHeaderFields, QString());
 
     const QString countText = lines[1].trimmed();
     bool isInteger = false;
@@ -54,11 +40,11 @@ AdjustmentData ReadAdjustmentFile(const QString &path, const AdjustmentFileLayou
 
     int line = 2;
     for (int i = 0; i < layout.pointLines; ++i)
-        data.points.append(RecordFields(lines[line++], layout.pointFields));
+        data.points.append(SplitFields(lines[line++], layout.pointFields, QString()));
     const int observations = count + layout.observationExtra;
     data.observations.reserve(observations);
     for (int i = 0; i < observations; ++i)
-        data.observations.append(RecordFields(lines[line++], layout.observationFields));
+        data.observations.append(SplitFields(lines[line++], layout.observationFields, QString()));
     return data;
 }
 

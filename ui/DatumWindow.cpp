@@ -39,7 +39,7 @@ const QStringList PanelCaptions = {QStringLiteral("DX="),      QStringLiteral("D
                                    QStringLiteral("K=")};
 const QStringList PanelDefaults = {"0", "0", "0", "0", "0", "0", "1"};
 
-EllipsoidGroup *MakeSideGroup(const QString &title, const QString &suffix, const DatumSideSpec &side,
+EllipsoidGroup *MakeSideGroup(const QString &title, const QString &suffix, const DatumSideLayout &side,
                               QHash<QString, QLineEdit *> &fields, QWidget *parent)
 {
     EllipsoidGroupNames names;
@@ -49,7 +49,7 @@ EllipsoidGroup *MakeSideGroup(const QString &title, const QString &suffix, const
     names.bName = QStringLiteral("EditB") + suffix;
     auto *group = new EllipsoidGroup(names, parent);
     group->list()->setCurrentIndex(side.preset);
-    for (const DatumFieldSpec &f : side.fields)
+    for (const DatumFieldLayout &f : side.fields)
         fields.insert(f.name, group->addField(f.caption, f.name, f.text));
     return group;
 }
@@ -77,17 +77,17 @@ DatumTriple RowTriple(const PointTableModel *table, int row, int firstColumn)
 
 } // namespace
 
-DatumFieldSpec CentralMeridianField(const QString &name)
+DatumFieldLayout CentralMeridianField(const QString &name)
 {
     return {QStringLiteral("中央子午线(dms)"), name, QStringLiteral("0")};
 }
 
-DatumFieldSpec YConstantField(const QString &name)
+DatumFieldLayout YConstantField(const QString &name)
 {
     return {QStringLiteral("Y常数(m)"), name, QStringLiteral("500000")};
 }
 
-DatumFieldSpec HeightAnomalyField(const QString &name)
+DatumFieldLayout HeightAnomalyField(const QString &name)
 {
     return {QStringLiteral("测区高程异常"), name, QStringLiteral("0")};
 }
@@ -116,22 +116,22 @@ const QStringList &DatumWindow::ParameterFieldNames()
     return names;
 }
 
-DatumWindow::DatumWindow(QWidget *owner, const DatumWindowSpec &spec)
-    : ToolWindow(owner, spec.className, spec.caption), m_spec(spec)
+DatumWindow::DatumWindow(QWidget *owner, const DatumToolLayout &tool)
+    : ToolWindow(owner, tool.className, tool.caption), m_tool(tool)
 {
     // Band 1: the old and the new coordinate system.
-    m_oldGroup = MakeSideGroup(QStringLiteral("原椭球及坐标系参数设置"), QStringLiteral("1"), spec.oldSide, m_fields, this);
-    m_newGroup = MakeSideGroup(QStringLiteral("新椭球及坐标系参数设置"), QStringLiteral("2"), spec.newSide, m_fields, this);
-    if (!spec.followingMeridianField.isEmpty()) {
-        QLineEdit *following = field(spec.followingMeridianField);
-        connect(field(spec.oldSide.centralMeridianField), &QLineEdit::textChanged, following, &QLineEdit::setText);
+    m_oldGroup = MakeSideGroup(QStringLiteral("原椭球及坐标系参数设置"), QStringLiteral("1"), tool.oldSide, m_fields, this);
+    m_newGroup = MakeSideGroup(QStringLiteral("新椭球及坐标系参数设置"), QStringLiteral("2"), tool.newSide, m_fields, this);
+    if (!tool.followingMeridianField.isEmpty()) {
+        QLineEdit *following = field(tool.followingMeridianField);
+        connect(field(tool.oldSide.centralMeridianField), &QLineEdit::textChanged, following, &QLineEdit::setText);
     }
 
     // Band 2: common points and the parameter panel.
-    m_common = new PointTableView(spec.commonColumns, true, this);
+    m_common = new PointTableView(tool.commonColumns, true, this);
     m_common->setObjectName(QStringLiteral("StringGrid3"));
     m_common->table()->setRowCount(CommonRowsAtOpening);
-    SetWidths(m_common, spec.commonWidths);
+    SetWidths(m_common, tool.commonWidths);
     InputToolBarOptions commonOptions;
     commonOptions.fieldCount = 7;
     commonOptions.names = {"ToolButton8", "ToolButton9", "ToolButton10", "ToolButton11", "ToolButton12"};
@@ -149,7 +149,7 @@ DatumWindow::DatumWindow(QWidget *owner, const DatumWindowSpec &spec)
         auto *edit = new QLineEdit(PanelDefaults.at(i), panel);
         edit->setObjectName(ParameterFieldNames().at(i));
         edit->setReadOnly(true);
-        edit->setMinimumWidth(140);
+        edit->setMinimumWidth(130);
         panelForm->addRow(PanelCaptions.at(i), edit);
         m_panel.append(edit);
     }
@@ -161,13 +161,16 @@ DatumWindow::DatumWindow(QWidget *owner, const DatumWindowSpec &spec)
     panelLayout->addWidget(panelBar);
 
     // Band 3: the points to convert and their results.
-    m_input = new PointTableView(spec.oldSide.tableColumns, true, this);
+    m_input = new PointTableView(tool.oldSide.tableColumns, true, this);
     m_input->setObjectName(QStringLiteral("StringGrid1"));
-    m_result = new PointTableView(spec.newSide.tableColumns, false, this);
+    m_result = new PointTableView(tool.newSide.tableColumns, false, this);
     m_result->setObjectName(QStringLiteral("StringGrid2"));
-    const QList<int> pointWidths = {60, 110, 110, 80};
-    SetWidths(m_input, pointWidths);
-    SetWidths(m_result, pointWidths);
+    // Packed angles with 10 decimals need wider columns than plane coordinates.
+    auto pointWidths = [](DatumCoordinates kind) {
+        return kind == DatumCoordinates::Geodetic ? QList<int>{40, 115, 115, 62} : QList<int>{44, 100, 100, 72};
+    };
+    SetWidths(m_input, pointWidths(tool.oldSide.kind));
+    SetWidths(m_result, pointWidths(tool.newSide.kind));
     InputToolBarOptions inputOptions;
     inputOptions.fieldCount = 4;
     PointTableView *result = m_result;
@@ -176,8 +179,8 @@ DatumWindow::DatumWindow(QWidget *owner, const DatumWindowSpec &spec)
     QToolBar *resultBar = MakeTextToolBar(this);
     AddCommand(resultBar, QStringLiteral("转换计算"), QStringLiteral("ToolButton6"), [this] { ToolButton6Click(); });
     AddCommand(resultBar, TableCaptions::SaveAs, QStringLiteral("ToolButton7"), [this] { ToolButton7Click(); });
-    m_inputGroup = MakeTableGroup(spec.oldSide.tableCaption, m_input, inputBar, this);
-    QGroupBox *resultGroup = MakeTableGroup(spec.newSide.tableCaption, m_result, resultBar, this);
+    m_inputGroup = MakeTableGroup(tool.oldSide.tableCaption, m_input, inputBar, this);
+    QGroupBox *resultGroup = MakeTableGroup(tool.newSide.tableCaption, m_result, resultBar, this);
 
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(4, 4, 4, 4);
@@ -218,25 +221,25 @@ void DatumWindow::resizeEvent(QResizeEvent *event)
 DatumTransform DatumWindow::readTransform() const
 {
     DatumTransform t;
-    t.oldSide.kind = m_spec.oldSide.kind;
-    t.newSide.kind = m_spec.newSide.kind;
+    t.oldSide.kind = m_tool.oldSide.kind;
+    t.newSide.kind = m_tool.newSide.kind;
     t.oldSide.ellipsoid = m_oldGroup->ellipsoid();
     t.newSide.ellipsoid = m_newGroup->ellipsoid();
-    t.workingMeridian = FieldDegrees(field(m_spec.workingMeridianField));
-    auto readPlane = [this](const DatumSideSpec &spec, DatumSide &side) {
-        if (spec.kind != DatumCoordinates::Plane)
+    t.workingMeridian = FieldDegrees(field(m_tool.workingMeridianField));
+    auto readPlane = [this](const DatumSideLayout &layoutOfSide, DatumSide &side) {
+        if (layoutOfSide.kind != DatumCoordinates::Plane)
             return;
-        side.centralMeridian = FieldDegrees(field(spec.centralMeridianField));
-        side.reduceToWorkingMeridian = spec.centralMeridianField != m_spec.workingMeridianField;
+        side.centralMeridian = FieldDegrees(field(layoutOfSide.centralMeridianField));
+        side.reduceToWorkingMeridian = layoutOfSide.centralMeridianField != m_tool.workingMeridianField;
     };
-    readPlane(m_spec.oldSide, t.oldSide);
-    readPlane(m_spec.newSide, t.newSide);
-    if (m_spec.oldSide.kind == DatumCoordinates::Plane)
-        t.oldSide.yConstant = FieldNumber(field(m_spec.oldSide.yConstantField));
-    if (m_spec.newSide.kind == DatumCoordinates::Plane)
-        t.newSide.yConstant = FieldNumber(field(m_spec.newSide.yConstantField));
-    t.oldSide.heightAnomaly = FieldNumber(field(m_spec.oldSide.heightAnomalyField));
-    t.newSide.heightAnomaly = FieldNumber(field(m_spec.newSide.heightAnomalyField));
+    readPlane(m_tool.oldSide, t.oldSide);
+    readPlane(m_tool.newSide, t.newSide);
+    if (m_tool.oldSide.kind == DatumCoordinates::Plane)
+        t.oldSide.yConstant = FieldNumber(field(m_tool.oldSide.yConstantField));
+    if (m_tool.newSide.kind == DatumCoordinates::Plane)
+        t.newSide.yConstant = FieldNumber(field(m_tool.newSide.yConstantField));
+    t.oldSide.heightAnomaly = FieldNumber(field(m_tool.oldSide.heightAnomalyField));
+    t.newSide.heightAnomaly = FieldNumber(field(m_tool.newSide.heightAnomalyField));
     return t;
 }
 
@@ -258,15 +261,35 @@ void DatumWindow::ToolButton6Click()
     FpGuard guard;
     const DatumTransform t = readTransform();
     const SevenParameters p = readPanel();
-    PointTableModel *input = m_input->table();
+    const PointTableModel *input = m_input->table();
     PointTableModel *result = m_result->table();
-    result->setRowCount(input->rows());
-    // Row by row: a bad cell or a fault stops the command with the rows before it written.
-    for (int r = 0; r < input->rows(); ++r) {
-        const DatumTriple v = TransformDatumPoint(t, p, RowTriple(input, r, 1));
-        guard.check(v[0], v[1], v[2]);
-        result->setRowTexts(r, QStringList{input->cell(r, 0)} + SideTexts(m_spec.newSide.kind, v));
+    const int rows = input->rows();
+    constexpr int columns = 4;
+    BusyCursor busy;
+    // The result rows are gathered and handed to the table at once; a bad cell or a fault stops
+    // the command with the rows before it written and the later rows as they were.
+    std::vector<QString> cells;
+    cells.reserve(static_cast<size_t>(rows) * columns);
+    try {
+        for (int r = 0; r < rows; ++r) {
+            const DatumTriple v = TransformDatumPoint(t, p, RowTriple(input, r, 1));
+            guard.check(v[0], v[1], v[2]);
+            cells.push_back(input->cell(r, 0));
+            for (QString &text : SideTexts(m_tool.newSide.kind, v))
+                cells.push_back(std::move(text));
+        }
+    } catch (...) {
+        result->setRowCount(rows);
+        const int done = static_cast<int>(cells.size() / columns);
+        for (int r = 0; r < done; ++r) {
+            QStringList row;
+            for (int c = 0; c < columns; ++c)
+                row.append(cells[static_cast<size_t>(r) * columns + c]);
+            result->setRowTexts(r, row);
+        }
+        throw;
     }
+    result->replaceCells(rows, columns, std::move(cells));
 }
 
 void DatumWindow::ToolButton7Click()
@@ -279,7 +302,7 @@ void DatumWindow::ToolButton7Click()
     QStringList lines;
     lines.reserve(result->rows());
     for (int r = 0; r < result->rows(); ++r)
-        lines.append(result->rowTexts(r).mid(0, m_spec.resultFileFields).join(QLatin1Char(',')));
+        lines.append(result->rowTexts(r).mid(0, m_tool.resultFileFields).join(QLatin1Char(',')));
     WriteTextLines(path, lines);
 }
 
@@ -287,6 +310,7 @@ void DatumWindow::ToolButton13Click()
 {
     FpGuard guard;
     const DatumTransform t = readTransform();
+    BusyCursor busy;
     PointTableModel *common = m_common->table();
     std::vector<DatumCommonPoint> points(static_cast<size_t>(common->rows()));
     for (int r = 0; r < common->rows(); ++r)
@@ -299,7 +323,7 @@ void DatumWindow::ToolButton13Click()
         guard.check(v[0], v[1], v[2]);
     guard.check(shown);
 
-    const int angleDecimals = m_spec.newSide.kind == DatumCoordinates::Geodetic ? SecondsResidualDecimals : CoordinateDecimals;
+    const int angleDecimals = m_tool.newSide.kind == DatumCoordinates::Geodetic ? SecondsResidualDecimals : CoordinateDecimals;
     for (int r = 0; r < common->rows(); ++r) {
         const DatumTriple &v = e.residuals[static_cast<size_t>(r)];
         common->setCell(r, 7, NumberText(angleDecimals, v[0]));

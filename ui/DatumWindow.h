@@ -21,16 +21,16 @@ class EllipsoidGroup;
 class PointTableView;
 
 // An edit field added to an ellipsoid group under a, b.
-struct DatumFieldSpec {
+struct DatumFieldLayout {
     QString caption;
     QString name;
     QString text; // default text
 };
 
-struct DatumSideSpec {
+struct DatumSideLayout {
     DatumCoordinates kind = DatumCoordinates::Plane;
     int preset = 0;                  // ellipsoid list index when the window opens
-    QList<DatumFieldSpec> fields;    // the group's rows after "坐标系", "a=", "b="
+    QList<DatumFieldLayout> fields;    // the group's rows after "坐标系", "a=", "b="
     QString centralMeridianField;    // plane side: the field of its central meridian
     QString yConstantField;          // plane side: the field of its Y constant
     QString heightAnomalyField;      // "测区高程异常"
@@ -38,11 +38,11 @@ struct DatumSideSpec {
     QStringList tableColumns;
 };
 
-struct DatumWindowSpec {
+struct DatumToolLayout {
     QString className;
     QString caption;
-    DatumSideSpec oldSide;
-    DatumSideSpec newSide;
+    DatumSideLayout oldSide;
+    DatumSideLayout newSide;
     QString workingMeridianField;         // the central meridian that fixes the spatial frame
     QString followingMeridianField;       // a field that copies the old central meridian, if any
     QStringList commonColumns;            // ten captions of the common-point table
@@ -51,9 +51,9 @@ struct DatumWindowSpec {
 };
 
 // The rows the datum tools add to their ellipsoid groups, with their captions and defaults.
-DatumFieldSpec CentralMeridianField(const QString &name); // "中央子午线(dms)", "0"
-DatumFieldSpec YConstantField(const QString &name);       // "Y常数(m)", "500000"
-DatumFieldSpec HeightAnomalyField(const QString &name);   // "测区高程异常", "0"
+DatumFieldLayout CentralMeridianField(const QString &name); // "中央子午线(dms)", "0"
+DatumFieldLayout YConstantField(const QString &name);       // "Y常数(m)", "500000"
+DatumFieldLayout HeightAnomalyField(const QString &name);   // "测区高程异常", "0"
 
 // Group captions and columns of the point tables.
 namespace DatumCaptions {
@@ -74,7 +74,7 @@ class DatumWindow : public ToolWindow {
     Q_OBJECT
 
 public:
-    DatumWindow(QWidget *owner, const DatumWindowSpec &spec);
+    DatumWindow(QWidget *owner, const DatumToolLayout &tool);
 
     EllipsoidGroup *oldGroup() const { return m_oldGroup; }
     EllipsoidGroup *newGroup() const { return m_newGroup; }
@@ -100,7 +100,7 @@ private:
     void ToolButton15Click(); // "导入参数"
     void ToolButton16Click(); // "保存公共点"
 
-    DatumWindowSpec m_spec;
+    DatumToolLayout m_tool;
     EllipsoidGroup *m_oldGroup = nullptr;
     EllipsoidGroup *m_newGroup = nullptr;
     QGroupBox *m_inputGroup = nullptr;

@@ -4,10 +4,12 @@
 #include "PointTableModel.h"
 #include "PointTableView.h"
 
+#include <QBoxLayout>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <vector>
 
 namespace quorvil {
@@ -32,6 +34,14 @@ QGroupBox *MakeZoneGroup(const QString &title, const QString &meridianName, cons
     form->addRow(QStringLiteral("中央子午线(dms)"), meridian);
     form->addRow(QStringLiteral("Y坐标包含加常数(m)"), yConstant);
     return group;
+}
+
+void UseSingleBorder(QWidget *window, bool minimiseAndCloseOnly)
+{
+    if (minimiseAndCloseOnly)
+        window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    window->setFixedSize(window->size());
 }
 
 void ComputePointRows(const PointTableModel &input, PointTableModel &result, int decimals, const FpGuard &guard,
@@ -75,6 +85,14 @@ GaussToolWindow::GaussToolWindow(QWidget *owner, const QString &className, const
     m_yConstant = m_parameters->findChild<QLineEdit *>(QStringLiteral("EditYY"));
     parameterArea()->addWidget(m_parameters);
     parameterArea()->addStretch(1);
+    // The coordinate columns start at 100 pixels, widened where the font needs more to show a
+    // packed angle with its 10 decimals whole.
+    for (PointTableView *table : {input(), result()}) {
+        const int angleWidth = table->fontMetrics().horizontalAdvance(QStringLiteral("-180.0000000000")) + 14;
+        for (int column : {1, 2})
+            table->setColumnWidth(column, std::max(table->columnWidth(column), angleWidth));
+    }
+    UseSingleBorder(this, true);
 }
 
 } // namespace quorvil

@@ -37,6 +37,10 @@ EllipsoidGroup *MakeGaussParameterGroup(QWidget *parent);
 QGroupBox *MakeZoneGroup(const QString &title, const QString &meridianName, const QString &yConstantName,
                          QWidget *parent);
 
+// A window with a single (fixed) border at its present size; with `minimiseAndCloseOnly` its
+// title bar offers only the minimise and close boxes.
+void UseSingleBorder(QWidget *window, bool minimiseAndCloseOnly);
+
 // The two values a row computes, as they are written (already in their final unit).
 struct RowValues {
     Real first = 0, second = 0;

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -173,7 +174,24 @@ void TraverseWindow::setCellPoint(int row, const PlanePoint &point)
     setCell(row, 4, NumberText(3, point.y));
 }
 
-int TraverseWindow::modelRow(int spec) const { return spec >= 0 ? spec : table()->rows() + spec; }
+void TraverseWindow::setCellPoints(int firstRow, const std::vector<PlanePoint> &points)
+{
+    if (points.empty())
+        return;
+    PointTableModel *t = table();
+    {
+        const QSignalBlocker quiet(t);
+        for (size_t i = 0; i < points.size(); ++i) {
+            const int row = firstRow + static_cast<int>(i);
+            t->setCell(row, 3, NumberText(3, points[i].x));
+            t->setCell(row, 4, NumberText(3, points[i].y));
+        }
+    }
+    const int lastRow = firstRow + static_cast<int>(points.size()) - 1;
+    Q_EMIT t->dataChanged(t->index(firstRow, 3), t->index(lastRow, 4));
+}
+
+int TraverseWindow::modelRow(int place) const { return place >= 0 ? place : table()->rows() + place; }
 
 AdjustmentData TraverseWindow::fileData() const
 {
@@ -184,10 +202,10 @@ AdjustmentData TraverseWindow::fileData() const
     if (data.count < 0)
         throw Error(map.tooFewText.toStdString());
     data.header = headerTexts();
-    for (int spec : map.pointRows) {
+    for (int place : map.pointRows) {
         QStringList fields;
         for (int column : map.pointColumns)
-            fields.append(t->cell(modelRow(spec), column));
+            fields.append(t->cell(modelRow(place), column));
         data.points.append(fields);
     }
     const int observations = data.count + map.layout.observationExtra;
@@ -209,8 +227,8 @@ void TraverseWindow::applyFileData(const AdjustmentData &data)
     std::vector<QString> cells(static_cast<size_t>(rows) * columns);
     auto cell = [&](int row, int column) -> QString & { return cells[static_cast<size_t>(row) * columns + column]; };
     for (int i = 0; i < map.pointRows.size() && i < data.points.size(); ++i) {
-        const int spec = map.pointRows[i];
-        const int row = spec >= 0 ? spec : rows + spec;
+        const int place = map.pointRows[i];
+        const int row = place >= 0 ? place : rows + place;
         for (int f = 0; f < map.pointColumns.size(); ++f)
             cell(row, map.pointColumns[f]) = data.points[i].value(f);
     }

@@ -101,11 +101,13 @@ protected:
     // The X, Y cells (columns 3 and 4) of a model row; and writing them with 3 decimals.
     PlanePoint cellPoint(int row) const;
     void setCellPoint(int row, const PlanePoint &point);
+    // Writes the X, Y cells of consecutive model rows from `firstRow`, one change for the view.
+    void setCellPoints(int firstRow, const std::vector<PlanePoint> &points);
 
 private:
     void importFile();
     void saveFile();
-    int modelRow(int spec) const;
+    int modelRow(int place) const;
 
     TraverseWindowLayout m_layout;
     QGroupBox *m_group = nullptr;

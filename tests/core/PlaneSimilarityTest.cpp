@@ -181,6 +181,26 @@ TEST(EstimateFourParameters, FewerThanTwoDistinctOldPointsAreRefused)
     }
 }
 
+// New points that all coincide leave no bearing to turn to: the bearing of a point to itself is
+// the invalid operation it always is, not a silent NaN.
+TEST(PlaneSimilarity, CoincidentNewPointsAreAnInvalidOperation)
+{
+    const TwoCommonPoints two = Common({0, 0}, {5, 5}, {1, 0}, {5, 5});
+    const std::vector<CommonPoint> many = {{{0, 0, 0}, {5, 5, 0}}, {{1, 0, 0}, {5, 5, 0}}, {{0, 1, 0}, {5, 5, 0}}};
+    try {
+        TwoPointSimilarity(two);
+        ADD_FAILURE() << "two points accepted";
+    } catch (const FloatError &e) {
+        EXPECT_EQ(std::string(e.what()), InvalidOperationText) << "two points";
+    }
+    try {
+        EstimateFourParameters(many);
+        ADD_FAILURE() << "many points accepted";
+    } catch (const FloatError &e) {
+        EXPECT_EQ(std::string(e.what()), InvalidOperationText) << "many points";
+    }
+}
+
 // Noise-free common points made with known parameters give those parameters back.
 TEST(EstimateFourParameters, RecoversKnownParameters)
 {

@@ -236,6 +236,22 @@ TEST(EstimateSevenParameters, RefusesPointsThatDoNotFixTheParameters)
     EXPECT_NO_THROW(EstimateSevenParameters(Generated({meridianLine[0], offLine, meridianLine[2]}, {})));
 }
 
+TEST(EstimateSevenParameters, LeavesAFaultToTheGuard)
+{
+    // A point whose conversion failed is not mistaken for poorly placed points: the fault runs
+    // through to the solution and the guard reports it.
+    FpGuard guard;
+    volatile Real zero = 0;
+    const Real invalid = zero / zero;
+    auto points = Generated(Grid(35, 0, 2, 2, 0.1L), {});
+    points[1].oldXYZ.Y = invalid;
+    EXPECT_NO_THROW({
+        const SevenParameters p = EstimateSevenParameters(points);
+        EXPECT_TRUE(std::isnan(p.K));
+    });
+    EXPECT_THROW(guard.check(), FloatError);
+}
+
 TEST(EstimateSevenParameters, LeastSquaresOverRedundantPoints)
 {
     // Noise of ±5 cm on the new coordinates: the estimate is the least-squares one, so the sum of

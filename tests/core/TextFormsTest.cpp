@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <vector>
 
 using namespace quorvil;
 
@@ -171,6 +173,64 @@ TEST(FpGuard, ReportsEachFault)
         Real r = one / 3;
         EXPECT_NO_THROW(guard.check(r));
     }
+}
+
+} // namespace
+
+namespace {
+
+// The exact conversion by the standard library, for comparison with the fast digits.
+std::string LibraryFixed(Real value, int decimals)
+{
+    char buffer[5000];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    std::string text(buffer, end);
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
+// The packed angle read through its 16-decimal text, part by part.
+Real TextDmsToDeg(Real packed)
+{
+    std::string text = LibraryFixed(std::fabs(packed), 16);
+    const size_t point = text.find('.');
+    const Real degrees = TextToNumber(text.substr(0, point));
+    const Real minutes = TextToNumber(text.substr(point + 1, 2));
+    const Real seconds = TextToNumber(text.substr(point + 3, 2) + "." + text.substr(point + 5));
+    const Real result = degrees + minutes / 60 + seconds / 3600;
+    return packed >= 0 ? result : -result;
+}
+
+TEST(NumberToText, AgreesWithTheLibraryConversion)
+{
+    uint64_t state = 88172645463325252ULL;
+    auto next = [&] {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = static_cast<int>(next() % 12);
+        const Real magnitude = std::ldexp(static_cast<Real>(next() >> 11), -static_cast<int>(next() % 90));
+        const Real value = (next() & 1) ? -magnitude : magnitude;
+        ASSERT_EQ(NumberToText(decimals, value), LibraryFixed(value, decimals))
+            << "value " << static_cast<double>(value) << " decimals " << decimals;
+    }
+    // Exact binary halves go to the even neighbour, as the library does.
+    for (const auto &[value, decimals] : std::vector<std::pair<Real, int>>{{0.5L, 0}, {1.5L, 0}, {2.5L, 0}, {0.125L, 2}, {0.375L, 2}})
+        EXPECT_EQ(NumberToText(decimals, value), LibraryFixed(value, decimals));
+    EXPECT_EQ(NumberToText(3, 1e30L), LibraryFixed(1e30L, 3)) << "beyond the fast range";
+}
+
+TEST(DmsToDeg, FastDigitsAgreeWithTheTextReading)
+{
+    uint64_t state = 0x9E3779B97F4A7C15ULL;
+    for (int i = 0; i < 100000; ++i) {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        const Real packed = static_cast<Real>(state % 3600000000ULL) / 10000000 - 180;
+        ASSERT_EQ(DmsToDeg(packed), TextDmsToDeg(packed)) << static_cast<double>(packed);
+    }
+    EXPECT_EQ(DmsToDeg(5000.3L), TextDmsToDeg(5000.3L)) << "beyond the fast range";
 }
 
 } // namespace

@@ -182,6 +182,7 @@ void TFormZBZFSTest::screenshot()
     SetField(&window, "Edit3", "3451334.567");
     SetField(&window, "Edit4", "501334.567");
     Press(&window, "Button1");
+    QVERIFY(QDir::temp().mkpath("field"));
     QVERIFY(GrabTo(&window, QDir::temp().filePath("field/zbzfs.png")));
 }
 

@@ -61,9 +61,7 @@ void TFormDBFH::compute()
     const TraverseResult adjusted = DistributeMisclosure(carried);
     guard.check(adjusted.stations, adjusted.legs);
     m_last = adjusted;
-    const std::vector<PlanePoint> points = adjusted.NewPoints();
-    for (size_t i = 0; i < points.size(); ++i)
-        setCellPoint(2 + static_cast<int>(i), points[i]);
+    setCellPoints(2, adjusted.NewPoints());
 }
 
 } // namespace quorvil

@@ -46,7 +46,7 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
 {
     // Common points with their residuals.
     StringGrid1 = MakeTable(CommonColumns, true, QStringLiteral("StringGrid1"), this);
-    StringGrid1->setColumnWidths({40, 79, 79, 60, 79, 79, 60, 48, 48, 48});
+    StringGrid1->setColumnWidths({40, 79, 79, 64, 79, 79, 64, 58, 58, 58});
     StringGrid1->table()->setRowCount(2);
     InputToolBarOptions commonOptions;
     commonOptions.fieldCount = 7; // name, old x, y, H, new x, y, H
@@ -65,7 +65,7 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         form->addWidget(label, row, 0);
         field = MakeParameterField(parameters, name, text);
-        field->setMinimumWidth(150);
+        field->setMinimumWidth(130);
         form->addWidget(field, row, 1);
     };
     addParameter(0, QStringLiteral("Dx="), EditA, QStringLiteral("EditA"), QStringLiteral("0"));
@@ -73,11 +73,11 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
     addParameter(2, QStringLiteral("T(\")="), EditC, QStringLiteral("EditC"), QStringLiteral("0"));
     addParameter(3, QStringLiteral("K="), EditD, QStringLiteral("EditD"), QStringLiteral("1"));
     addParameter(4, QStringLiteral("Dh="), EditDH, QStringLiteral("EditDH"), QStringLiteral("0"));
-    form->setRowStretch(5, 1);
     QToolBar *parameterBar = MakeTextToolBar(parameters);
     AddCommand(parameterBar, QStringLiteral("保存参数"), QStringLiteral("ToolButton15"), [this] { ToolButton15Click(); });
     AddCommand(parameterBar, QStringLiteral("导入参数"), QStringLiteral("ToolButton16"), [this] { ToolButton16Click(); });
-    form->addWidget(parameterBar, 6, 0, 1, 2);
+    form->addWidget(parameterBar, 5, 0, 1, 2);
+    form->setRowStretch(6, 1);
 
     // Points: old coordinates in, new coordinates out.
     StringGrid2 = MakeTable(PointColumns, true, QStringLiteral("StringGrid2"), this);
@@ -110,7 +110,7 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
     tables->addWidget(m_oldGroup, 1);
     tables->addWidget(m_newGroup, 1);
     main->addLayout(tables, 1);
-    resize(809, 576);
+    resize(860, 576);
 }
 
 QList<QLineEdit *> TFormPMZH2::parameterFields() const

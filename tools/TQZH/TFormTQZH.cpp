@@ -6,9 +6,9 @@ namespace {
 
 // Plane to plane. The new central meridian is the working meridian; it follows the old one as the
 // user types it, until the user edits it.
-DatumWindowSpec Spec()
+DatumToolLayout Layout()
 {
-    DatumWindowSpec s;
+    DatumToolLayout s;
     s.className = QStringLiteral("TFormTQZH");
     s.caption = QStringLiteral("椭球间平面坐标转换");
     s.oldSide.kind = DatumCoordinates::Plane;
@@ -38,6 +38,6 @@ DatumWindowSpec Spec()
 
 } // namespace
 
-TFormTQZH::TFormTQZH(QWidget *owner) : DatumWindow(owner, Spec()) {}
+TFormTQZH::TFormTQZH(QWidget *owner) : DatumWindow(owner, Layout()) {}
 
 } // namespace quorvil

@@ -6,9 +6,9 @@ namespace {
 
 // Geodetic to geodetic. The one central meridian sits in the old group and only fixes the
 // spatial frame.
-DatumWindowSpec Spec()
+DatumToolLayout Layout()
 {
-    DatumWindowSpec s;
+    DatumToolLayout s;
     s.className = QStringLiteral("TFormTQdTOd");
     s.caption = QStringLiteral("椭球间大地坐标转换");
     s.oldSide.kind = DatumCoordinates::Geodetic;
@@ -33,6 +33,6 @@ DatumWindowSpec Spec()
 
 } // namespace
 
-TFormTQdTOd::TFormTQdTOd(QWidget *owner) : DatumWindow(owner, Spec()) {}
+TFormTQdTOd::TFormTQdTOd(QWidget *owner) : DatumWindow(owner, Layout()) {}
 
 } // namespace quorvil

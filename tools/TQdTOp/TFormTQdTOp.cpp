@@ -6,9 +6,9 @@ namespace {
 
 // Geodetic to plane. The one central meridian sits in the old group; it is the working meridian
 // and the central meridian of the new plane coordinates.
-DatumWindowSpec Spec()
+DatumToolLayout Layout()
 {
-    DatumWindowSpec s;
+    DatumToolLayout s;
     s.className = QStringLiteral("TFormTQdTOp");
     s.caption = QStringLiteral("大地坐标转换为另一椭球平面坐标");
     s.oldSide.kind = DatumCoordinates::Geodetic;
@@ -35,6 +35,6 @@ DatumWindowSpec Spec()
 
 } // namespace
 
-TFormTQdTOp::TFormTQdTOp(QWidget *owner) : DatumWindow(owner, Spec()) {}
+TFormTQdTOp::TFormTQdTOp(QWidget *owner) : DatumWindow(owner, Layout()) {}
 
 } // namespace quorvil

@@ -6,9 +6,9 @@ namespace {
 
 // Plane to geodetic. The one central meridian sits in the new group; it is the working meridian
 // and the central meridian of the old plane coordinates. The result file leaves out the height.
-DatumWindowSpec Spec()
+DatumToolLayout Layout()
 {
-    DatumWindowSpec s;
+    DatumToolLayout s;
     s.className = QStringLiteral("TFormTQpTOd");
     s.caption = QStringLiteral("平面坐标转换为另一椭球大地坐标");
     s.oldSide.kind = DatumCoordinates::Plane;
@@ -35,6 +35,6 @@ DatumWindowSpec Spec()
 
 } // namespace
 
-TFormTQpTOd::TFormTQpTOd(QWidget *owner) : DatumWindow(owner, Spec()) {}
+TFormTQpTOd::TFormTQpTOd(QWidget *owner) : DatumWindow(owner, Layout()) {}
 
 } // namespace quorvil

@@ -60,9 +60,7 @@ void TFormWDX::compute()
     const TraverseResult adjusted = DistributeMisclosure(carried);
     guard.check(adjusted.stations, adjusted.legs);
     m_last = adjusted;
-    const std::vector<PlanePoint> points = adjusted.NewPoints();
-    for (size_t i = 0; i < points.size(); ++i)
-        setCellPoint(1 + static_cast<int>(i), points[i]);
+    setCellPoints(1, adjusted.NewPoints());
 }
 
 } // namespace quorvil

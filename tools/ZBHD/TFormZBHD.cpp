@@ -6,6 +6,7 @@
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 
+#include <QBoxLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 
@@ -37,6 +38,7 @@ TFormZBHD::TFormZBHD(QWidget *owner) : PointToolWindow(owner, QStringLiteral("TF
     parameterArea()->addWidget(source);
     parameterArea()->addWidget(target);
     parameterArea()->addWidget(m_ellipsoid, 1);
+    UseSingleBorder(this, false);
 }
 
 void TFormZBHD::compute()
