@@ -6,6 +6,10 @@
 #include "tools/JZBCL/TFormJZBCL.h"
 #include "tools/PMZH/TFormPMZH.h"
 #include "tools/PMZH2/TFormPMZH2.h"
+#include "tools/TQZH/TFormTQZH.h"
+#include "tools/TQdTOd/TFormTQdTOd.h"
+#include "tools/TQdTOp/TFormTQdTOp.h"
+#include "tools/TQpTOd/TFormTQpTOd.h"
 #include "tools/WDX/TFormWDX.h"
 #include "tools/ZBFH/TFormZBFH.h"
 #include "tools/ZBFH1/TFormZBFH1.h"
@@ -37,10 +41,10 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Projection, {}, "高斯投影正算", "高斯投影正算", T::Conversion, "gsZSClick", "TFormGSZS", "高斯投影正算", nullptr, false, "gszs"},
         {Projection, {}, "高斯投影反算", "高斯投影反算", T::Conversion, "gsFSClick", "TFormGSFS", "高斯投影反算", nullptr, false, "gsfs"},
         {Projection, {}, "坐标换带", "坐标换带", T::Conversion, "zbHDClick", "TFormZBHD", "坐标换带", nullptr, false, "zbhd"},
-        {Projection, BetweenEllipsoids, "平面->平面", "椭球间平面坐标转换", T::Conversion, "tqPtoPClick", "TFormTQZH", "椭球间平面坐标转换", nullptr, false, "tqzh"},
-        {Projection, BetweenEllipsoids, "大地->平面", "椭球间大地转平面", T::Conversion, "tqDtoPClick", "TFormTQdTOp", "大地坐标转换为另一椭球平面坐标", nullptr, false, "tqdtop"},
-        {Projection, BetweenEllipsoids, "平面->大地", "椭球间平面转大地", T::Conversion, "tqPtoDClick", "TFormTQpTOd", "平面坐标转换为另一椭球大地坐标", nullptr, false, "tqptod"},
-        {Projection, BetweenEllipsoids, "大地->大地", "椭球间大地坐标转换", T::Conversion, "N8Click", "TFormTQdTOd", "椭球间大地坐标转换", nullptr, false, "tqdtod"},
+        {Projection, BetweenEllipsoids, "平面->平面", "椭球间平面坐标转换", T::Conversion, "tqPtoPClick", "TFormTQZH", "椭球间平面坐标转换", Create<TFormTQZH>, false, "tqzh"},
+        {Projection, BetweenEllipsoids, "大地->平面", "椭球间大地转平面", T::Conversion, "tqDtoPClick", "TFormTQdTOp", "大地坐标转换为另一椭球平面坐标", Create<TFormTQdTOp>, false, "tqdtop"},
+        {Projection, BetweenEllipsoids, "平面->大地", "椭球间平面转大地", T::Conversion, "tqPtoDClick", "TFormTQpTOd", "平面坐标转换为另一椭球大地坐标", Create<TFormTQpTOd>, false, "tqptod"},
+        {Projection, BetweenEllipsoids, "大地->大地", "椭球间大地坐标转换", T::Conversion, "N8Click", "TFormTQdTOd", "椭球间大地坐标转换", Create<TFormTQdTOd>, false, "tqdtod"},
         {Projection, {}, "抵偿高程面坐标转换", "高程抵偿面坐标计算", T::Conversion, "N9Click", "TFormGCDC", "抵偿高程面确定及投影变换", nullptr, false, "gcdc"},
         {Plane, {}, "二公共点简易转换", "二公共点简易转换", T::Conversion, "PMZH1Click", "TFormPMZH", "二公共点平面简易转换", Create<TFormPMZH>, false, "pmzh"},
         {Plane, {}, "多公共点相似变换", "多公共点相似变换", T::Conversion, "PMZH2Click", "TFormPMZH2", "多公共点平面相似变换", Create<TFormPMZH2>, false, "pmzh2"},

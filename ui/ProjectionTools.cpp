@@ -41,7 +41,7 @@ void UseSingleBorder(QWidget *window, bool minimiseAndCloseOnly)
     if (minimiseAndCloseOnly)
         window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    window->setFixedSize(window->size());
+    window->setFixedSize(window->size().expandedTo(window->minimumSizeHint()));
 }
 
 void ComputePointRows(const PointTableModel &input, PointTableModel &result, int decimals, const FpGuard &guard,
