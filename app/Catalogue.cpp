@@ -2,7 +2,10 @@
 
 #include "tools/BJFH/TFormBJFH.h"
 #include "tools/DBFH/TFormDBFH.h"
+#include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
+#include "tools/GSFS/TFormGSFS.h"
+#include "tools/GSZS/TFormGSZS.h"
 #include "tools/JZBCL/TFormJZBCL.h"
 #include "tools/PMZH/TFormPMZH.h"
 #include "tools/PMZH2/TFormPMZH2.h"
@@ -13,6 +16,7 @@
 #include "tools/WDX/TFormWDX.h"
 #include "tools/ZBFH/TFormZBFH.h"
 #include "tools/ZBFH1/TFormZBFH1.h"
+#include "tools/ZBHD/TFormZBHD.h"
 #include "tools/ZBZFS/TFormZBZFS.h"
 #include "tools/ZBwdx/TFormZBwdx.h"
 #include "tools/ZDX/TFormZDX.h"
@@ -38,14 +42,14 @@ std::vector<CatalogueEntry> MakeCatalogue()
     using T = ToolBarId;
     // clang-format off
     return {
-        {Projection, {}, "高斯投影正算", "高斯投影正算", T::Conversion, "gsZSClick", "TFormGSZS", "高斯投影正算", nullptr, false, "gszs"},
-        {Projection, {}, "高斯投影反算", "高斯投影反算", T::Conversion, "gsFSClick", "TFormGSFS", "高斯投影反算", nullptr, false, "gsfs"},
-        {Projection, {}, "坐标换带", "坐标换带", T::Conversion, "zbHDClick", "TFormZBHD", "坐标换带", nullptr, false, "zbhd"},
+        {Projection, {}, "高斯投影正算", "高斯投影正算", T::Conversion, "gsZSClick", "TFormGSZS", "高斯投影正算", Create<TFormGSZS>, false, "gszs"},
+        {Projection, {}, "高斯投影反算", "高斯投影反算", T::Conversion, "gsFSClick", "TFormGSFS", "高斯投影反算", Create<TFormGSFS>, false, "gsfs"},
+        {Projection, {}, "坐标换带", "坐标换带", T::Conversion, "zbHDClick", "TFormZBHD", "坐标换带", Create<TFormZBHD>, false, "zbhd"},
         {Projection, BetweenEllipsoids, "平面->平面", "椭球间平面坐标转换", T::Conversion, "tqPtoPClick", "TFormTQZH", "椭球间平面坐标转换", Create<TFormTQZH>, false, "tqzh"},
         {Projection, BetweenEllipsoids, "大地->平面", "椭球间大地转平面", T::Conversion, "tqDtoPClick", "TFormTQdTOp", "大地坐标转换为另一椭球平面坐标", Create<TFormTQdTOp>, false, "tqdtop"},
         {Projection, BetweenEllipsoids, "平面->大地", "椭球间平面转大地", T::Conversion, "tqPtoDClick", "TFormTQpTOd", "平面坐标转换为另一椭球大地坐标", Create<TFormTQpTOd>, false, "tqptod"},
         {Projection, BetweenEllipsoids, "大地->大地", "椭球间大地坐标转换", T::Conversion, "N8Click", "TFormTQdTOd", "椭球间大地坐标转换", Create<TFormTQdTOd>, false, "tqdtod"},
-        {Projection, {}, "抵偿高程面坐标转换", "高程抵偿面坐标计算", T::Conversion, "N9Click", "TFormGCDC", "抵偿高程面确定及投影变换", nullptr, false, "gcdc"},
+        {Projection, {}, "抵偿高程面坐标转换", "高程抵偿面坐标计算", T::Conversion, "N9Click", "TFormGCDC", "抵偿高程面确定及投影变换", Create<TFormGCDC>, false, "gcdc"},
         {Plane, {}, "二公共点简易转换", "二公共点简易转换", T::Conversion, "PMZH1Click", "TFormPMZH", "二公共点平面简易转换", Create<TFormPMZH>, false, "pmzh"},
         {Plane, {}, "多公共点相似变换", "多公共点相似变换", T::Conversion, "PMZH2Click", "TFormPMZH2", "多公共点平面相似变换", Create<TFormPMZH2>, false, "pmzh2"},
         {Adjustment, {}, "附合导线", "附合导线", T::Traverse, "BJFHClick", "TFormBJFH", "边角附合导线", Create<TFormBJFH>, false, "bjfh"},

@@ -22,6 +22,8 @@
 #endif
 
 #include <chrono>
+#include <ctime>
+#include <sys/resource.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,21 +40,9 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr size_t PointCount = 1000000;
-constexpr int Repeats = 3;
+constexpr int Repeats = 5;
 constexpr Real CentralMeridian = 114;
 constexpr Real YConstant = 500000;
-
-// Best of a few runs, seconds.
-double Best(const std::function<void()> &work)
-{
-    double best = 1e300;
-    for (int i = 0; i < Repeats; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
 
 double Seconds(const std::function<void()> &work)
 {
@@ -61,11 +51,35 @@ double Seconds(const std::function<void()> &work)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+double CpuSeconds(clockid_t clock)
+{
+    timespec t{};
+    clock_gettime(clock, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Processor time of this process (every contender runs on this one thread), so that a machine
+// busy with other work does not blur the comparison.
+double CpuSeconds(const std::function<void()> &work)
+{
+    const double start = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    work();
+    return CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start;
+}
+
+// User and system time of finished child processes.
+double ChildrenSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
 void Report(const char *what, double seconds, double reference)
 {
-    std::printf("  %-44s %8.3f s %12.0f points/s", what, seconds, PointCount / seconds);
+    std::printf("  %-50s %7.3f s %10.0f points/s", what, seconds, PointCount / seconds);
     if (reference > 0)
-        std::printf("   %.2f x PROJ", reference / seconds);
+        std::printf("   %.2f x PROJ tmerc", reference / seconds);
     std::printf("\n");
 }
 
@@ -125,133 +139,128 @@ int main(int argc, char **argv)
         y[i] = p.y;
     }
 
-    std::printf("Gauss-Krueger, %zu points, Krasovsky ellipsoid, best of %d runs\n", PointCount, Repeats);
-
-    // PROJ first: its forward time is the yardstick of the ratios.
-    double projForward = 0, projInverse = 0;
-#ifdef QUORVIL_BENCH_PROJ
-    {
-        PJ_CONTEXT *ctx = proj_context_create();
-        struct Variant {
-            const char *name, *definition;
-        } variants[] = {
-            {"PROJ tmerc (Poder/Engsager)", "+proj=tmerc +lon_0=0 +k=1 +x_0=0 +y_0=0 +a=6378245 +b=6356863.0187730473"},
-            {"PROJ tmerc +approx (Evenden/Snyder)",
-             "+proj=tmerc +approx +lon_0=0 +k=1 +x_0=0 +y_0=0 +a=6378245 +b=6356863.0187730473"},
-        };
-        for (const auto &v : variants) {
-            PJ *pj = proj_create(ctx, v.definition);
-            if (!pj) {
-                std::printf("  PROJ: cannot create %s\n", v.definition);
-                continue;
-            }
-            const bool primary = &v == &variants[0];
-            const double generic = Best([&] {
-                for (size_t i = 0; i < PointCount; ++i) {
-                    lonD[i] = double(DegToRad(points.l[i]));
-                    latD[i] = double(DegToRad(points.B[i]));
-                }
-                proj_trans_generic(pj, PJ_FWD, lonD.data(), sizeof(double), PointCount, latD.data(), sizeof(double),
-                                   PointCount, nullptr, 0, 0, nullptr, 0, 0);
-            });
-            const double single = Best([&] {
-                double sum = 0;
-                for (size_t i = 0; i < PointCount; ++i) {
-                    PJ_COORD c = proj_coord(double(DegToRad(points.l[i])), double(DegToRad(points.B[i])), 0, 0);
-                    c = proj_trans(pj, PJ_FWD, c);
-                    sum += c.xy.x;
-                }
-                if (sum == 1)
-                    std::printf(" ");
-            });
-            if (primary)
-                projForward = std::min(generic, single);
-            std::printf("  %s\n", v.name);
-            Report("  forward, proj_trans_generic", generic, 0);
-            Report("  forward, proj_trans per point", single, 0);
-            // Inverse of PROJ's own forward results.
-            std::vector<double> e(PointCount), n(PointCount);
-            for (size_t i = 0; i < PointCount; ++i) {
-                e[i] = double(y[i]);
-                n[i] = double(x[i]);
-            }
-            const double inverse = Best([&] {
-                std::vector<double> ee = e, nn = n;
-                proj_trans_generic(pj, PJ_INV, ee.data(), sizeof(double), PointCount, nn.data(), sizeof(double),
-                                   PointCount, nullptr, 0, 0, nullptr, 0, 0);
-            });
-            if (primary)
-                projInverse = inverse;
-            Report("  inverse, proj_trans_generic", inverse, 0);
-            proj_destroy(pj);
+    // Every contender runs once per round, the rounds interleaved so that all of them see the same
+    // load on a shared machine; the best round of each counts.
+    struct Contender {
+        std::string name;
+        bool forward;  // a forward projection (else inverse)
+        bool yardstick; // PROJ's default transverse Mercator, the reference of the ratios
+        std::function<void()> work;
+        double best = 1e300;
+    };
+    std::vector<Contender> contenders;
+    std::vector<Real> B(PointCount), l(PointCount);
+    contenders.push_back({"Quorvil GaussForward", true, false, [&] {
+        for (size_t i = 0; i < PointCount; ++i) {
+            const PlaneXY p = GaussForward(krasovsky, points.B[i], points.l[i]);
+            x[i] = p.x;
+            y[i] = p.y;
         }
-        proj_context_destroy(ctx);
+    }});
+    contenders.push_back({"Quorvil GaussInverse", false, false, [&] {
+        for (size_t i = 0; i < PointCount; ++i) {
+            const LatLon g = GaussInverse(krasovsky, x[i], y[i]);
+            B[i] = g.B;
+            l[i] = g.l;
+        }
+    }});
+    const GaussKrugerSeries series(krasovsky);
+    contenders.push_back({"Quorvil GaussKrugerSeries::Forward", true, false, [&] {
+        for (size_t i = 0; i < PointCount; ++i) {
+            const PlaneXY p = series.Forward(points.B[i], points.l[i]);
+            x[i] = p.x;
+            y[i] = p.y;
+        }
+    }});
+    contenders.push_back({"Quorvil GaussKrugerSeries::Inverse", false, false, [&] {
+        for (size_t i = 0; i < PointCount; ++i) {
+            const LatLon g = series.Inverse(x[i], y[i]);
+            B[i] = g.B;
+            l[i] = g.l;
+        }
+    }});
+
+#ifdef QUORVIL_BENCH_PROJ
+    PJ_CONTEXT *ctx = proj_context_create();
+    std::vector<PJ *> projections;
+    std::vector<double> east(PointCount), north(PointCount);
+    for (size_t i = 0; i < PointCount; ++i) {
+        east[i] = double(y[i]);
+        north[i] = double(x[i]);
+    }
+    struct Variant {
+        const char *name, *definition;
+    } variants[] = {
+        {"PROJ tmerc", "+proj=tmerc +lon_0=0 +k=1 +x_0=0 +y_0=0 +a=6378245 +b=6356863.0187730473"},
+        {"PROJ tmerc +approx", "+proj=tmerc +approx +lon_0=0 +k=1 +x_0=0 +y_0=0 +a=6378245 +b=6356863.0187730473"},
+    };
+    for (const auto &v : variants) {
+        PJ *pj = proj_create(ctx, v.definition);
+        if (!pj) {
+            std::printf("PROJ: cannot create %s\n", v.definition);
+            continue;
+        }
+        projections.push_back(pj);
+        const bool primary = &v == &variants[0];
+        contenders.push_back({std::string(v.name) + " forward, proj_trans_generic", true, primary, [&, pj] {
+            for (size_t i = 0; i < PointCount; ++i) {
+                lonD[i] = double(DegToRad(points.l[i]));
+                latD[i] = double(DegToRad(points.B[i]));
+            }
+            proj_trans_generic(pj, PJ_FWD, lonD.data(), sizeof(double), PointCount, latD.data(), sizeof(double),
+                               PointCount, nullptr, 0, 0, nullptr, 0, 0);
+        }});
+        contenders.push_back({std::string(v.name) + " forward, proj_trans per point", true, false, [&, pj] {
+            for (size_t i = 0; i < PointCount; ++i) {
+                PJ_COORD c = proj_coord(double(DegToRad(points.l[i])), double(DegToRad(points.B[i])), 0, 0);
+                c = proj_trans(pj, PJ_FWD, c);
+                xD[i] = c.xy.y;
+                yD[i] = c.xy.x;
+            }
+        }});
+        contenders.push_back({std::string(v.name) + " inverse, proj_trans_generic", false, primary, [&, pj] {
+            std::copy(east.begin(), east.end(), lonD.begin());
+            std::copy(north.begin(), north.end(), latD.begin());
+            proj_trans_generic(pj, PJ_INV, lonD.data(), sizeof(double), PointCount, latD.data(), sizeof(double),
+                               PointCount, nullptr, 0, 0, nullptr, 0, 0);
+        }});
     }
 #endif
 
-    {
-        const double forward = Best([&] {
-            for (size_t i = 0; i < PointCount; ++i) {
-                const PlaneXY p = GaussForward(krasovsky, points.B[i], points.l[i]);
-                x[i] = p.x;
-                y[i] = p.y;
-            }
-        });
-        std::vector<Real> B(PointCount), l(PointCount);
-        const double inverse = Best([&] {
-            for (size_t i = 0; i < PointCount; ++i) {
-                const LatLon g = GaussInverse(krasovsky, x[i], y[i]);
-                B[i] = g.B;
-                l[i] = g.l;
-            }
-        });
-        const GaussKrugerSeries series(krasovsky);
-        const double seriesForward = Best([&] {
-            for (size_t i = 0; i < PointCount; ++i) {
-                const PlaneXY p = series.Forward(points.B[i], points.l[i]);
-                x[i] = p.x;
-                y[i] = p.y;
-            }
-        });
-        const double seriesInverse = Best([&] {
-            for (size_t i = 0; i < PointCount; ++i) {
-                const LatLon g = series.Inverse(x[i], y[i]);
-                B[i] = g.B;
-                l[i] = g.l;
-            }
-        });
-        std::printf("  Quorvil (80-bit)\n");
-        Report("  GaussForward", forward, projForward);
-        Report("  GaussInverse", inverse, projInverse);
-        Report("  GaussKrugerSeries::Forward (constants once)", seriesForward, projForward);
-        Report("  GaussKrugerSeries::Inverse (constants once)", seriesInverse, projInverse);
-    }
-
 #ifdef QUORVIL_BENCH_GEOGRAPHICLIB
-    {
-        const GeographicLib::TransverseMercator tm(double(krasovsky.a), double((krasovsky.a - krasovsky.b) / krasovsky.a), 1);
-        for (size_t i = 0; i < PointCount; ++i) {
-            latD[i] = double(points.B[i]);
-            lonD[i] = double(points.l[i]);
-        }
-        const double forward = Best([&] {
-            for (size_t i = 0; i < PointCount; ++i)
-                tm.Forward(0, latD[i], lonD[i], yD[i], xD[i]);
-        });
-        const double inverse = Best([&] {
-            double lat, lon;
-            double sum = 0;
-            for (size_t i = 0; i < PointCount; ++i) {
-                tm.Reverse(0, yD[i], xD[i], lat, lon);
-                sum += lat;
-            }
-            if (sum == 1)
-                std::printf(" ");
-        });
-        std::printf("  GeographicLib TransverseMercator (6th order Krueger, double)\n");
-        Report("  forward", forward, projForward);
-        Report("  inverse", inverse, projInverse);
+    const GeographicLib::TransverseMercator tm(double(krasovsky.a), double((krasovsky.a - krasovsky.b) / krasovsky.a), 1);
+    std::vector<double> latG(PointCount), lonG(PointCount), xG(PointCount), yG(PointCount);
+    for (size_t i = 0; i < PointCount; ++i) {
+        latG[i] = double(points.B[i]);
+        lonG[i] = double(points.l[i]);
     }
+    contenders.push_back({"GeographicLib TransverseMercator forward", true, false, [&] {
+        for (size_t i = 0; i < PointCount; ++i)
+            tm.Forward(0, latG[i], lonG[i], yG[i], xG[i]);
+    }});
+    contenders.push_back({"GeographicLib TransverseMercator inverse", false, false, [&] {
+        for (size_t i = 0; i < PointCount; ++i)
+            tm.Reverse(0, double(y[i]), double(x[i]), latD[i], lonD[i]);
+    }});
+#endif
+
+    for (int round = 0; round < Repeats; ++round)
+        for (Contender &c : contenders)
+            c.best = std::min(c.best, CpuSeconds(c.work));
+
+    double projForward = 0, projInverse = 0;
+    for (const Contender &c : contenders)
+        if (c.yardstick)
+            (c.forward ? projForward : projInverse) = c.best;
+    std::printf("Gauss-Krueger, %zu points in a 3-degree zone, Krasovsky ellipsoid, best of %d interleaved rounds, processor time\n",
+                PointCount, Repeats);
+    for (const Contender &c : contenders)
+        Report(c.name.c_str(), c.best, c.forward ? projForward : projInverse);
+
+#ifdef QUORVIL_BENCH_PROJ
+    for (PJ *pj : projections)
+        proj_destroy(pj);
+    proj_context_destroy(ctx);
 #endif
 
     // End to end: a million rows "name,B,L" (packed ddd.mmss) to "name,x,y" with 3 decimals.
@@ -267,7 +276,8 @@ int main(int argc, char **argv)
             pin << NumberToText(10, L) << " " << NumberToText(10, B) << " P" << i << "\n";
         }
     }
-    std::printf("End to end, %zu rows\n", PointCount);
+    std::printf("End to end, %zu rows (wall clock; processor time in brackets)\n", PointCount);
+    const double plainCpuStart = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     const double plain = Seconds([&] {
         std::ifstream in(input, std::ios::binary);
         std::stringstream whole;
@@ -293,18 +303,23 @@ int main(int argc, char **argv)
         }
         std::ofstream(output, std::ios::binary) << out;
     });
+    const double plainCpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - plainCpuStart;
     Report("Quorvil core: read, compute, write", plain, 0);
+    std::printf("  (%.3f s)\n", plainCpu);
 
     const std::string command = "cs2cs -f %.3f +proj=longlat +a=6378245 +b=6356863.0187730473 +no_defs +to "
                                 "+proj=tmerc +lon_0=114 +k=1 +x_0=500000 +y_0=0 +a=6378245 +b=6356863.0187730473 "
                                 "+no_defs " +
                                 projInput.string() + " > " + projOutput.string();
     int status = 0;
+    const double childrenBefore = ChildrenSeconds();
     const double cs2cs = Seconds([&] { status = std::system(command.c_str()); });
+    const double cs2csCpu = ChildrenSeconds() - childrenBefore;
     if (status != 0)
         std::printf("  cs2cs failed (status %d)\n", status);
     Report("cs2cs on the same points", cs2cs, 0);
-    std::printf("  Quorvil core / cs2cs time: %.2f\n", plain / cs2cs);
+    std::printf("  (%.3f s)\n", cs2csCpu);
+    std::printf("  Quorvil core / cs2cs time: %.2f (%.2f)\n", plain / cs2cs, plainCpu / cs2csCpu);
 
     // The forward tool as the user drives it: import, compute, save.
     {
@@ -316,11 +331,15 @@ int main(int argc, char **argv)
         window.resize(720, 520);
         window.show();
         window.findChild<QLineEdit *>("EditLL")->setText("114");
+        double cpu = 0;
         auto press = [&](const char *name) {
-            return Seconds([&] {
+            const double start = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+            const double wall = Seconds([&] {
                 window.findChild<QAction *>(name)->trigger();
                 QApplication::processEvents();
             });
+            cpu += CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start;
+            return wall;
         };
         const double import = press("ToolButton3");
         const double compute = press("ToolButton6");
@@ -330,7 +349,8 @@ int main(int argc, char **argv)
         std::printf("Forward tool window, %d rows\n", view->table()->rows());
         std::printf("  import %.3f s, compute %.3f s, save %.3f s\n", import, compute, save);
         Report("window: import, compute, save", total, 0);
-        std::printf("  window / cs2cs time: %.2f\n", total / cs2cs);
+        std::printf("  (%.3f s)\n", cpu);
+        std::printf("  window / cs2cs time: %.2f (%.2f)\n", total / cs2cs, cpu / cs2csCpu);
         // Responsiveness at that size: jump to the end and repaint, then edit a cell there.
         PointTableView *points = window.findChild<PointTableView *>("StringGrid1");
         const double scroll = Seconds([&] {

@@ -24,18 +24,26 @@ constexpr Real FootpointTolerance = 1e-10L;
 // program from hanging on such input and leaves the last round as the footpoint.
 constexpr int FootpointRoundLimit = 10000;
 
-// Below this change of latitude between rounds, the sine and cosine of the new latitude are
-// carried over from the old ones by the angle-sum formulas, with sin δ and cos δ from their
-// Taylor series (the first omitted terms, δ⁵/120 and δ⁶/720, lie below the last bit). Only the
-// first round or two move the latitude further than that.
+// Once the latitude moves little between rounds, the sine and cosine of the new latitude are
+// carried over from the old ones by the angle-sum formulas, with sin δ and cos δ from their Taylor
+// series. Up to SmallStep two terms of each suffice, up to MediumStep four (the first omitted
+// terms, relative to the kept ones, lie below the last bit of the 64-bit mantissa). Only the
+// start, and for extreme ellipsoids the first round, move the latitude further than that.
 constexpr Real SmallStep = 3e-5L;
+constexpr Real MediumStep = 1e-2L;
 
-// sin and cos of φ + δ from those of φ, for |δ| ≤ SmallStep.
+// sin and cos of φ + δ from those of φ.
 SineCosine Advanced(const SineCosine &sc, Real delta)
 {
     const Real d2 = delta * delta;
-    const Real sinDelta = delta * (1 - d2 / 6);
-    const Real cosDeltaMinus1 = -d2 / 2 * (1 - d2 / 12);
+    Real sinDelta, cosDeltaMinus1;
+    if (std::fabs(delta) <= SmallStep) {
+        sinDelta = delta * (1 - d2 / 6);
+        cosDeltaMinus1 = -d2 / 2 * (1 - d2 / 12);
+    } else {
+        sinDelta = delta * (1 - d2 / 6 * (1 - d2 / 20 * (1 - d2 / 42 * (1 - d2 / 72))));
+        cosDeltaMinus1 = -d2 / 2 * (1 - d2 / 12 * (1 - d2 / 30 * (1 - d2 / 56)));
+    }
     return {sc.sin + (sc.sin * cosDeltaMinus1 + sc.cos * sinDelta), sc.cos + (sc.cos * cosDeltaMinus1 - sc.sin * sinDelta)};
 }
 
@@ -119,14 +127,15 @@ LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
     // Footpoint latitude: the latitude whose meridian arc is x, by fixed-point iteration on
     // φ = (x + a(1 − e²) cos φ (C1 sin φ + …)) / K. The loop is written so that a NaN (from an
     // empty custom ellipsoid) ends it at once; the fault itself stays in the flags.
-    Real phi = x / K_;
+    const Real perK = 1 / K_; // a multiplication in the loop instead of a slower division
+    Real phi = x * perK;
     SineCosine sc = SinCos(phi);
     for (int round = 0; round < FootpointRoundLimit; ++round) {
-        const Real next = (x + polarFactor_ * ArcPeriodic(sc.sin, sc.cos)) / K_;
+        const Real next = (x + polarFactor_ * ArcPeriodic(sc.sin, sc.cos)) * perK;
         const Real delta = next - phi;
         const Real step = std::fabs(delta);
         phi = next;
-        sc = step <= SmallStep ? Advanced(sc, delta) : SinCos(phi);
+        sc = step <= MediumStep ? Advanced(sc, delta) : SinCos(phi);
         if (!(step > FootpointTolerance))
             break;
     }

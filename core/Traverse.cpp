@@ -44,6 +44,20 @@ void CarryCoordinates(TraverseResult &r, const PlanePoint &b)
     r.fs = std::sqrt(r.fx * r.fx + r.fy * r.fy);
 }
 
+// Carries the bearings of the legs through the observed angles from `start`, each leg taking
+// the distance observed at its first station; returns the last bearing carried.
+Real CarryLegBearings(TraverseResult &r, Real start, const std::vector<TraverseObservation> &obs)
+{
+    Real alpha = start;
+    r.legs.resize(obs.size());
+    for (size_t i = 0; i < obs.size(); ++i) {
+        alpha = BearingAhead(alpha, obs[i].angle);
+        r.legs[i].carriedBearing = r.legs[i].bearing = alpha;
+        r.legs[i].distance = obs[i].distance;
+    }
+    return alpha;
+}
+
 } // namespace
 
 Real TraverseResult::Bearing(size_t h) const
@@ -118,14 +132,7 @@ TraverseResult CarrySingleSideTraverse(const SingleSideTraverseInput &input)
     TraverseResult r;
     r.closingKnown = input.c;
     r.startBearing = Azimuth(input.a.x, input.a.y, input.b.x, input.b.y);
-    Real alpha = r.startBearing;
-    r.legs.resize(obs.size());
-    for (size_t i = 0; i < obs.size(); ++i) {
-        alpha = BearingAhead(alpha, obs[i].angle);
-        r.legs[i].carriedBearing = r.legs[i].bearing = alpha;
-        r.legs[i].distance = obs[i].distance;
-    }
-    r.closingBearing = alpha;
+    r.closingBearing = CarryLegBearings(r, r.startBearing, obs);
     CarryCoordinates(r, input.b);
     return r;
 }
@@ -146,13 +153,7 @@ TraverseResult CarryNoOrientationTraverse(const NoOrientationTraverseInput &inpu
     r.startBearing = 0; // arbitrary: the rotation below removes it
 
     // First pass: carried on the arbitrary start bearing, to find where C lands.
-    Real alpha = r.startBearing;
-    r.legs.resize(obs.size());
-    for (size_t i = 0; i < obs.size(); ++i) {
-        alpha = BearingAhead(alpha, obs[i].angle);
-        r.legs[i].carriedBearing = r.legs[i].bearing = alpha;
-        r.legs[i].distance = obs[i].distance;
-    }
+    CarryLegBearings(r, r.startBearing, obs);
     CarryCoordinates(r, input.b);
     const PlanePoint carriedEnd = r.stations.back();
 

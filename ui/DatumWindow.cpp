@@ -225,7 +225,7 @@ DatumTransform DatumWindow::readTransform() const
     t.newSide.kind = m_tool.newSide.kind;
     t.oldSide.ellipsoid = m_oldGroup->ellipsoid();
     t.newSide.ellipsoid = m_newGroup->ellipsoid();
-    t.workingMeridian = FieldDegrees(field(m_tool.workingMeridianField));
+    // Fields are read in the order old before new, so that of two bad texts the old one is named.
     auto readPlane = [this](const DatumSideLayout &layoutOfSide, DatumSide &side) {
         if (layoutOfSide.kind != DatumCoordinates::Plane)
             return;
@@ -234,6 +234,7 @@ DatumTransform DatumWindow::readTransform() const
     };
     readPlane(m_tool.oldSide, t.oldSide);
     readPlane(m_tool.newSide, t.newSide);
+    t.workingMeridian = FieldDegrees(field(m_tool.workingMeridianField));
     if (m_tool.oldSide.kind == DatumCoordinates::Plane)
         t.oldSide.yConstant = FieldNumber(field(m_tool.oldSide.yConstantField));
     if (m_tool.newSide.kind == DatumCoordinates::Plane)

@@ -6,6 +6,7 @@
 #include "Prompts.h"
 #include "TableToolBars.h"
 
+#include "core/FpGuard.h"
 #include "core/TraverseSummary.h"
 
 #include <QDate>
@@ -38,6 +39,21 @@ QList<QPair<QString, QString>> TraverseSummaryLabels(bool withAngles)
         labels = {{"LabFB", FBCaption}, {"LabVB", VBCaption}};
     labels += {{"LabFx", FxCaption}, {"LabFy", FyCaption}, {"LabFs", FsCaption}, {"LabK", KCaption}};
     return labels;
+}
+
+TraverseWindowLayout AngleTraverseLayout(const QString &groupCaption, int startRows, int clearRows,
+                                         TraverseSummaryKind summary)
+{
+    TraverseWindowLayout layout;
+    layout.groupCaption = groupCaption;
+    layout.columns = AngleTraverseColumns();
+    layout.columnWidths = AngleTraverseColumnWidths();
+    layout.startRows = startRows;
+    layout.clearRows = clearRows;
+    if (summary != TraverseSummaryKind::None)
+        layout.summaryLabels = TraverseSummaryLabels(summary == TraverseSummaryKind::AnglesAndCoordinates);
+    layout.file.pointColumns = {0, 3, 4};
+    return layout;
 }
 
 TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const QString &caption,
@@ -199,7 +215,7 @@ AdjustmentData TraverseWindow::fileData() const
     const PointTableModel *t = table();
     AdjustmentData data;
     data.count = t->rows() - map.rowsBeyondCount;
-    if (data.count < 0)
+    if (data.count < map.minimumCount)
         throw Error(map.tooFewText.toStdString());
     data.header = headerTexts();
     for (int place : map.pointRows) {
@@ -263,6 +279,23 @@ void TraverseWindow::saveFile()
         return;
     BusyCursor busy;
     WriteAdjustmentFile(path, data);
+}
+
+void AngleTraverseWindow::closeTraverse(const FpGuard &guard, const TraverseResult &carried, int firstNewRow)
+{
+    guard.check(carried.fx, carried.fy, carried.fs);
+    setSummary(QStringLiteral("LabFx"), FxText(carried.fx));
+    setSummary(QStringLiteral("LabFy"), FyText(carried.fy));
+    setSummary(QStringLiteral("LabFs"), FsText(carried.fs));
+    const std::string k = KText(carried.totalLength, carried.fs);
+    guard.check(carried.totalLength);
+    setSummary(QStringLiteral("LabK"), k);
+
+    // Misclosure over legs of no length is an invalid operation: the summary stays, nothing more.
+    TraverseResult adjusted = DistributeMisclosure(carried);
+    guard.check(adjusted.stations, adjusted.legs);
+    m_last = std::move(adjusted);
+    setCellPoints(firstNewRow, m_last.NewPoints());
 }
 
 } // namespace quorvil

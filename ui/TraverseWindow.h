@@ -41,6 +41,7 @@ struct AdjustmentFileMap {
     QList<int> pointColumns;       // columns its fields fill: {0, 3, 4} or {0, 4}
     int firstObservationRow = 1;   // model row of the first observation line
     QList<int> observationColumns = {0, 1, 2};
+    int minimumCount = 0;          // fewest new points of a table worth writing
     QString tooFewText;            // the message for a table too short to be written
 };
 
@@ -69,6 +70,12 @@ QStringList AngleTraverseColumns();
 QList<int> AngleTraverseColumnWidths();
 // The summary labels of the closing traverses: FB and VB (connecting only), Fx, Fy, Fs, K.
 QList<QPair<QString, QString>> TraverseSummaryLabels(bool withAngles);
+// The layout every angle-and-distance traverse shares: its five columns and widths, its rows,
+// and the summary labels (none for the open traverse, FB and VB only with an angle closure).
+// Data-file lines of three fields, the known points in columns 0, 3, 4.
+enum class TraverseSummaryKind { None, Coordinates, AnglesAndCoordinates };
+TraverseWindowLayout AngleTraverseLayout(const QString &groupCaption, int startRows, int clearRows,
+                                         TraverseSummaryKind summary);
 
 class TraverseWindow : public ToolWindow {
     Q_OBJECT
@@ -118,6 +125,29 @@ private:
     QList<QLabel *> m_labels;
     QFrame *m_progressPanel = nullptr;
     QProgressBar *m_progress = nullptr;
+};
+
+class FpGuard;
+
+// The window of the traverses observed as angles and distances. It keeps the working values of
+// its last computation (bearings, raw increments, their corrections, the correction per angle),
+// which the adjustment report reads; two windows of one tool never share them.
+class AngleTraverseWindow : public TraverseWindow {
+    Q_OBJECT
+
+public:
+    using TraverseWindow::TraverseWindow;
+
+    const TraverseResult &lastResult() const { return m_last; }
+
+protected:
+    // The end of every closing traverse: shows Fx, Fy, Fs and K of the carried traverse,
+    // distributes its coordinate misclosure, keeps the result as the working values and writes
+    // the new points into consecutive model rows from `firstNewRow` with 3 decimals. Nothing is
+    // shown or written that has not passed the guard.
+    void closeTraverse(const FpGuard &guard, const TraverseResult &carried, int firstNewRow);
+
+    TraverseResult m_last;
 };
 
 } // namespace quorvil

@@ -103,6 +103,25 @@ TEST(GaussInverse, InverseAfterForwardWithinAHalfZone)
     std::printf("largest inverse-after-forward difference, |l| <= 1.5 deg: %.3Le deg\n", worst);
 }
 
+TEST(GaussInverse, FootpointOfTheMeridianArcIsItsLatitude)
+{
+    // On the central meridian the footpoint latitude is the answer. The iteration stops when a round
+    // moves less than 1e-10 rad; each round shrinks the error some two hundredfold, so the latitude
+    // must be far closer than that (1e-10° is 1.7e-12 rad, 0.01 mm).
+    Real worst = 0;
+    for (int preset = 0; preset < 4; ++preset) {
+        const Ellipsoid e = Preset(preset);
+        for (int tenth = -890; tenth <= 890; tenth += 7) {
+            const Real B = tenth / 10.0L;
+            const LatLon g = GaussInverse(e, MeridianArc(e, DegToRad(B)), 0);
+            worst = std::fmax(worst, std::fabs(g.B - B));
+            EXPECT_NEAR(double(g.B), double(B), 1e-10) << "preset " << preset << " B=" << double(B);
+            EXPECT_EQ(g.l, 0) << "preset " << preset << " B=" << double(B);
+        }
+    }
+    std::printf("largest footpoint difference on the meridian: %.3Le deg\n", worst);
+}
+
 TEST(GaussKruger, ZoneChangeFigures)
 {
     // A point projected in the 114° zone, moved to neighbouring zones by inverse then forward.

@@ -1,6 +1,8 @@
 // The four datum transformation windows, driven by object names as a user would: fill the common
 // points, estimate, read the panel and the residuals, convert, save and load.
 #include "support/WindowTestSupport.h"
+#include "tools/GSFS/TFormGSFS.h"
+#include "tools/GSZS/TFormGSZS.h"
 #include "tools/TQZH/TFormTQZH.h"
 #include "tools/TQdTOd/TFormTQdTOd.h"
 #include "tools/TQdTOp/TFormTQdTOp.h"
@@ -551,8 +553,14 @@ private slots:
         QCOMPARE(prompts->errors, QStringList());
         QCOMPARE(Table(w.get(), "StringGrid2")->rowTexts(0), (QStringList{"Z", "3500000.0000", "500000.0000", "12.5000"}));
         QCOMPARE(Table(w.get(), "StringGrid2")->rows(), 2);
-        QCOMPARE(Cell(w.get(), "StringGrid2", 1, 0), QString());
-        QVERIFY(Cell(w.get(), "StringGrid2", 1, 1).endsWith(".0000"));
+        {
+            // The empty row is the point x = 0, y′ = −500000 of the old zone, projected back.
+            const Ellipsoid krasovsky = PresetEllipsoid(0);
+            const LatLon g = GaussInverse(krasovsky, 0, -500000);
+            const PlaneXY back = GaussForward(krasovsky, g.B, g.l);
+            auto t = [](Real x) { return QString::fromStdString(NumberToText(4, x)); };
+            QCOMPARE(Table(w.get(), "StringGrid2")->rowTexts(1), (QStringList{"", t(back.x), t(back.y + 500000), "0.0000"}));
+        }
 
         // Height anomalies: in by + ζ old, out by − ζ new.
         SetField(w.get(), "EditDh1", "10");
@@ -574,6 +582,92 @@ private slots:
         QCOMPARE(prompts->errors, QStringList{"'abc' is not a valid floating point value"});
         QCOMPARE(Cell(w.get(), "StringGrid2", 0, 0), QString("A"));
         QCOMPARE(Cell(w.get(), "StringGrid2", 1, 1), QString());
+    }
+
+    void fieldsAreReadOldBeforeNew()
+    {
+        // Of two central meridians that are not numbers, the old one is named.
+        auto w = Make("TFormTQZH");
+        SetField(w.get(), "EditLL1", "1x");
+        SetField(w.get(), "EditLL2", "2x");
+        QVERIFY(Press(w.get(), "ToolButton6"));
+        QVERIFY(Press(w.get(), "ToolButton13"));
+        QCOMPARE(prompts->errors, (QStringList{"'1x' is not a valid floating point value", "'1x' is not a valid floating point value"}));
+    }
+
+    void badCommonCellStopsTheEstimation()
+    {
+        // A common-point cell that is not a number: its message, and the panel and the residual
+        // columns keep what they showed.
+        auto w = Make("TFormTQdTOp");
+        SetMeridian(w.get(), "117");
+        FillCommonPoints(w.get(), "TFormTQdTOp", FromSeconds(100, 0, 0, 0, 0, 2, 1.000005L), 117);
+        QVERIFY(Press(w.get(), "ToolButton13"));
+        QCOMPARE(prompts->errors, QStringList());
+        const QStringList panel = Fields(w.get(), PanelNames);
+        PointTableModel *common = Table(w.get(), "StringGrid3");
+        for (int r = 0; r < common->rows(); ++r)
+            common->setCell(r, 8, QString("kept%1").arg(r));
+        common->setCell(3, 5, "5l2");
+        SetField(w.get(), "EditDh2", "3"); // would change every residual
+        QVERIFY(Press(w.get(), "ToolButton13"));
+        QCOMPARE(prompts->errors, QStringList{"'5l2' is not a valid floating point value"});
+        QCOMPARE(Fields(w.get(), PanelNames), panel);
+        QCOMPARE(Column(w.get(), "StringGrid3", 8), (QStringList{"kept0", "kept1", "kept2", "kept3", "kept4"}));
+        QCOMPARE(Column(w.get(), "StringGrid3", 9), QStringList(5, "0.0000"));
+    }
+
+    void agreesWithTheGaussTools()
+    {
+        // Identity parameters and one ellipsoid: geodetic to plane gives what "高斯投影正算"
+        // gives, plane to geodetic what "高斯投影反算" gives, on the same points and zone.
+        const QList<QStringList> geodetic = {{"G1", "35.0123", "114.2", "10"}, {"G2", "30.3", "113.2512", "0"},
+                                             {"G3", "41.07305", "115.4", "500"}};
+        const QList<QStringList> plane = {{"P1", "3876543.2109", "38512345.6789", "10"}, {"P2", "3375601.7135", "367890.123", "0"},
+                                          {"P3", "4551234.5", "38623456.78", "500"}};
+        auto fill = [](QWidget *w, const QList<QStringList> &rows, int fields) {
+            Table(w, "StringGrid1")->setRowCount(static_cast<int>(rows.size()));
+            for (int r = 0; r < rows.size(); ++r)
+                SetRow(w, "StringGrid1", r, rows.at(r).mid(0, fields));
+        };
+        auto setUp = [](QWidget *w) {
+            SetPreset(w, "ComboBox2", 2);
+            SetPreset(w, "ComboBox1", 2);
+            SetField(w, "EditLL1", "114");
+        };
+
+        TFormGSZS forward(nullptr);
+        SetPreset(&forward, "ComboBox1", 2);
+        SetField(&forward, "EditLL", "114");
+        fill(&forward, geodetic, 3);
+        QVERIFY(Press(&forward, "ToolButton6"));
+        auto toPlane = Make("TFormTQdTOp");
+        setUp(toPlane.get());
+        fill(toPlane.get(), geodetic, 4);
+        QVERIFY(Press(toPlane.get(), "ToolButton6"));
+
+        TFormGSFS inverse(nullptr);
+        SetPreset(&inverse, "ComboBox1", 2);
+        SetField(&inverse, "EditLL", "114");
+        fill(&inverse, plane, 3);
+        QVERIFY(Press(&inverse, "ToolButton6"));
+        auto toGeodetic = Make("TFormTQpTOd");
+        setUp(toGeodetic.get());
+        fill(toGeodetic.get(), plane, 4);
+        QVERIFY(Press(toGeodetic.get(), "ToolButton6"));
+        QCOMPARE(prompts->errors, QStringList());
+
+        for (int r = 0; r < geodetic.size(); ++r) {
+            const QStringList gauss = Table(&forward, "StringGrid2")->rowTexts(r);
+            const QStringList datum = Table(toPlane.get(), "StringGrid2")->rowTexts(r);
+            QCOMPARE(datum.at(0), gauss.at(0));
+            for (int c = 1; c <= 2; ++c) // the Gauss tool shows 3 decimals, the datum tool 4
+                QVERIFY2(std::fabs(datum.at(c).toDouble() - gauss.at(c).toDouble()) < 0.00051,
+                         qPrintable(datum.join(',') + " / " + gauss.join(',')));
+            QCOMPARE(datum.at(3), geodetic.at(r).at(3) + ".0000");
+
+            QCOMPARE(Table(toGeodetic.get(), "StringGrid2")->rowTexts(r).mid(0, 3), Table(&inverse, "StringGrid2")->rowTexts(r));
+        }
     }
 
     void resultFileFields_data()

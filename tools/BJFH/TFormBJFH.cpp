@@ -11,18 +11,12 @@ namespace {
 
 TraverseWindowLayout Layout()
 {
-    TraverseWindowLayout layout;
-    layout.groupCaption = QStringLiteral("边角测量附(闭)合导线计算表");
-    layout.columns = AngleTraverseColumns();
-    layout.columnWidths = AngleTraverseColumnWidths();
-    layout.startRows = 5;
-    layout.clearRows = 5;
-    layout.summaryLabels = TraverseSummaryLabels(true);
+    TraverseWindowLayout layout = AngleTraverseLayout(QStringLiteral("边角测量附(闭)合导线计算表"), 5, 5,
+                                                      TraverseSummaryKind::AnglesAndCoordinates);
     // n new points; A, B, C, D; the stations B … C with their angles and distances.
     layout.file.layout = {4, 3, 2, 3};
     layout.file.rowsBeyondCount = 4;
     layout.file.pointRows = {0, 1, -2, -1};
-    layout.file.pointColumns = {0, 3, 4};
     layout.file.firstObservationRow = 1;
     layout.file.tooFewText = QString::fromUtf8(ConnectingTooFewText);
     return layout;
@@ -30,7 +24,10 @@ TraverseWindowLayout Layout()
 
 } // namespace
 
-TFormBJFH::TFormBJFH(QWidget *owner) : TraverseWindow(owner, QStringLiteral("TFormBJFH"), QStringLiteral("边角附合导线"), Layout()) {}
+TFormBJFH::TFormBJFH(QWidget *owner)
+    : AngleTraverseWindow(owner, QStringLiteral("TFormBJFH"), QStringLiteral("边角附合导线"), Layout())
+{
+}
 
 void TFormBJFH::compute()
 {
@@ -52,20 +49,9 @@ void TFormBJFH::compute()
     FpGuard guard;
     const TraverseResult carried = CarryConnectingTraverse(input);
     guard.check(carried.angleMisclosure, carried.angleCorrection);
-    setSummary("LabFB", FBText(carried.angleMisclosure));
-    setSummary("LabVB", VBText(carried.angleCorrection));
-    guard.check(carried.fx, carried.fy, carried.fs);
-    setSummary("LabFx", FxText(carried.fx));
-    setSummary("LabFy", FyText(carried.fy));
-    setSummary("LabFs", FsText(carried.fs));
-    const std::string k = KText(carried.totalLength, carried.fs);
-    guard.check(carried.totalLength);
-    setSummary("LabK", k);
-
-    const TraverseResult adjusted = DistributeMisclosure(carried);
-    guard.check(adjusted.stations, adjusted.legs);
-    m_last = adjusted;
-    setCellPoints(2, adjusted.NewPoints());
+    setSummary(QStringLiteral("LabFB"), FBText(carried.angleMisclosure));
+    setSummary(QStringLiteral("LabVB"), VBText(carried.angleCorrection));
+    closeTraverse(guard, carried, 2);
 }
 
 } // namespace quorvil

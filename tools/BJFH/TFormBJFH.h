@@ -2,26 +2,18 @@
 // or round a closed loop with C = B and D = A.
 #pragma once
 
-#include "core/Traverse.h"
 #include "ui/TraverseWindow.h"
 
 namespace quorvil {
 
-class TFormBJFH : public TraverseWindow {
+class TFormBJFH : public AngleTraverseWindow {
     Q_OBJECT
 
 public:
     explicit TFormBJFH(QWidget *owner);
 
-    // The working values of this window's last computation (bearings, increments, corrections,
-    // the correction per angle), which the adjustment report reads.
-    const TraverseResult &lastResult() const { return m_last; }
-
 protected:
     void compute() override;
-
-private:
-    TraverseResult m_last;
 };
 
 } // namespace quorvil

@@ -1,7 +1,6 @@
 #include "TFormDBFH.h"
 
 #include "core/FpGuard.h"
-#include "core/TraverseSummary.h"
 #include "ui/Fields.h"
 #include "ui/PointTableModel.h"
 
@@ -11,18 +10,12 @@ namespace {
 
 TraverseWindowLayout Layout()
 {
-    TraverseWindowLayout layout;
-    layout.groupCaption = QStringLiteral("边角测量单边附合导线计算表");
-    layout.columns = AngleTraverseColumns();
-    layout.columnWidths = AngleTraverseColumnWidths();
-    layout.startRows = 4;
-    layout.clearRows = 4;
-    layout.summaryLabels = TraverseSummaryLabels(false);
+    TraverseWindowLayout layout = AngleTraverseLayout(QStringLiteral("边角测量单边附合导线计算表"), 4, 4,
+                                                      TraverseSummaryKind::Coordinates);
     // n new points; A, B, C; the stations B … Pn with their angles and distances.
     layout.file.layout = {3, 3, 1, 3};
     layout.file.rowsBeyondCount = 3;
     layout.file.pointRows = {0, 1, -1};
-    layout.file.pointColumns = {0, 3, 4};
     layout.file.firstObservationRow = 1;
     layout.file.tooFewText = QString::fromUtf8(SingleSideTooFewText);
     return layout;
@@ -30,7 +23,10 @@ TraverseWindowLayout Layout()
 
 } // namespace
 
-TFormDBFH::TFormDBFH(QWidget *owner) : TraverseWindow(owner, QStringLiteral("TFormDBFH"), QStringLiteral("单边附合导线"), Layout()) {}
+TFormDBFH::TFormDBFH(QWidget *owner)
+    : AngleTraverseWindow(owner, QStringLiteral("TFormDBFH"), QStringLiteral("单边附合导线"), Layout())
+{
+}
 
 void TFormDBFH::compute()
 {
@@ -49,19 +45,7 @@ void TFormDBFH::compute()
         input.observations.push_back({CellNumber(t, row, 1), CellNumber(t, row, 2)});
 
     FpGuard guard;
-    const TraverseResult carried = CarrySingleSideTraverse(input);
-    guard.check(carried.fx, carried.fy, carried.fs);
-    setSummary("LabFx", FxText(carried.fx));
-    setSummary("LabFy", FyText(carried.fy));
-    setSummary("LabFs", FsText(carried.fs));
-    const std::string k = KText(carried.totalLength, carried.fs);
-    guard.check(carried.totalLength);
-    setSummary("LabK", k);
-
-    const TraverseResult adjusted = DistributeMisclosure(carried);
-    guard.check(adjusted.stations, adjusted.legs);
-    m_last = adjusted;
-    setCellPoints(2, adjusted.NewPoints());
+    closeTraverse(guard, CarrySingleSideTraverse(input), 2);
 }
 
 } // namespace quorvil

@@ -2,25 +2,18 @@
 // with no closing direction; the bearings are carried uncorrected.
 #pragma once
 
-#include "core/Traverse.h"
 #include "ui/TraverseWindow.h"
 
 namespace quorvil {
 
-class TFormDBFH : public TraverseWindow {
+class TFormDBFH : public AngleTraverseWindow {
     Q_OBJECT
 
 public:
     explicit TFormDBFH(QWidget *owner);
 
-    // The working values of this window's last computation, read by the adjustment report.
-    const TraverseResult &lastResult() const { return m_last; }
-
 protected:
     void compute() override;
-
-private:
-    TraverseResult m_last;
 };
 
 } // namespace quorvil

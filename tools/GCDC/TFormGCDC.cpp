@@ -14,6 +14,8 @@
 #include <QResizeEvent>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace quorvil {
 
 namespace {

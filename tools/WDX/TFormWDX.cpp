@@ -1,7 +1,6 @@
 #include "TFormWDX.h"
 
 #include "core/FpGuard.h"
-#include "core/TraverseSummary.h"
 #include "ui/Fields.h"
 #include "ui/PointTableModel.h"
 
@@ -11,18 +10,12 @@ namespace {
 
 TraverseWindowLayout Layout()
 {
-    TraverseWindowLayout layout;
-    layout.groupCaption = QStringLiteral("边角测量无定向导线计算表");
-    layout.columns = AngleTraverseColumns();
-    layout.columnWidths = AngleTraverseColumnWidths();
-    layout.startRows = 3;
-    layout.clearRows = 3;
-    layout.summaryLabels = TraverseSummaryLabels(false);
+    TraverseWindowLayout layout = AngleTraverseLayout(QStringLiteral("边角测量无定向导线计算表"), 3, 3,
+                                                      TraverseSummaryKind::Coordinates);
     // n new points; B, C; the stations B … Pn with their angles and distances.
     layout.file.layout = {2, 3, 1, 3};
     layout.file.rowsBeyondCount = 2;
     layout.file.pointRows = {0, -1};
-    layout.file.pointColumns = {0, 3, 4};
     layout.file.firstObservationRow = 0;
     layout.file.tooFewText = QString::fromUtf8(NoOrientationTooFewText);
     return layout;
@@ -30,7 +23,10 @@ TraverseWindowLayout Layout()
 
 } // namespace
 
-TFormWDX::TFormWDX(QWidget *owner) : TraverseWindow(owner, QStringLiteral("TFormWDX"), QStringLiteral("无定向导线"), Layout()) {}
+TFormWDX::TFormWDX(QWidget *owner)
+    : AngleTraverseWindow(owner, QStringLiteral("TFormWDX"), QStringLiteral("无定向导线"), Layout())
+{
+}
 
 void TFormWDX::compute()
 {
@@ -48,19 +44,7 @@ void TFormWDX::compute()
         input.observations.push_back({CellNumber(t, row, 1), CellNumber(t, row, 2)});
 
     FpGuard guard;
-    const TraverseResult carried = CarryNoOrientationTraverse(input);
-    guard.check(carried.fx, carried.fy, carried.fs);
-    setSummary("LabFx", FxText(carried.fx));
-    setSummary("LabFy", FyText(carried.fy));
-    setSummary("LabFs", FsText(carried.fs));
-    const std::string k = KText(carried.totalLength, carried.fs);
-    guard.check(carried.totalLength);
-    setSummary("LabK", k);
-
-    const TraverseResult adjusted = DistributeMisclosure(carried);
-    guard.check(adjusted.stations, adjusted.legs);
-    m_last = adjusted;
-    setCellPoints(1, adjusted.NewPoints());
+    closeTraverse(guard, CarryNoOrientationTraverse(input), 1);
 }
 
 } // namespace quorvil

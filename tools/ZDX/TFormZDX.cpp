@@ -10,25 +10,24 @@ namespace {
 
 TraverseWindowLayout Layout()
 {
-    TraverseWindowLayout layout;
-    layout.groupCaption = QStringLiteral("支导线计算表");
-    layout.columns = AngleTraverseColumns();
-    layout.columnWidths = AngleTraverseColumnWidths();
-    layout.startRows = 3;
-    layout.clearRows = 5;
+    TraverseWindowLayout layout =
+        AngleTraverseLayout(QStringLiteral("支导线计算表"), 3, 5, TraverseSummaryKind::None);
     // n new points; A, B; the stations B … Pn (the last new point's line included).
     layout.file.layout = {2, 3, 1, 3};
     layout.file.rowsBeyondCount = 2;
     layout.file.pointRows = {0, 1};
-    layout.file.pointColumns = {0, 3, 4};
     layout.file.firstObservationRow = 1;
+    layout.file.minimumCount = 1; // as for "计算": A, B and at least one new point
     layout.file.tooFewText = QString::fromUtf8(OpenTooFewText);
     return layout;
 }
 
 } // namespace
 
-TFormZDX::TFormZDX(QWidget *owner) : TraverseWindow(owner, QStringLiteral("TFormZDX"), QStringLiteral("支导线"), Layout()) {}
+TFormZDX::TFormZDX(QWidget *owner)
+    : AngleTraverseWindow(owner, QStringLiteral("TFormZDX"), QStringLiteral("支导线"), Layout())
+{
+}
 
 void TFormZDX::compute()
 {
