@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "TextForms.h"
+#include "Traverse.h"
 #include "TraverseSummary.h"
 
 #include <cmath>
@@ -10,16 +11,6 @@
 namespace quorvil {
 
 namespace {
-
-// A bearing brought into [0, 2π): 2π itself becomes 0.
-Real IntoFullCircle(Real bearing)
-{
-    if (bearing < 0)
-        bearing += TwoPi;
-    if (bearing >= TwoPi)
-        bearing -= TwoPi;
-    return bearing;
-}
 
 Real Distance(const CoordinatePoint &p, const CoordinatePoint &q)
 {
@@ -89,7 +80,7 @@ CoordinateTraverseResult AdjustCoordinateConnecting(const CoordinateConnectingIn
     Real x = in.b.x, y = in.b.y;
     for (std::size_t k = 1; k < n; ++k) {
         CoordinateLeg &leg = r.legs[k - 1];
-        leg.bearing = IntoFullCircle(bearing[k] + static_cast<Real>(k) * r.vb);
+        leg.bearing = NormalBearing(bearing[k] + static_cast<Real>(k) * r.vb);
         leg.length = length[k];
         leg.dx = leg.length * std::cos(leg.bearing);
         leg.dy = leg.length * std::sin(leg.bearing);
@@ -158,7 +149,7 @@ CoordinateTraverseResult AdjustCoordinateNoOrientation(const CoordinateNoOrienta
         const CoordinatePoint &q = in.measured[k + 1];
         CoordinateLeg &leg = r.legs[k];
         leg.length = Distance(p, q);
-        leg.bearing = IntoFullCircle(MeasuredBearing(p, q) + r.turn);
+        leg.bearing = NormalBearing(MeasuredBearing(p, q) + r.turn);
         leg.dx = leg.length * std::cos(leg.bearing);
         leg.dy = leg.length * std::sin(leg.bearing);
         leg.dh = q.h - p.h;

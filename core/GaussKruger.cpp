@@ -9,7 +9,10 @@
 
 #include "SinCos.h"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <optional>
 
 namespace quorvil {
 
@@ -159,18 +162,75 @@ LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
     return {B, RadToDeg(lRad)};
 }
 
-Real MeridianArc(const Ellipsoid &ellipsoid, Real phi)
+bool GaussKrugerSeries::IsFinite() const
 {
+    for (Real value : {a2_, b2_, e2_, ep2_, polarFactor_, C0_, C1_, C2_, C3_, C4_, K_})
+        if (!std::isfinite(value))
+            return false;
+    return true;
+}
+
+namespace {
+
+// The free routines are called once per point, usually on one ellipsoid (or, in the datum and
+// compensation-plane tools, on two by turns), and working out the ellipsoid's constants takes
+// about as long as the series itself. Each thread keeps the constants of the last two ellipsoids
+// it used, keyed on the exact axes. Only constants that are all finite are kept: working them out
+// then raised no invalid operation, division by zero or overflow, so taking them from here
+// leaves the floating-point flags as a fresh computation would. Results are identical either way.
+struct SeriesCacheEntry {
+    Real a = 0, b = 0;
+    std::optional<GaussKrugerSeries> series;
+
+    bool holds(const Ellipsoid &ellipsoid) const { return series && a == ellipsoid.a && b == ellipsoid.b; }
+};
+
+struct SeriesCache {
+    std::array<SeriesCacheEntry, 2> entries;
+    size_t older = 0; // the entry a new ellipsoid replaces: the one not used last
+};
+
+constinit thread_local SeriesCache Cache;
+
+// The series of `ellipsoid` from the cache, worked out and kept there if it is not yet; nullptr
+// when its constants are not all finite (the caller then works them out itself, faults and all).
+const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
+{
+    SeriesCache &cache = Cache;
+    for (size_t i = 0; i < cache.entries.size(); ++i)
+        if (cache.entries[i].holds(ellipsoid)) {
+            cache.older = 1 - i;
+            return &*cache.entries[i].series;
+        }
+    const GaussKrugerSeries series(ellipsoid);
+    if (!series.IsFinite())
+        return nullptr;
+    SeriesCacheEntry &entry = cache.entries[cache.older];
+    entry = {ellipsoid.a, ellipsoid.b, series};
+    cache.older = 1 - cache.older;
+    return &*entry.series;
+}
+
+} // namespace
+
+[[gnu::flatten]] Real MeridianArc(const Ellipsoid &ellipsoid, Real phi)
+{
+    if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
+        return series->MeridianArc(phi);
     return GaussKrugerSeries(ellipsoid).MeridianArc(phi);
 }
 
-PlaneXY GaussForward(const Ellipsoid &ellipsoid, Real B, Real l)
+[[gnu::flatten]] PlaneXY GaussForward(const Ellipsoid &ellipsoid, Real B, Real l)
 {
+    if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
+        return series->Forward(B, l);
     return GaussKrugerSeries(ellipsoid).Forward(B, l);
 }
 
-LatLon GaussInverse(const Ellipsoid &ellipsoid, Real x, Real y)
+[[gnu::flatten]] LatLon GaussInverse(const Ellipsoid &ellipsoid, Real x, Real y)
 {
+    if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
+        return series->Inverse(x, y);
     return GaussKrugerSeries(ellipsoid).Inverse(x, y);
 }
 

@@ -19,7 +19,8 @@ struct LatLon {
 
 // The series of one ellipsoid with its constants (eccentricities, meridian-arc coefficients)
 // worked out once, for callers that project many points on the same ellipsoid. GaussForward and
-// GaussInverse go through it and give exactly the same results.
+// GaussInverse go through it and give exactly the same results (they keep the constants of the
+// last ellipsoids used on the calling thread, which changes nothing but their speed).
 class GaussKrugerSeries {
 public:
     explicit GaussKrugerSeries(const Ellipsoid &ellipsoid);
@@ -27,6 +28,9 @@ public:
     Real MeridianArc(Real phi) const;
     PlaneXY Forward(Real B, Real l) const;
     LatLon Inverse(Real x, Real y) const;
+
+    // Whether every constant is a finite number (false for empty or absurd axes).
+    bool IsFinite() const;
 
 private:
     Real PrimeVerticalRadius(Real sinPhi, Real cosPhi) const;

@@ -9,17 +9,6 @@ namespace quorvil {
 
 namespace {
 
-// A bearing brought into [0, 2π) by the two tests the traverses have always used: one turn added
-// to a negative bearing, then one turn taken from a bearing of a full turn or more.
-Real NormalBearing(Real alpha)
-{
-    if (alpha < 0)
-        alpha += TwoPi;
-    if (alpha >= TwoPi)
-        alpha -= TwoPi;
-    return alpha;
-}
-
 // Bearing ahead from the bearing behind and the left angle (packed ddd.mmss) at the station.
 Real BearingAhead(Real behind, Real packedAngle)
 {

@@ -32,6 +32,18 @@
 
 namespace quorvil {
 
+// A bearing brought into [0, 2π) by the two tests the traverses have always used: one turn added
+// to a negative bearing, then one turn taken from a bearing of a full turn or more (so a full
+// turn itself becomes 0).
+inline Real NormalBearing(Real alpha)
+{
+    if (alpha < 0)
+        alpha += TwoPi;
+    if (alpha >= TwoPi)
+        alpha -= TwoPi;
+    return alpha;
+}
+
 // A plane point: x northing, y easting, metres.
 struct PlanePoint {
     Real x = 0;

@@ -41,6 +41,8 @@ IniFile::IniFile(QString path) : m_path(std::move(path))
                 line.chop(1);
         if (!m_lines.isEmpty() && m_lines.last().isEmpty())
             m_lines.removeLast();
+    } else if (file.exists()) {
+        m_unreadable = true;
     }
 }
 
@@ -137,7 +139,8 @@ void IniFile::save() const
         text += line + QLatin1String("\r\n");
     const QByteArray bytes = EncodeText(text);
     QSaveFile file(m_path);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    // A settings file that exists but could not be read is not replaced by our sections alone.
+    const bool ok = !m_unreadable && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     if (!ok)
         throw Error(("Unable to write to " + QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath())).toStdString());
 }

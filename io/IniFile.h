@@ -32,6 +32,7 @@ private:
 
     QString m_path;
     QStringList m_lines;
+    bool m_unreadable = false; // the file exists but could not be read: never overwrite it
 };
 
 // "Quorvil.ini" beside the executable when that folder is writable, otherwise in the user's

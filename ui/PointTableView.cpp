@@ -58,6 +58,14 @@ void PointTableView::setColumnWidths(std::initializer_list<int> widths)
         setColumnWidth(column++, width);
 }
 
+void PointTableView::commitEdit()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget *editor = indexWidget(currentIndex()))
+        commitData(editor);
+}
+
 void PointTableView::appendRow()
 {
     m_model->appendRow();

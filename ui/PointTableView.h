@@ -25,6 +25,10 @@ public:
 
     void setColumnWidths(std::initializer_list<int> widths);
 
+    // Writes the text of an open cell editor into its cell, so that a command sees what the user
+    // has typed so far.
+    void commitEdit();
+
     // Toolbar operations on the cursor row.
     void appendRow();                 // empty row at the end, made current
     void insertRowAtCursor();         // empty row at the cursor, made current

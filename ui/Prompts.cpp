@@ -21,20 +21,20 @@ namespace {
 
 class QtPrompts final : public Prompts {
 public:
-    QString openFileName(QWidget *parent, const FileDialogSpec &spec) override
+    QString openFileName(QWidget *parent, const FileDialogSpec &dialog) override
     {
-        return QFileDialog::getOpenFileName(parent, spec.title, {}, spec.filter);
+        return QFileDialog::getOpenFileName(parent, dialog.title, {}, dialog.filter);
     }
 
-    QString saveFileName(QWidget *parent, const FileDialogSpec &spec) override
+    QString saveFileName(QWidget *parent, const FileDialogSpec &dialog) override
     {
-        QFileDialog dialog(parent, spec.title, {}, spec.filter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setDefaultSuffix(spec.defaultSuffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        QFileDialog box(parent, dialog.title, {}, dialog.filter);
+        box.setAcceptMode(QFileDialog::AcceptSave);
+        box.setOption(QFileDialog::DontConfirmOverwrite);
+        box.setDefaultSuffix(dialog.defaultSuffix);
+        if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
             return {};
-        return dialog.selectedFiles().constFirst();
+        return box.selectedFiles().constFirst();
     }
 
     bool confirmOverwrite(QWidget *parent) override
@@ -79,13 +79,13 @@ void Prompts::install(Prompts *prompts)
     Installed() = prompts;
 }
 
-QString AskSaveFileName(QWidget *parent, const FileDialogSpec &spec)
+QString AskSaveFileName(QWidget *parent, const FileDialogSpec &dialog)
 {
-    QString path = Prompts::instance().saveFileName(parent, spec);
+    QString path = Prompts::instance().saveFileName(parent, dialog);
     if (path.isEmpty())
         return {};
-    if (!spec.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += u'.' + spec.defaultSuffix;
+    if (!dialog.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += u'.' + dialog.defaultSuffix;
     if (QFileInfo::exists(path) && !Prompts::instance().confirmOverwrite(parent))
         return {};
     return path;

@@ -33,8 +33,8 @@ public:
     virtual ~Prompts() = default;
 
     // An empty result means the user cancelled.
-    virtual QString openFileName(QWidget *parent, const FileDialogSpec &spec) = 0;
-    virtual QString saveFileName(QWidget *parent, const FileDialogSpec &spec) = 0;
+    virtual QString openFileName(QWidget *parent, const FileDialogSpec &dialog) = 0;
+    virtual QString saveFileName(QWidget *parent, const FileDialogSpec &dialog) = 0;
     // "文件已存在,覆盖吗?" with the caption "Information" and the buttons "&Yes" and "&No".
     virtual bool confirmOverwrite(QWidget *parent) = 0;
     // A message box with the application title as caption (errors of commands).
@@ -50,8 +50,8 @@ public:
     static void install(Prompts *prompts);
 };
 
-// Asks for a file to write with `spec`, then asks before overwriting an existing file.
+// Asks for a file to write with `dialog`, then asks before overwriting an existing file.
 // Returns an empty string if the user cancelled or declined.
-QString AskSaveFileName(QWidget *parent, const FileDialogSpec &spec);
+QString AskSaveFileName(QWidget *parent, const FileDialogSpec &dialog);
 
 } // namespace quorvil

@@ -22,7 +22,13 @@ QAction *AddCommand(QToolBar *bar, const QString &caption, const QString &object
     QAction *action = bar->addAction(caption);
     action->setObjectName(objectName);
     QWidget *owner = bar->parentWidget();
-    QObject::connect(action, &QAction::triggered, bar, [owner, command = std::move(command)] { RunCommand(owner, command); });
+    QObject::connect(action, &QAction::triggered, bar, [owner, command = std::move(command)] {
+        // Toolbar buttons take no focus: a cell still being typed is committed first.
+        if (owner)
+            for (PointTableView *table : owner->findChildren<PointTableView *>())
+                table->commitEdit();
+        RunCommand(owner, command);
+    });
     return action;
 }
 

@@ -274,6 +274,38 @@ TEST(DatumTransform, WorkingMeridianTurnsTheFrame)
     }
 }
 
+TEST(DatumTransform, HeightAnomaliesInTheEstimation)
+{
+    // Elevations become ellipsoidal heights by + ζ on both sides of a common point: when the
+    // anomalies account for the whole difference of the given heights, the estimate is the
+    // identity and the height residuals vanish.
+    struct Case {
+        const char *name;
+        Real zetaOld, zetaNew, newMinusOldH;
+    };
+    const Case cases[] = {
+        {"equal anomalies", 25, 25, 0},
+        {"old anomaly only", 10, 0, 10},
+        {"new anomaly only", 0, -7.5L, 7.5L},
+        {"both", 31.25L, 12, 19.25L},
+    };
+    for (const Case &c : cases) {
+        DatumTransform t = GeodeticToGeodetic(Krasovsky, Krasovsky, 117);
+        t.oldSide.heightAnomaly = c.zetaOld;
+        t.newSide.heightAnomaly = c.zetaNew;
+        std::vector<DatumCommonPoint> points;
+        for (const DatumTriple &g : GeodeticGrid())
+            points.push_back({g, {g[0], g[1], g[2] + c.newMinusOldH}});
+        const DatumEstimate e = EstimateDatum(t, points);
+        const SevenParameters &p = e.parameters;
+        EXPECT_EQ(NumberToText(6, p.DX) + "," + NumberToText(6, p.DY) + "," + NumberToText(6, p.DZ) + "," + NumberToText(10, p.K),
+                  "0.000000,0.000000,0.000000,1.0000000000")
+            << c.name;
+        for (const DatumTriple &r : e.residuals)
+            EXPECT_EQ(NumberToText(4, r[2]), "0.0000") << c.name;
+    }
+}
+
 TEST(DatumTransform, RefusesPoorCommonPoints)
 {
     const DatumTransform t = PlaneToPlane(Krasovsky, 117, Iag75, 117);

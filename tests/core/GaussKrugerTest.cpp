@@ -182,6 +182,53 @@ TEST(GaussKruger, EmptyAxesAreAFloatingPointFault)
     }
 }
 
+TEST(GaussKruger, RoutinesOnChangingEllipsoidsMatchTheSeries)
+{
+    // The routines keep the constants of recent ellipsoids: whatever came before, every call must
+    // give exactly what a fresh series gives, and a bad ellipsoid must fault every time it is used.
+    // (With b = 0 only the second eccentricity divides by zero; the meridian arc itself is 0.)
+    const Ellipsoid empty{0, 0}, flat{6378245, 0};
+    const Ellipsoid sequence[] = {Preset(0), Preset(3), Preset(0), Preset(2), Preset(3), Preset(3), Preset(0),
+                                  empty,     Preset(1), empty,     flat,      flat,      Preset(1), {6378000, 6378000}};
+    int step = 0;
+    for (const Ellipsoid &e : sequence) {
+        ++step;
+        const bool bad = e.a == 0 || e.b == 0;
+        PlaneXY p;
+        LatLon g;
+        Real arc;
+        {
+            FpGuard guard;
+            p = GaussForward(e, 35, 2.5L);
+            if (bad)
+                EXPECT_THROW(guard.check(p.x, p.y), FloatError) << "step " << step << ": forward";
+        }
+        {
+            FpGuard guard;
+            g = GaussInverse(e, 3878776.946L, -173912.254L);
+            if (bad)
+                EXPECT_THROW(guard.check(g.B, g.l), FloatError) << "step " << step << ": inverse";
+        }
+        {
+            FpGuard guard;
+            arc = MeridianArc(e, 0.6L);
+            if (bad) {
+                EXPECT_THROW(guard.check(arc), FloatError) << "step " << step << ": meridian arc";
+                continue;
+            }
+        }
+        FpGuard guard;
+        const GaussKrugerSeries series(e);
+        const PlaneXY ps = series.Forward(35, 2.5L);
+        const LatLon gs = series.Inverse(3878776.946L, -173912.254L);
+        const Real arcs = series.MeridianArc(0.6L);
+        EXPECT_NO_THROW(guard.check(ps.x, ps.y, gs.B, gs.l, arcs)) << "step " << step;
+        EXPECT_TRUE(p.x == ps.x && p.y == ps.y) << "step " << step << ": forward";
+        EXPECT_TRUE(g.B == gs.B && g.l == gs.l) << "step " << step << ": inverse";
+        EXPECT_TRUE(arc == arcs) << "step " << step << ": meridian arc";
+    }
+}
+
 TEST(GaussInverse, NonsenseEllipsoidStillReturns)
 {
     // b larger than a makes e² negative and the truncated arc series meaningless; the footpoint

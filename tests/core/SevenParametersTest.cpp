@@ -101,6 +101,26 @@ TEST(ApplySevenParameters, EachTermWithItsSign)
         EXPECT_NEAR(static_cast<double>(r.Y), static_cast<double>(c.Y2), 1e-12) << c.name;
         EXPECT_NEAR(static_cast<double>(r.Z), static_cast<double>(c.Z2), 1e-12) << c.name;
     }
+    // Each line in the order written: product with K, first rotation term, second, shift last.
+    // Over these points another order (the shift first, or the rotations summed first) changes
+    // the last bit somewhere, so the comparison is exact.
+    const SevenParameters full = FromSeconds(-15.415L, 157.025L, 94.142L, -1.467L, 0.347L, 1.077L, 1.0000023L);
+    int otherOrderDiffers = 0;
+    for (int i = 0; i < 200; ++i) {
+        const CartesianXYZ o = GeodeticToCartesian(Wgs84, -60 + 0.61L * i, -170 + 1.7L * i, 13.7L * i);
+        const CartesianXYZ r = ApplySevenParameters(full, o);
+        const Real X2 = full.K * o.X + full.WZ * o.Y - full.WY * o.Z + full.DX;
+        const Real Y2 = full.K * o.Y - full.WZ * o.X + full.WX * o.Z + full.DY;
+        const Real Z2 = full.K * o.Z + full.WY * o.X - full.WX * o.Y + full.DZ;
+        EXPECT_EQ(r.X, X2) << "X, point " << i;
+        EXPECT_EQ(r.Y, Y2) << "Y, point " << i;
+        EXPECT_EQ(r.Z, Z2) << "Z, point " << i;
+        const Real shiftFirstY = full.DY + full.K * o.Y + (full.WX * o.Z - full.WZ * o.X);
+        const Real rotationsFirstZ = full.K * o.Z + (full.WY * o.X - full.WX * o.Y + full.DZ);
+        otherOrderDiffers += (shiftFirstY != Y2) + (rotationsFirstZ != Z2);
+    }
+    EXPECT_GT(otherOrderDiffers, 0) << "the points do not tell the orders apart";
+
     // Identity leaves a point exactly as it is.
     const CartesianXYZ big{-2148744.3971L, 4426641.2099L, 4044655.8597L};
     const CartesianXYZ same = ApplySevenParameters(SevenParameters{}, big);

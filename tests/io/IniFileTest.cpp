@@ -1,7 +1,9 @@
 #include "core/Error.h"
 #include "io/IniFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -92,6 +94,19 @@ TEST(IniFile, UnwritableFileRaisesUnableToWrite)
     } catch (const Error &e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path.toStdString());
     }
+}
+
+TEST(IniFile, ExistingButUnreadableFileIsNeverReplaced)
+{
+    QTemporaryDir dir;
+    // A folder in the place of the file cannot be read (not even by root).
+    const QString path = dir.filePath("Quorvil.ini");
+    ASSERT_TRUE(QDir().mkdir(path));
+    IniFile ini(path);
+    EXPECT_EQ(ini.readInt("JZBCL", "CJFS", 3), 3);
+    ini.writeInt("JZBCL", "CJFS", 1);
+    EXPECT_THROW(ini.save(), Error);
+    EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
 } // namespace

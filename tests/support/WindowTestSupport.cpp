@@ -11,9 +11,9 @@ namespace quorvil::test {
 ScriptedPrompts::ScriptedPrompts() { Prompts::install(this); }
 ScriptedPrompts::~ScriptedPrompts() { Prompts::install(nullptr); }
 
-QString ScriptedPrompts::openFileName(QWidget *, const FileDialogSpec &spec)
+QString ScriptedPrompts::openFileName(QWidget *, const FileDialogSpec &dialog)
 {
-    openDialogs.append(spec);
+    openDialogs.append(dialog);
     if (openAnswers.empty())
         return {};
     QString answer = openAnswers.front();
@@ -21,9 +21,9 @@ QString ScriptedPrompts::openFileName(QWidget *, const FileDialogSpec &spec)
     return answer;
 }
 
-QString ScriptedPrompts::saveFileName(QWidget *, const FileDialogSpec &spec)
+QString ScriptedPrompts::saveFileName(QWidget *, const FileDialogSpec &dialog)
 {
-    saveDialogs.append(spec);
+    saveDialogs.append(dialog);
     if (saveAnswers.empty())
         return {};
     QString answer = saveAnswers.front();

@@ -34,8 +34,8 @@ public:
     QList<FileDialogSpec> saveDialogs;
     int overwriteQuestions = 0;
 
-    QString openFileName(QWidget *parent, const FileDialogSpec &spec) override;
-    QString saveFileName(QWidget *parent, const FileDialogSpec &spec) override;
+    QString openFileName(QWidget *parent, const FileDialogSpec &dialog) override;
+    QString saveFileName(QWidget *parent, const FileDialogSpec &dialog) override;
     bool confirmOverwrite(QWidget *parent) override;
     void showError(QWidget *parent, const QString &text) override;
     QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text, const QString &caption,

@@ -193,6 +193,24 @@ private slots:
                               QString::fromStdString(NumberToText(10, DegToDms(g.l + 114)))}));
     }
 
+    void yConstantOfAMillionOrMoreIsTakenForAZone()
+    {
+        // Whole millions of y are always a zone number: with a Y constant of 1000000 the point
+        // projected at 1273912.254 is read as y′ = 273912.254 − 1000000, not as 273912.254.
+        QWidget *w = inverse.get();
+        SetField(w, "EditLL", "114");
+        SetField(w, "EditYY", "1000000");
+        FillRows(w, {{"P1", "3878776.946", "1273912.254"}});
+        QVERIFY(Press(w, "ToolButton6"));
+        QCOMPARE(prompts->errors, QStringList());
+        const Ellipsoid krasovsky{TextToNumber(KrasovskyA.toStdString()), TextToNumber(KrasovskyB.toStdString())};
+        const LatLon g = GaussInverse(krasovsky, 3878776.946L, 273912.254L - 1000000);
+        const QStringList expected{"P1", QString::fromStdString(NumberToText(10, DegToDms(g.B))),
+                                   QString::fromStdString(NumberToText(10, DegToDms(g.l + 114)))};
+        QCOMPARE(Row(w, "StringGrid2", 0), expected);
+        QVERIFY(Row(w, "StringGrid2", 0)[2] != "117.0000000007");
+    }
+
     void badCellStopsAtItsRow()
     {
         for (QWidget *w : {static_cast<QWidget *>(forward.get()), static_cast<QWidget *>(inverse.get())}) {

@@ -4,9 +4,12 @@
 
 #include "core/PlaneSimilarity.h"
 
+#include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -134,6 +137,22 @@ private slots:
         QVERIFY(Press(window.get(), "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList());
         QCOMPARE(Rows(window.get(), "StringGrid2"), (QList<QStringList>{converted}));
+    }
+
+    // A double click on "K=" after a computation with K = 2 puts "1" back and recomputes the rest
+    // with the unit scale; the conversion then uses K = 1.
+    void doubleClickAfterComputeForcesUnitScale()
+    {
+        SetCommon(window.get(), {"10", "20", "110", "220", "13", "24", "116", "228", "1", "3"});
+        QVERIFY(Press(window.get(), "Button6"));
+        QCOMPARE(Field(window.get(), "EditK"), QString("2.000000000000"));
+        DoubleClick(window.get(), "EditK");
+        QCOMPARE(prompts->errors, QStringList());
+        QCOMPARE(Fields(window.get(), ParameterNames),
+                 (QStringList{"100.0000", "200.0000", "0.0000000000", "1", "2.0000"}));
+        SetRow(window.get(), "StringGrid1", 0, {"Q", "1", "1", "1"});
+        QVERIFY(Press(window.get(), "ToolButton6"));
+        QCOMPARE(Rows(window.get(), "StringGrid2"), (QList<QStringList>{{"Q", "101.0000", "201.0000", "3.0000"}}));
     }
 
     // Every row converts, empty ones too; the result table follows the input's row count.
@@ -283,6 +302,22 @@ private slots:
         QCOMPARE(Fields(window.get(), CommonFieldNames), QStringList(10, "7"));
     }
 
+    // As the window opens, every column of its tables shows whole, caption included, without a
+    // horizontal scroll bar, also when enough rows call for a vertical one.
+    void tablesShowEveryColumn()
+    {
+        for (const char *name : {"StringGrid1", "StringGrid2"}) {
+            auto *view = window->findChild<PointTableView *>(name);
+            QVERIFY(view);
+            view->table()->setRowCount(60);
+            QTRY_VERIFY2(view->verticalScrollBar()->isVisible(), name);
+            QVERIFY2(!view->horizontalScrollBar()->isVisible(), name);
+            for (int c = 0; c < view->table()->columns(); ++c)
+                QVERIFY2(view->columnWidth(c) >= view->horizontalHeader()->sectionSizeHint(c),
+                         qPrintable(QString("%1 column %2").arg(name).arg(c)));
+        }
+    }
+
     void tableGroupsShareTheWidth()
     {
         for (int width : {639, 800, 1001}) {
@@ -300,7 +335,8 @@ private slots:
         QVERIFY(Press(window.get(), "Button6"));
         SetRow(window.get(), "StringGrid1", 0, {"P1", "0", "100", "5"});
         QVERIFY(Press(window.get(), "ToolButton6"));
-        QVERIFY(GrabTo(window.get(), "/tmp/plane/pmzh.png"));
+        QVERIFY(QDir::temp().mkpath("plane"));
+        QVERIFY(GrabTo(window.get(), QDir::temp().filePath("plane/pmzh.png")));
     }
 
 private:

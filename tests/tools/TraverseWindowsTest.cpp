@@ -222,6 +222,41 @@ private slots:
         QCOMPARE(Cell(&w, "StringGrid1", 2, 4), QString("0.000"));
     }
 
+    void misclosureOverLegsOfNoLengthShowsTheSummaryThenStops()
+    {
+        // Legs of total length 0 (every distance empty, or distances that cancel): K=1/0 is shown,
+        // then the distribution is an invalid operation and no new point is written. The same
+        // shared ending serves all three closing traverses. (Without any length the
+        // no-orientation traverse cannot even be turned: its carried end lies on B.)
+        struct Case {
+            std::function<AngleTraverseWindow *()> make;
+            QList<QStringList> rows;
+            QString message;
+        };
+        const Case cases[] = {
+            {[] { return new TFormBJFH(nullptr); },
+             {{"A", "", "", "0", "0"}, {"B", "180", "", "100", "0"}, {"P1", "180", "", "", ""},
+              {"C", "180", "", "300", "0"}, {"D", "", "", "400", "0"}}, "Invalid floating point operation"},
+            {[] { return new TFormDBFH(nullptr); },
+             {{"A", "", "", "0", "0"}, {"B", "180", "", "100", "0"}, {"P1", "180", "", "", ""},
+              {"C", "", "", "300", "0"}}, "Invalid floating point operation"},
+            {[] { return new TFormWDX(nullptr); },
+             {{"B", "180", "100", "100", "0"}, {"P1", "90", "-100", "", ""}, {"C", "", "", "300", "0"}},
+             "Invalid floating point operation"},
+        };
+        for (const Case &c : cases) {
+            std::unique_ptr<AngleTraverseWindow> w(c.make());
+            Fill(w.get(), c.rows);
+            prompts->errors.clear();
+            Press(w.get(), "ToolButton6");
+            const QString name = w->objectName();
+            QVERIFY2(prompts->errors == QStringList{c.message}, qPrintable(name + " " + prompts->errors.join(";")));
+            QVERIFY2(Label(w.get(), "LabK") == "K=1/0", qPrintable(name + " " + Label(w.get(), "LabK")));
+            QVERIFY2(Label(w.get(), "LabFs") != "Fs=", qPrintable(name));
+            QVERIFY2(Rows(w.get()) == c.rows, qPrintable(name));
+        }
+    }
+
     void tooFewRowsAreRefusedBeforeAnythingIsShown()
     {
         struct Case {

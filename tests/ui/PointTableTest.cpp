@@ -9,6 +9,7 @@
 
 #include <QTemporaryDir>
 #include <QGroupBox>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -179,6 +180,26 @@ private slots:
         prompts->openAnswers.push_back(path + ".txt");
         Press(window.get(), "ToolButton3");
         QCOMPARE(Rows(window->input->table()), (QList<QStringList>{{"导线点", "1.000", "2.000"}, {"", "", ""}}));
+    }
+
+    void textBeingTypedCountsWhenAToolbarButtonIsClicked()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        PointTableView *input = window->input;
+        input->setFocus();
+        input->setCurrentIndex(input->table()->index(0, 1)); // opens the cell editor
+        QVERIFY(QApplication::focusWidget() != input);
+        QTest::keyClicks(QApplication::focusWidget(), "100");
+        auto *compute = window->findChild<QAction *>("ToolButton6");
+        QToolBar *bar = nullptr;
+        for (QToolBar *candidate : window->findChildren<QToolBar *>())
+            if (candidate->actions().contains(compute))
+                bar = candidate;
+        QVERIFY(bar);
+        QTest::mouseClick(bar->widgetForAction(compute), Qt::LeftButton);
+        QCOMPARE(Cell(window.get(), "StringGrid1", 0, 1), QString("100"));
+        QCOMPARE(Cell(window.get(), "StringGrid2", 0, 1), QString("100"));
     }
 
     void largeFileImportsWithoutHanging()

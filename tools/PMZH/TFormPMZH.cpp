@@ -111,16 +111,11 @@ TFormPMZH::TFormPMZH(QWidget *owner)
     auto *parameters = new QGroupBox(QStringLiteral("转换参数"), this);
     auto *form = new QGridLayout(parameters);
     form->setVerticalSpacing(4);
-    auto addParameter = [&](int row, const QString &caption, QLineEdit *&field, const QString &name, const QString &text) {
-        form->addWidget(RightLabel(caption, parameters), row, 0);
-        field = MakeParameterField(parameters, name, text);
-        form->addWidget(field, row, 1);
-    };
-    addParameter(0, QStringLiteral("Dx="), EditDX, QStringLiteral("EditDX"), QStringLiteral("0"));
-    addParameter(1, QStringLiteral("Dy="), EditDY, QStringLiteral("EditDY"), QStringLiteral("0"));
-    addParameter(2, QStringLiteral("T(dms)="), EditT, QStringLiteral("EditT"), QStringLiteral("0"));
-    addParameter(3, QStringLiteral("K="), EditK, QStringLiteral("EditK"), QStringLiteral("1"));
-    addParameter(4, QStringLiteral("Dh="), EditDH, QStringLiteral("EditDH"), QStringLiteral("0"));
+    EditDX = AddParameterRow(form, 0, QStringLiteral("Dx="), QStringLiteral("EditDX"), QStringLiteral("0"));
+    EditDY = AddParameterRow(form, 1, QStringLiteral("Dy="), QStringLiteral("EditDY"), QStringLiteral("0"));
+    EditT = AddParameterRow(form, 2, QStringLiteral("T(dms)="), QStringLiteral("EditT"), QStringLiteral("0"));
+    EditK = AddParameterRow(form, 3, QStringLiteral("K="), QStringLiteral("EditK"), QStringLiteral("1"));
+    EditDH = AddParameterRow(form, 4, QStringLiteral("Dh="), QStringLiteral("EditDH"), QStringLiteral("0"));
     form->setRowStretch(5, 1);
     EditK->setToolTip(QStringLiteral("双击尺度比置为1"));
     EditK->installEventFilter(this);
@@ -155,22 +150,16 @@ TFormPMZH::TFormPMZH(QWidget *owner)
     orderLayout->addWidget(m_orderYX);
     orderLayout->addStretch(1);
 
-    // The two table groups share the width equally: outer margins and the gap between them add up
-    // to 13 pixels, so each is (window width − 13) / 2 wide.
-    auto *main = new QVBoxLayout(this);
-    main->setContentsMargins(4, 4, 4, 4);
-    main->setSpacing(4);
+    // The two table groups share the width equally. The window starts wide enough for all four
+    // columns of each table beside the row numbers, with room for a vertical scroll bar.
+    QVBoxLayout *main = MakeWindowLayout(this);
     auto *top = new QHBoxLayout;
     top->addWidget(common, 1);
     top->addWidget(parameters);
     main->addLayout(top);
-    auto *tables = new QHBoxLayout;
-    tables->setSpacing(5);
-    tables->addWidget(m_oldGroup, 1);
-    tables->addWidget(m_newGroup, 1);
-    main->addLayout(tables, 1);
+    main->addLayout(MakeTablePair(m_oldGroup, m_newGroup), 1);
     main->addWidget(order);
-    resize(639, 498);
+    resize(700, 498);
 }
 
 bool TFormPMZH::eventFilter(QObject *watched, QEvent *event)

@@ -12,7 +12,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -46,7 +45,7 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
 {
     // Common points with their residuals.
     StringGrid1 = MakeTable(CommonColumns, true, QStringLiteral("StringGrid1"), this);
-    StringGrid1->setColumnWidths({40, 79, 79, 64, 79, 79, 64, 58, 58, 58});
+    StringGrid1->setColumnWidths({40, 79, 79, 76, 79, 79, 76, 62, 62, 62});
     StringGrid1->table()->setRowCount(2);
     InputToolBarOptions commonOptions;
     commonOptions.fieldCount = 7; // name, old x, y, H, new x, y, H
@@ -60,19 +59,13 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
     auto *parameters = new QGroupBox(QStringLiteral("转换参数"), this);
     auto *form = new QGridLayout(parameters);
     form->setVerticalSpacing(4);
-    auto addParameter = [&](int row, const QString &caption, QLineEdit *&field, const QString &name, const QString &text) {
-        auto *label = new QLabel(caption, parameters);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        form->addWidget(label, row, 0);
-        field = MakeParameterField(parameters, name, text);
+    EditA = AddParameterRow(form, 0, QStringLiteral("Dx="), QStringLiteral("EditA"), QStringLiteral("0"));
+    EditB = AddParameterRow(form, 1, QStringLiteral("Dy="), QStringLiteral("EditB"), QStringLiteral("0"));
+    EditC = AddParameterRow(form, 2, QStringLiteral("T(\")="), QStringLiteral("EditC"), QStringLiteral("0"));
+    EditD = AddParameterRow(form, 3, QStringLiteral("K="), QStringLiteral("EditD"), QStringLiteral("1"));
+    EditDH = AddParameterRow(form, 4, QStringLiteral("Dh="), QStringLiteral("EditDH"), QStringLiteral("0"));
+    for (QLineEdit *field : parameterFields())
         field->setMinimumWidth(130);
-        form->addWidget(field, row, 1);
-    };
-    addParameter(0, QStringLiteral("Dx="), EditA, QStringLiteral("EditA"), QStringLiteral("0"));
-    addParameter(1, QStringLiteral("Dy="), EditB, QStringLiteral("EditB"), QStringLiteral("0"));
-    addParameter(2, QStringLiteral("T(\")="), EditC, QStringLiteral("EditC"), QStringLiteral("0"));
-    addParameter(3, QStringLiteral("K="), EditD, QStringLiteral("EditD"), QStringLiteral("1"));
-    addParameter(4, QStringLiteral("Dh="), EditDH, QStringLiteral("EditDH"), QStringLiteral("0"));
     QToolBar *parameterBar = MakeTextToolBar(parameters);
     AddCommand(parameterBar, QStringLiteral("保存参数"), QStringLiteral("ToolButton15"), [this] { ToolButton15Click(); });
     AddCommand(parameterBar, QStringLiteral("导入参数"), QStringLiteral("ToolButton16"), [this] { ToolButton16Click(); });
@@ -96,21 +89,15 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
     m_newGroup = MakeTableGroup(QStringLiteral("新坐标(x,y)"), StringGrid3, resultBar, this);
     m_newGroup->setObjectName(QStringLiteral("GroupBoxNew"));
 
-    // The lower groups share the width equally: outer margins and the gap between them add up to
-    // 13 pixels, so each is (window width − 13) / 2 wide.
-    auto *main = new QVBoxLayout(this);
-    main->setContentsMargins(4, 4, 4, 4);
-    main->setSpacing(4);
+    // The lower groups share the width equally. The window starts wide enough for all ten columns
+    // of the common-point table, residuals included, with room for a vertical scroll bar.
+    QVBoxLayout *main = MakeWindowLayout(this);
     auto *top = new QHBoxLayout;
     top->addWidget(commonGroup, 1);
     top->addWidget(parameters);
     main->addLayout(top, 1);
-    auto *tables = new QHBoxLayout;
-    tables->setSpacing(5);
-    tables->addWidget(m_oldGroup, 1);
-    tables->addWidget(m_newGroup, 1);
-    main->addLayout(tables, 1);
-    resize(860, 576);
+    main->addLayout(MakeTablePair(m_oldGroup, m_newGroup), 1);
+    resize(980, 576);
 }
 
 QList<QLineEdit *> TFormPMZH2::parameterFields() const
