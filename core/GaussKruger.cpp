@@ -213,6 +213,8 @@ const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
 
 } // namespace
 
+// The free routines are compiled with the series inlined: passing extended-precision arguments on
+// through one more call costs as much as a tenth of the inverse series.
 [[gnu::flatten]] Real MeridianArc(const Ellipsoid &ellipsoid, Real phi)
 {
     if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))

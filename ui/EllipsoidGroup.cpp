@@ -17,7 +17,11 @@ EllipsoidGroup::EllipsoidGroup(const EllipsoidGroupNames &names, QWidget *parent
     m_list->setObjectName(names.listName);
     m_a->setObjectName(names.aName);
     m_b->setObjectName(names.bName);
-    m_a->setMinimumWidth(150);
+    // Wide enough for the axis texts of the presets; the 33 characters of the 2000 system's b
+    // scroll within the field.
+    const int textWidth = m_b->fontMetrics().horizontalAdvance(QStringLiteral("6356863.0187730473"));
+    m_a->setMinimumWidth(textWidth + 12);
+    m_b->setMinimumWidth(textWidth + 12);
     m_form->addRow(names.listCaption, m_list);
     m_form->addRow(names.aCaption, m_a);
     m_form->addRow(names.bCaption, m_b);

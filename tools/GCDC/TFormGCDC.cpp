@@ -39,6 +39,7 @@ QLineEdit *AddField(QFormLayout *form, const QString &caption, const QString &na
 {
     auto *field = new QLineEdit(text, form->parentWidget());
     field->setObjectName(name);
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000000.000")) + 12);
     form->addRow(caption, field);
     return field;
 }
