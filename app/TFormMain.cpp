@@ -103,12 +103,18 @@ void TFormMain::buildMenusAndToolBars()
         action->setEnabled(entry.factory != nullptr);
         connect(action, &QAction::triggered, this, [this, &entry] { openTool(entry); });
         target->addAction(action);
-        if (entry.toolbar != ToolBarId::None)
-            m_toolBars[static_cast<int>(entry.toolbar) - 1]->addAction(action);
+        if (entry.toolbar != ToolBarId::None) {
+            QToolBar *bar = m_toolBars[static_cast<int>(entry.toolbar) - 1];
+            bar->addAction(action);
+            // The toolbar button carries the second handler name where the command has one.
+            if (QWidget *button = bar->widgetForAction(action); button && !action->property("alias").isNull())
+                button->setObjectName(action->property("alias").toString());
+        }
     }
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("显示"));
     view->setObjectName(QStringLiteral("View"));
+    view->menuAction()->setObjectName(QStringLiteral("ViewClick"));
     for (int i = 0; i < 3; ++i) {
         QAction *toggle = view->addAction(ToolBarSpecs[i].viewCaption);
         toggle->setObjectName(QString::fromLatin1(ToolBarSpecs[i].viewHandler));

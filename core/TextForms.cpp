@@ -137,25 +137,43 @@ Real ReadPart(std::string_view text)
     return TextToNumber(text);
 }
 
+// Decimals of the text a packed angle is read from: 16, but no more than the 19 significant
+// digits the 64-bit mantissa carries. Beyond them the text would show the binary representation
+// error, so that 5000.3 (stored as 5000.29999999999999982…) would read as 29 minutes and 99.99…
+// seconds; below 1000 degrees this is the full 16 decimals.
+int PackedDecimals(Real magnitude)
+{
+    int decimals = 16;
+    for (Real limit = 1000; decimals > 0 && magnitude >= limit; limit *= 10)
+        --decimals;
+    return decimals;
+}
+
 } // namespace
 
 Real DmsToDeg(Real packed)
 {
-    // Fast path: the digits of the 16-decimal text as one integer. Each part is read back as the
+    // Fast path: the digits of the fixed-point text as one integer. Each part is read back as the
     // text form would read it: whole degrees and minutes exactly, the seconds as the nearest
     // number to their decimal text (a correctly rounded quotient of two exact numbers).
+    const int decimals = PackedDecimals(std::fabs(packed));
     uint64_t digits = 0;
-    if (ScaledDecimal(packed, 16, digits)) {
-        const uint64_t degrees = digits / PowersOfTen[16];
-        const uint64_t minutes = digits / PowersOfTen[14] % 100;
-        const uint64_t secondDigits = digits % PowersOfTen[14];
+    if (ScaledDecimal(packed, decimals, digits)) {
+        const uint64_t degrees = digits / PowersOfTen[decimals];
+        const uint64_t fraction = digits % PowersOfTen[decimals] * PowersOfTen[16 - decimals]; // 16 decimals
+        const uint64_t minutes = fraction / PowersOfTen[14];
+        const uint64_t secondDigits = fraction % PowersOfTen[14];
         const Real seconds = static_cast<Real>(secondDigits) / static_cast<Real>(PowersOfTen[12]);
         Real result = static_cast<Real>(degrees) + static_cast<Real>(minutes) / 60 + seconds / 3600;
         if (!(packed >= 0))
             result = -result;
         return result;
     }
-    std::string text = FixedText(std::fabs(packed), 16);
+    // Beyond the 64-bit digits (whole numbers from 1.8e19 on, or below 2^-64), infinities, NaN.
+    std::string text = FixedText(std::fabs(packed), decimals);
+    if (decimals == 0)
+        text += '.';
+    text.append(static_cast<size_t>(16 - decimals), '0');
     if (text.size() < 20)
         text.insert(0, 20 - text.size(), ' ');
     const size_t point = text.find('.');

@@ -12,7 +12,8 @@
 namespace quorvil {
 
 // Packed sexagesimal angle ddd.mmss to decimal degrees. The digits are taken from the text of the
-// number, so a typed 30.1 is exactly 10 minutes. Minutes or seconds of 60 or more are accepted.
+// number with 16 decimals (at most 19 significant digits), so a typed 30.1 is exactly 10 minutes.
+// Minutes or seconds of 60 or more are accepted.
 Real DmsToDeg(Real packed);
 
 // Decimal degrees to packed ddd.mmss, truncating; no carry is made, so 60 seconds can appear.

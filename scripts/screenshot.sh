@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVIL_BUILD_DIR:-$root/build}
-[ -d "$build" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+[ -d "$build" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target quorvil_screenshot -j2 >/dev/null
 mkdir -p "$(dirname "$2")"
 QT_QPA_PLATFORM=offscreen "$build/bin/quorvil_screenshot" "$@"

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace quorvil;
@@ -95,6 +96,18 @@ private slots:
             QCOMPARE(action->isEnabled(), entry.factory != nullptr);
         }
         QCOMPARE(main.findChild<QAction *>("N8Click")->property("alias").toString(), QString("ToolButton25Click"));
+
+        // The second handler names are the toolbar buttons of those commands.
+        const std::pair<const char *, const char *> aliases[] = {
+            {"ToolButton25Click", "N8Click"}, {"ToolButton18Click", "N3Click"}, {"ToolButton19Click", "N4Click"}};
+        for (const auto &[button, handler] : aliases) {
+            auto *tool = main.findChild<QToolButton *>(button);
+            QVERIFY2(tool, button);
+            QCOMPARE(tool->defaultAction(), main.findChild<QAction *>(handler));
+        }
+        const int before = main.findChildren<QWidget *>("TFormTQdTOd").size();
+        QVERIFY(Press(&main, "ToolButton25Click"));
+        QCOMPARE(main.findChildren<QWidget *>("TFormTQdTOd").size(), before + 1);
     }
 
     void eachCommandOpensAFreshWindow()
@@ -125,6 +138,12 @@ private slots:
         auto *bar2 = main.findChild<QToolBar *>("ToolBar2");
         auto *toggle2 = main.findChild<QAction *>("ViewTool2Click");
         auto *view = main.findChild<QMenu *>("View");
+        QCOMPARE(main.findChild<QAction *>("ViewClick"), view->menuAction());
+        QCOMPARE(view->title(), QString("显示"));
+        for (const char *name : {"ViewTool1Click", "ViewTool2Click", "ViewTool3Click"}) {
+            auto *toggle = main.findChild<QAction *>(name);
+            QVERIFY2(toggle && toggle->isCheckable() && toggle->isChecked(), name); // all start checked
+        }
         QVERIFY(toggle2->isChecked());
         toggle2->trigger();
         QVERIFY(bar2->isHidden());

@@ -4,78 +4,109 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using namespace quorvil;
 
 namespace {
 
+// Each case: the argument, the exact value expected, and the figure as a tool prints it.
 struct DegCase {
-    Real packed;
-    Real degrees;
+    Real argument;
+    Real expected;
+    const char *printed; // NumberToText with 15 decimals
 };
 
 TEST(DmsToDeg, ReadsTheDigitsOfTheText)
 {
     const DegCase cases[] = {
-        {30.1L, 30 + 10.0L / 60},
-        {30.5L, 30 + 50.0L / 60},
-        {30.05L, 30 + 5.0L / 60},
-        {30.3L, 30.5L},
-        {-30.3L, -30.5L},
-        {0, 0},
-        {112.153045L, 112 + 15.0L / 60 + 30.45L / 3600},
-        {30.6L, 31},
-        {30.0075L, 30 + 75.0L / 3600},
-        {117, 117},
-        {114.3L, 114.5L},
+        {30.1L, 30 + 10.0L / 60, "30.166666666666667"},                            // a typed tenth is 10 minutes
+        {30.5L, 30 + 50.0L / 60, "30.833333333333333"},                            // 30°50′, not 30°30′
+        {30.05L, 30 + 5.0L / 60, "30.083333333333333"},
+        {30.3L, 30.5L, "30.500000000000000"},
+        {-30.3L, -30.5L, "-30.500000000000000"},
+        {0, 0, "0.000000000000000"},
+        {-0.0L, 0, "0.000000000000000"},
+        {112.153045L, 112 + 15.0L / 60 + 30.45L / 3600, "112.258458333333333"},
+        {30.6L, 31, "31.000000000000000"},                                         // 60 minutes accepted
+        {30.0075L, 30 + 75.0L / 3600, "30.020833333333333"},                       // 75 seconds accepted
+        {30.59999999999999999L, 31, "31.000000000000000"},                         // 16 decimals round up to 30.6
+        {117, 117, "117.000000000000000"},
+        {5000.3L, 5000.5L, "5000.500000000000000"},                                // no seconds from the binary error
+        {1024.19L, 1024 + 19.0L / 60, "1024.316666666666667"},
+        {1e19L, 1e19L, "10000000000000000000.000000000000000"},                    // beyond the fast digits
+        {1e-25L, 0, "0.000000000000000"},
     };
-    for (const auto &c : cases)
-        EXPECT_NEAR(static_cast<double>(DmsToDeg(c.packed)), static_cast<double>(c.degrees), 1e-13)
-            << "DmsToDeg(" << static_cast<double>(c.packed) << ")";
-}
-
-TEST(DmsToDeg, TypedTenthIsExactlyTenMinutes)
-{
-    EXPECT_EQ(DmsToDeg(30.1L), 30 + 10.0L / 60);
+    for (const auto &c : cases) {
+        const Real degrees = DmsToDeg(c.argument);
+        EXPECT_EQ(NumberToText(15, degrees), c.printed) << "DmsToDeg(" << NumberToText(18, c.argument) << ")";
+        EXPECT_EQ(degrees, c.expected) << "DmsToDeg(" << NumberToText(18, c.argument) << ")";
+    }
 }
 
 TEST(DegToDms, TruncatesWithoutCarry)
 {
-    EXPECT_NEAR(static_cast<double>(DegToDms(30.5L)), 30.30, 1e-15);
-    EXPECT_NEAR(static_cast<double>(DegToDms(-30.5L)), -30.30, 1e-15);
-    const Real hair = DegToDms(30.9999999L);
-    EXPECT_LT(hair, 30.596L);
-    EXPECT_GT(hair, 30.5959L);
-    EXPECT_EQ(NumberToText(4, hair), "30.5960");
+    const DegCase cases[] = {
+        {30.5L, 30.30L, "30.3000"},
+        {-30.5L, -30.30L, "-30.3000"},
+        {-0.5L, -0.30L, "-0.3000"},
+        {45, 45, "45.0000"},
+        // A hair below a whole minute: 59.99964 seconds, shown with 4 decimals as 60 seconds.
+        {30.9999999L, 30.5959999640L, "30.5960"},
+    };
+    for (const auto &c : cases) {
+        const Real packed = DegToDms(c.argument);
+        EXPECT_EQ(NumberToText(4, packed), c.printed) << "DegToDms(" << NumberToText(10, c.argument) << ")";
+        EXPECT_NEAR(static_cast<double>(packed), static_cast<double>(c.expected), 1e-14)
+            << "DegToDms(" << NumberToText(10, c.argument) << ")";
+    }
+    EXPECT_EQ(NumberToText(10, DegToDms(30.9999999L)), "30.5959999640") << "no carry into the minutes";
 }
 
 TEST(DmsText, Examples)
 {
-    EXPECT_EQ(DmsText(2, 112.5L), "112°30′00.00″");
-    EXPECT_EQ(DmsText(0, 5.25L), "  5°15′00″");
-    EXPECT_EQ(DmsText(2, 30.99999999999L), " 30°59′60.00″");
+    const std::tuple<int, Real, const char *> cases[] = {
+        {2, 112.5L, "112°30′00.00″"},
+        {0, 5.25L, "  5°15′00″"},
+        {2, 30.9999999L, " 30°59′60.00″"}, // no carry: 60 seconds
+        {4, 30.9999999L, " 30°59′59.9996″"},
+        {0, 0, "  0°00′00″"},
+        {3, 1.0L / 3600, "  0°00′01.000″"},
+    };
+    for (const auto &[decimals, degrees, text] : cases)
+        EXPECT_EQ(DmsText(static_cast<unsigned char>(decimals), degrees), text)
+            << "DmsText(" << decimals << ", " << NumberToText(10, degrees) << ")";
 }
 
 TEST(TextToNumber, Grammar)
 {
-    EXPECT_EQ(TextToNumber(""), 0);
-    EXPECT_EQ(TextToNumber("   "), 0);
-    EXPECT_EQ(TextToNumber("  12.5  "), 12.5L);
-    EXPECT_EQ(TextToNumber(" 1.5"), 1.5L);
-    EXPECT_EQ(TextToNumber("+3"), 3);
-    EXPECT_EQ(TextToNumber("-2.5e2"), -250);
-    EXPECT_EQ(TextToNumber(".5"), 0.5L);
-    EXPECT_EQ(TextToNumber("\t7\r"), 7);
-    for (const char *bad : {"12,5", "inf", "nan", "0x10", "1e", "abc", "1.2.3", "-", ".", "1 2", "1e99999"}) {
+    // Accepted texts, and the number read, printed with 3 decimals.
+    const std::pair<const char *, const char *> good[] = {
+        {"", "0.000"},         {"   ", "0.000"},      {"  12.5  ", "12.500"}, {" 1.5", "1.500"},
+        {"+3", "3.000"},       {"-2.5e2", "-250.000"}, {".5", "0.500"},       {"5.", "5.000"},
+        {"1E+3", "1000.000"},  {"\t7\r", "7.000"},     {"007.25", "7.250"},   {"1e-99999", "0.000"},
+    };
+    for (const auto &[text, printed] : good)
+        EXPECT_EQ(NumberToText(3, TextToNumber(text)), printed) << "TextToNumber('" << text << "')";
+
+    for (const char *bad : {"12,5", "inf", "nan", "0x10", "1e", "abc", "1.2.3", "-", ".", "1 2", "1e99999", "--1",
+                            "1e+", "e5", "1,234.5", "\xEF\xBC\x91"}) {
         try {
             TextToNumber(bad);
             ADD_FAILURE() << "accepted '" << bad << "'";
         } catch (const ConversionError &e) {
             EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid floating point value");
         }
+    }
+    try {
+        TextToNumber(" 12,5 ");
+        ADD_FAILURE() << "accepted ' 12,5 '";
+    } catch (const ConversionError &e) {
+        EXPECT_STREQ(e.what(), "' 12,5 ' is not a valid floating point value") << "the message shows the text as typed";
     }
 }
 
@@ -87,12 +118,23 @@ TEST(TextToNumber, SecondTextOfTheLongEllipsoidAxisReadsNearest)
 
 TEST(NumberToText, FixedDecimals)
 {
-    EXPECT_EQ(NumberToText(0, 12.7L), "13");
-    EXPECT_EQ(NumberToText(3, 1234567.25L), "1234567.250");
-    EXPECT_EQ(NumberToText(10, 30.5L), "30.5000000000");
-    EXPECT_EQ(NumberToText(3, -1.5L), "-1.500");
-    EXPECT_EQ(NumberToText(3, -0.0001L), "0.000");
-    EXPECT_EQ(NumberToText(2, 0.125L), "0.12"); // exact binary half: to even
+    const std::tuple<int, Real, const char *> cases[] = {
+        {0, 12.7L, "13"},
+        {3, 1234567.25L, "1234567.250"},
+        {10, 30.5L, "30.5000000000"},
+        {3, -1.5L, "-1.500"},
+        {3, -0.0001L, "0.000"}, // rounds to zero: no minus sign
+        {0, -0.4L, "0"},
+        {2, 0.125L, "0.12"},    // exact binary half: to even
+        {2, 0.375L, "0.38"},
+        {0, 2.5L, "2"},
+        {-1, 7.6L, "8"},        // a negative count gives no point
+        {3, 2.0L / 3, "0.667"},
+        {20, 0.5L, "0.50000000000000000000"},
+        {3, 1e20L, "100000000000000000000.000"},
+    };
+    for (const auto &[decimals, value, text] : cases)
+        EXPECT_EQ(NumberToText(decimals, value), text) << "NumberToText(" << decimals << ", " << static_cast<double>(value) << ")";
 }
 
 TEST(GeneralText, ShortestForm)
@@ -117,12 +159,25 @@ TEST(RoundHalfEven, Halves)
 
 TEST(Azimuth, Quadrants)
 {
-    EXPECT_EQ(Azimuth(0, 0, 1, 0), 0);
+    // x1, y1, x2, y2 and the bearing in radians with 18 decimals (π as 3.1415926535897932385).
+    const std::pair<std::array<Real, 4>, const char *> cases[] = {
+        {{0, 0, 1, 0}, "0.000000000000000000"},     // north
+        {{0, 0, 0, 1}, "1.570796326794896619"},     // east
+        {{0, 0, -1, 0}, "3.141592653589793239"},    // south
+        {{0, 0, 0, -1}, "4.712388980384689858"},    // west
+        {{0, 0, 1, -1}, "5.497787143782138167"},    // 7π/4
+        {{0, 0, 1, 1}, "0.785398163397448310"},     // π/4
+        {{0, 0, -1, 1}, "2.356194490192344929"},    // 3π/4
+        {{0, 0, -1, -1}, "3.926990816987241548"},   // 5π/4
+        {{100, 200, 50, 200}, "3.141592653589793239"},
+        {{10, 10, 13, 14}, "0.927295218001612232"}, // atan(4/3): |dy| > |dx|
+    };
+    for (const auto &[p, text] : cases)
+        EXPECT_EQ(NumberToText(18, Azimuth(p[0], p[1], p[2], p[3])), text)
+            << "Azimuth(" << static_cast<double>(p[0]) << ", " << static_cast<double>(p[1]) << ", "
+            << static_cast<double>(p[2]) << ", " << static_cast<double>(p[3]) << ")";
     EXPECT_EQ(Azimuth(0, 0, 0, 1), HalfPi);
     EXPECT_EQ(Azimuth(0, 0, -1, 0), Pi);
-    EXPECT_EQ(Azimuth(0, 0, 0, -1), Pi + HalfPi);
-    EXPECT_NEAR(static_cast<double>(Azimuth(0, 0, 1, -1)), static_cast<double>(7 * Pi / 4), 1e-15);
-    EXPECT_NEAR(static_cast<double>(Azimuth(0, 0, -1, -1)), static_cast<double>(5 * Pi / 4), 1e-15);
 }
 
 TEST(Azimuth, CoincidentPointsAreAnInvalidOperation)
@@ -190,10 +245,17 @@ std::string LibraryFixed(Real value, int decimals)
     return text;
 }
 
-// The packed angle read through its 16-decimal text, part by part.
+// The packed angle read through its 16-decimal text, part by part; the text carries no more than
+// 19 significant digits (zeros after them).
 Real TextDmsToDeg(Real packed)
 {
-    std::string text = LibraryFixed(std::fabs(packed), 16);
+    int decimals = 16;
+    for (Real limit = 1000; decimals > 0 && std::fabs(packed) >= limit; limit *= 10)
+        --decimals;
+    std::string text = LibraryFixed(std::fabs(packed), decimals);
+    if (decimals == 0)
+        text += '.';
+    text.append(static_cast<size_t>(16 - decimals), '0');
     const size_t point = text.find('.');
     const Real degrees = TextToNumber(text.substr(0, point));
     const Real minutes = TextToNumber(text.substr(point + 1, 2));
@@ -230,7 +292,16 @@ TEST(DmsToDeg, FastDigitsAgreeWithTheTextReading)
         const Real packed = static_cast<Real>(state % 3600000000ULL) / 10000000 - 180;
         ASSERT_EQ(DmsToDeg(packed), TextDmsToDeg(packed)) << static_cast<double>(packed);
     }
-    EXPECT_EQ(DmsToDeg(5000.3L), TextDmsToDeg(5000.3L)) << "beyond the fast range";
+    // Whole minutes of four and more degree digits: no seconds appear from the binary error.
+    for (int degrees = 1000; degrees < 100000; degrees += 7)
+        for (int minutes = 0; minutes < 60; minutes += 11) {
+            const std::string typed = std::to_string(degrees) + "." + (minutes < 10 ? "0" : "") + std::to_string(minutes);
+            const Real packed = TextToNumber(typed);
+            ASSERT_EQ(NumberToText(9, DmsToDeg(packed)), NumberToText(9, degrees + minutes / 60.0L)) << typed;
+            ASSERT_EQ(DmsToDeg(packed), TextDmsToDeg(packed)) << typed;
+        }
+    for (const Real packed : {1e19L, 3e25L, -7e30L, 123456789012345678.3L})
+        EXPECT_EQ(DmsToDeg(packed), TextDmsToDeg(packed)) << "beyond the fast range: " << NumberToText(3, packed);
 }
 
 } // namespace

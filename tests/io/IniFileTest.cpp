@@ -1,6 +1,7 @@
 #include "core/Error.h"
 #include "io/IniFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -107,6 +108,27 @@ TEST(IniFile, ExistingButUnreadableFileIsNeverReplaced)
     ini.writeInt("JZBCL", "CJFS", 1);
     EXPECT_THROW(ini.save(), Error);
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+} // namespace
+
+namespace {
+
+TEST(SettingsFilePath, BesideTheProgramOrWhereTheTestsPointIt)
+{
+    static int argc = 1;
+    static char name[] = "IniFileTest";
+    static char *argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("Quorvil.ini");
+    ASSERT_TRUE(QFileInfo(QCoreApplication::applicationDirPath()).isWritable());
+    EXPECT_EQ(SettingsFilePath(), beside) << "Quorvil.ini in the folder of the executable";
+
+    QTemporaryDir dir;
+    SetSettingsFilePath(dir.filePath("Quorvil.ini"));
+    EXPECT_EQ(SettingsFilePath(), dir.filePath("Quorvil.ini"));
+    SetSettingsFilePath(QString());
+    EXPECT_EQ(SettingsFilePath(), beside);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "core/TextForms.h"
 
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QGroupBox>
 #include <QToolBar>
@@ -153,7 +154,9 @@ private slots:
         QCOMPARE(prompts->saveDialogs[0].title, QString("坐标数据另存为..."));
         QCOMPARE(prompts->saveDialogs[0].defaultSuffix, QString("txt"));
         const QByteArray written = ReadFile(path + ".txt");
-        QVERIFY(written.endsWith("\r\n,,\r\n"));
+        // GB18030 (the code page of Chinese Windows), CR LF, the empty row as two commas.
+        QCOMPARE(written, QByteArray(QStringEncoder("GB18030").encode(QString("导线点,1.000,2.000\r\n,,\r\n"))));
+        QCOMPARE(written.left(6), QByteArray("\xB5\xBC\xCF\xDF\xB5\xE3"));
         QCOMPARE(prompts->overwriteQuestions, 0);
 
         // Existing file, answer No: unchanged.
@@ -180,6 +183,31 @@ private slots:
         prompts->openAnswers.push_back(path + ".txt");
         Press(window.get(), "ToolButton3");
         QCOMPARE(Rows(window->input->table()), (QList<QStringList>{{"导线点", "1.000", "2.000"}, {"", "", ""}}));
+    }
+
+    void savingAnEmptyResultTableWritesEmptyFields()
+    {
+        // A new result table: one data row of three empty cells.
+        prompts->saveAnswers.push_back(dir.filePath("blank-result.txt"));
+        QVERIFY(Press(window.get(), "ToolButton7"));
+        QCOMPARE(ReadFile(dir.filePath("blank-result.txt")), QByteArray(",,\r\n"));
+
+        Press(window.get(), "ToolButton1");
+        Press(window.get(), "ToolButton1");
+        Press(window.get(), "ToolButton6");
+        prompts->saveAnswers.push_back(dir.filePath("blank-result3.txt"));
+        QVERIFY(Press(window.get(), "ToolButton7"));
+        QCOMPARE(ReadFile(dir.filePath("blank-result3.txt")), QByteArray(",,\r\n,,\r\n,,\r\n"));
+    }
+
+    void unreadableImportLeavesTheTableAsItWas()
+    {
+        SetRow(window.get(), "StringGrid1", 0, {"K", "1", "2"});
+        prompts->openAnswers.push_back(dir.path()); // a folder cannot be read as a file
+        Press(window.get(), "ToolButton3");
+        QCOMPARE(prompts->errors.size(), 1);
+        QVERIFY2(prompts->errors[0].startsWith("I/O error "), qPrintable(prompts->errors[0]));
+        QCOMPARE(Rows(window->input->table()), (QList<QStringList>{{"K", "1", "2"}}));
     }
 
     void textBeingTypedCountsWhenAToolbarButtonIsClicked()

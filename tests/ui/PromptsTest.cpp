@@ -1,0 +1,178 @@
+// The dialogs and message boxes as the user sees them: Qt's own dialogs with the program's titles,
+// filters, captions and buttons, and the command runner that shows an error's message.
+#include "support/WindowTestSupport.h"
+#include "ui/CommandRunner.h"
+#include "ui/Prompts.h"
+
+#include "core/Error.h"
+#include "core/TextForms.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace quorvil;
+
+namespace {
+
+// Runs `inspect` on the modal dialog that the next call opens.
+void WhenModalOpens(std::function<void(QWidget *)> inspect)
+{
+    QTimer::singleShot(0, [inspect = std::move(inspect)] {
+        QWidget *modal = QApplication::activeModalWidget();
+        QVERIFY2(modal, "no modal dialog opened");
+        inspect(modal);
+    });
+}
+
+QStringList ButtonTexts(const QMessageBox *box)
+{
+    QStringList texts;
+    for (QAbstractButton *button : box->buttons())
+        texts << button->text();
+    texts.sort();
+    return texts;
+}
+
+} // namespace
+
+class PromptsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Quorvil")); }
+
+    void overwritePromptHasTheProgramsTextAndButtons()
+    {
+        for (const bool yes : {false, true}) {
+            QString caption, text;
+            QStringList buttons;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            WhenModalOpens([&](QWidget *modal) {
+                auto *box = qobject_cast<QMessageBox *>(modal);
+                QVERIFY(box);
+                caption = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                buttons = ButtonTexts(box);
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text() == (yes ? "&Yes" : "&No"))
+                        button->click();
+            });
+            const bool answer = Prompts::instance().confirmOverwrite(nullptr);
+            QCOMPARE(answer, yes);
+            QCOMPARE(caption, QString("Information"));
+            QCOMPARE(text, QString("文件已存在,覆盖吗?"));
+            QCOMPARE(icon, QMessageBox::Information);
+            QCOMPARE(buttons, (QStringList{"&No", "&Yes"}));
+        }
+    }
+
+    void fileDialogsHaveTheTitlesAndFilters()
+    {
+        QString title;
+        QStringList filters;
+        bool confirms = true;
+        QString suffix;
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        auto inspect = [&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            suffix = dialog->defaultSuffix();
+            mode = dialog->acceptMode();
+            dialog->reject();
+        };
+
+        WhenModalOpens(inspect);
+        QCOMPARE(Prompts::instance().openFileName(nullptr, OpenPointsDialog()), QString());
+        QCOMPARE(title, QString("打开坐标数据文件"));
+        QCOMPARE(filters, QStringList{"Text files (*.txt)"});
+        QCOMPARE(mode, QFileDialog::AcceptOpen);
+
+        WhenModalOpens(inspect);
+        QCOMPARE(Prompts::instance().saveFileName(nullptr, SavePointsDialog()), QString());
+        QCOMPARE(title, QString("坐标数据另存为..."));
+        QCOMPARE(filters, QStringList{"Text files (*.txt)"});
+        QCOMPARE(mode, QFileDialog::AcceptSave);
+        QCOMPARE(suffix, QString("txt"));
+        QVERIFY2(!confirms, "the program asks before overwriting, Qt must not ask as well");
+    }
+
+    void saveAsksOnceBeforeOverwriting()
+    {
+        // The save dialog answered with an existing file: only the program's own prompt asks.
+        QTemporaryDir dir;
+        const QString path = test::WriteFile(dir.filePath("old.txt"), "old\r\n");
+        int questions = 0;
+        WhenModalOpens([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            dialog->selectFile(path);
+            WhenModalOpens([&](QWidget *next) {
+                auto *box = qobject_cast<QMessageBox *>(next);
+                QVERIFY(box);
+                ++questions;
+                QCOMPARE(box->text(), QString("文件已存在,覆盖吗?"));
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text() == "&No")
+                        button->click();
+            });
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, as the Save button
+        });
+        QCOMPARE(AskSaveFileName(nullptr, SavePointsDialog()), QString());
+        QCOMPARE(questions, 1);
+    }
+
+    void errorBoxShowsTheMessageUnderTheProgramTitle()
+    {
+        QString caption, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenModalOpens([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            caption = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            box->accept();
+        });
+        // A command that reads a cell that is not a number ends with the conversion message.
+        bool reachedTheEnd = false;
+        const bool completed = RunCommand(nullptr, [&] {
+            TextToNumber("12,5");
+            reachedTheEnd = true;
+        });
+        QVERIFY(!completed);
+        QVERIFY(!reachedTheEnd);
+        QCOMPARE(caption, QString("Quorvil"));
+        QCOMPARE(text, QString("'12,5' is not a valid floating point value"));
+        QCOMPARE(icon, QMessageBox::Critical);
+    }
+
+    void commandRunnerReportsEachErrorOnce()
+    {
+        test::ScriptedPrompts prompts;
+        const std::pair<std::function<void()>, QString> cases[] = {
+            {[] { TextToNumber("abc"); }, "'abc' is not a valid floating point value"},
+            {[] { Azimuth(1, 2, 1, 2); }, "Invalid floating point operation"},
+            {[] { throw Error("Unable to write to /x/Quorvil.ini"); }, "Unable to write to /x/Quorvil.ini"},
+            {[] {}, QString()},
+        };
+        for (const auto &[command, message] : cases) {
+            prompts.errors.clear();
+            const bool completed = RunCommand(nullptr, command);
+            QCOMPARE(completed, message.isEmpty());
+            QCOMPARE(prompts.errors, message.isEmpty() ? QStringList() : QStringList{message});
+        }
+    }
+};
+
+QTEST_MAIN(PromptsTest)
+#include "PromptsTest.moc"
