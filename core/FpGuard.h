@@ -20,9 +20,18 @@ inline constexpr const char *OverflowText = "Floating point overflow";
 // precedence). Does not clear the flags.
 void ThrowOnFloatFault();
 
+// Guards nest: only the outermost one clears the flags, so a guard created inside a helper (one
+// per table row, say) never hides a fault raised earlier in the same command.
 class FpGuard {
 public:
-    FpGuard() { std::feclearexcept(FE_ALL_EXCEPT); }
+    FpGuard()
+    {
+        if (Depth()++ == 0)
+            std::feclearexcept(FE_ALL_EXCEPT);
+    }
+    ~FpGuard() { --Depth(); }
+    FpGuard(const FpGuard &) = delete;
+    FpGuard &operator=(const FpGuard &) = delete;
 
     template <typename... T>
     void check(const T &...values) const
@@ -32,6 +41,12 @@ public:
     }
 
 private:
+    static int &Depth()
+    {
+        static thread_local int depth = 0;
+        return depth;
+    }
+
     template <typename T>
     static void Barrier(const T &value)
     {

@@ -190,6 +190,24 @@ TEST(Azimuth, CoincidentPointsAreAnInvalidOperation)
     }
 }
 
+TEST(FpGuard, AnInnerGuardDoesNotHideAnEarlierFault)
+{
+    volatile Real big = 1e4000L;
+    FpGuard command;
+    Real overflowed = big * big * big; // raised before the helper's own guard
+    asm volatile("" : : "m"(overflowed));
+    {
+        FpGuard row;
+        Real fine = big / 3;
+        try {
+            row.check(fine);
+            FAIL() << "the overflow raised before the inner guard was lost";
+        } catch (const FloatError &e) {
+            EXPECT_STREQ(e.what(), "Floating point overflow");
+        }
+    }
+}
+
 TEST(FpGuard, ReportsEachFault)
 {
     volatile Real zero = 0, one = 1, big = 1e4000L;

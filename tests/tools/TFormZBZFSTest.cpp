@@ -153,6 +153,8 @@ void TFormZBZFSTest::failuresWriteNothing()
         {"forward, bad distance", false, "0", "0", "1O0", "90", "'1O0' is not a valid floating point value"},
         {"forward, bad bearing", false, "0", "0", "100", "9O", "'9O' is not a valid floating point value"},
         {"forward, bad point 1", false, "x", "0", "100", "90", "'x' is not a valid floating point value"},
+        // The bearing overflows on its way to radians; its cosine is then an invalid operation.
+        {"forward, bearing beyond the range", false, "0", "0", "100", "1e4932", "Invalid floating point operation"},
     };
     TFormZBZFS window(nullptr);
     for (const auto &c : cases) {

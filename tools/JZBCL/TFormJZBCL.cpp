@@ -271,6 +271,7 @@ void TFormJZBCL::InsertClick()
 
 void TFormJZBCL::ComputeClick()
 {
+    FpGuard guard;
     PointTableModel *table = StringGrid1->table();
     PolarStation station;
     station.x = FieldNumber(Edit1);
@@ -283,7 +284,6 @@ void TFormJZBCL::ComputeClick()
     if (ComboBox3->currentIndex() == 1) {
         const Real xb = FieldNumber(Edit3);
         const Real yb = FieldNumber(Edit4);
-        FpGuard guard;
         backsightBearing = Azimuth(station.x, station.y, xb, yb);
         const Real packed = DegToDms(RadToDeg(backsightBearing));
         guard.check(packed);
@@ -302,7 +302,6 @@ void TFormJZBCL::ComputeClick()
         observation.distance = CellNumber(table, row, ColDistance);
         observation.vertical = CellNumber(table, row, ColVertical);
         observation.prismHeight = CellNumber(table, row, ColPrism);
-        FpGuard guard;
         const PolarPoint point = ReducePolarObservation(station, distanceMode, verticalMode, observation, row + 1,
                                                         table->cell(row, ColName).toStdString());
         guard.check(point.x, point.y, point.h);

@@ -218,8 +218,8 @@ void TFormPMZH::Button5Click()
 
 void TFormPMZH::Button6Click()
 {
-    const TwoCommonPoints common = readCommonPoints();
     FpGuard guard;
+    const TwoCommonPoints common = readCommonPoints();
     const FourParameters p = TwoPointSimilarity(common);
     const Real rotation = DegToDms(RadToDeg(p.T)); // packed ddd.mmss
     guard.check(p.Dx, p.Dy, p.K, p.Dh, rotation);
@@ -232,8 +232,8 @@ void TFormPMZH::Button6Click()
 
 void TFormPMZH::EditKDblClick()
 {
-    const TwoCommonPoints common = readCommonPoints();
     FpGuard guard;
+    const TwoCommonPoints common = readCommonPoints();
     const FourParameters p = TwoPointSimilarity(common, true);
     const Real rotation = DegToDms(RadToDeg(p.T));
     guard.check(p.Dx, p.Dy, p.Dh, rotation);

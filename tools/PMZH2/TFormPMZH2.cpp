@@ -108,6 +108,7 @@ QList<QLineEdit *> TFormPMZH2::parameterFields() const
 void TFormPMZH2::ToolButton6Click()
 {
     // Every data row takes part; an empty cell reads as 0.
+    FpGuard guard;
     PointTableModel *common = StringGrid1->table();
     std::vector<CommonPoint> points(static_cast<size_t>(common->rows()));
     for (int r = 0; r < common->rows(); ++r) {
@@ -116,7 +117,6 @@ void TFormPMZH2::ToolButton6Click()
         p.newPoint = {CellNumber(common, r, NewX), CellNumber(common, r, NewX + 1), CellNumber(common, r, NewX + 2)};
     }
 
-    FpGuard guard;
     const FourParameterEstimate estimate = EstimateFourParameters(points);
     const FourParameters &p = estimate.parameters;
     const Real rotationSeconds = RadiansToArcSeconds(p.T);
@@ -138,6 +138,7 @@ void TFormPMZH2::ToolButton6Click()
 void TFormPMZH2::ToolButton7Click()
 {
     // The parameters as the fields show them: T and K rounded to 10 decimals, Dx and Dy to 6.
+    FpGuard guard;
     FourParameters p;
     p.Dx = FieldNumber(EditA);
     p.Dy = FieldNumber(EditB);

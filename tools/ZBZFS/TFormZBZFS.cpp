@@ -123,12 +123,12 @@ void TFormZBZFS::RadioButtonClick()
 void TFormZBZFS::Button1Click()
 {
     // Every field is read before anything is written, so a bad field leaves the outputs as they were.
+    FpGuard guard;
     const Real x1 = FieldNumber(Edit1);
     const Real y1 = FieldNumber(Edit2);
     if (RadioButton1->isChecked()) {
         const Real x2 = FieldNumber(Edit3);
         const Real y2 = FieldNumber(Edit4);
-        FpGuard guard;
         const BearingDistance line = CoordinateInverse(x1, y1, x2, y2);
         const Real packedBearing = DegToDms(RadToDeg(line.bearing));
         guard.check(line.distance, packedBearing);
@@ -137,7 +137,6 @@ void TFormZBZFS::Button1Click()
     } else {
         const Real distance = FieldNumber(Edit5);
         const Real bearing = DegToRad(FieldDegrees(Edit6));
-        FpGuard guard;
         const GridPoint p = CoordinateForward(x1, y1, distance, bearing);
         guard.check(p.x, p.y);
         Edit3->setText(NumberText(3, p.x));
