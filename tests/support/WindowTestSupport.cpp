@@ -111,6 +111,36 @@ QString Field(QWidget *window, const QString &name)
     return window->findChild<QLineEdit *>(name)->text();
 }
 
+QStringList Fields(QWidget *window, const QStringList &names)
+{
+    QStringList texts;
+    for (const QString &name : names)
+        texts += Field(window, name);
+    return texts;
+}
+
+void SetRows(QWidget *window, const QString &table, const QList<QStringList> &rows)
+{
+    PointTableModel *model = Table(window, table);
+    model->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < rows.size(); ++r)
+        SetRow(window, table, r, rows.at(r));
+}
+
+QStringList Row(QWidget *window, const QString &table, int row)
+{
+    return Table(window, table)->rowTexts(row);
+}
+
+QList<QStringList> Rows(QWidget *window, const QString &table, int firstColumn, int columns)
+{
+    QList<QStringList> rows;
+    PointTableModel *model = Table(window, table);
+    for (int r = 0; r < model->rows(); ++r)
+        rows += model->rowTexts(r).mid(firstColumn, columns);
+    return rows;
+}
+
 QString WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

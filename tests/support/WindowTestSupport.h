@@ -58,6 +58,13 @@ QString Cell(QWidget *window, const QString &table, int row, int column);
 void SetRow(QWidget *window, const QString &table, int row, const QStringList &texts);
 void SetField(QWidget *window, const QString &name, const QString &text);
 QString Field(QWidget *window, const QString &name);
+QStringList Fields(QWidget *window, const QStringList &names);
+
+// Whole rows: SetRows gives the table exactly these rows; Rows reads columns
+// [firstColumn, firstColumn + columns) of every row (all columns by default).
+void SetRows(QWidget *window, const QString &table, const QList<QStringList> &rows);
+QStringList Row(QWidget *window, const QString &table, int row);
+QList<QStringList> Rows(QWidget *window, const QString &table, int firstColumn = 0, int columns = -1);
 
 // Writes `bytes` to a file and returns its path.
 QString WriteFile(const QString &path, const QByteArray &bytes);

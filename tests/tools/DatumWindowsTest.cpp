@@ -109,14 +109,6 @@ QStringList PrintedTexts(bool geodetic, const DatumTriple &v)
     return {t(4, v[0]), t(4, v[1]), t(4, v[2])};
 }
 
-QStringList Fields(QWidget *w, const QStringList &names)
-{
-    QStringList texts;
-    for (const QString &name : names)
-        texts += Field(w, name);
-    return texts;
-}
-
 QStringList Column(QWidget *w, const QString &table, int column)
 {
     QStringList texts;

@@ -23,11 +23,6 @@ namespace {
 const QString KrasovskyA = "6378245.0000000000";
 const QString KrasovskyB = "6356863.0187730473";
 
-QStringList Row(QWidget *window, const QString &table, int row)
-{
-    return Table(window, table)->rowTexts(row);
-}
-
 // No result cell may ever show a NaN or an infinity.
 bool HasNonNumberText(QWidget *window)
 {
@@ -39,14 +34,6 @@ bool HasNonNumberText(QWidget *window)
                 return true;
         }
     return false;
-}
-
-void FillRows(QWidget *window, const QList<QStringList> &rows)
-{
-    PointTableModel *t = Table(window, "StringGrid1");
-    t->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
-        t->setRowTexts(r, rows[r]);
 }
 
 QString ForwardY(Real B, Real l, Real yConstant)
@@ -154,7 +141,7 @@ private slots:
     {
         QWidget *w = forward.get();
         SetField(w, "EditLL", "114");
-        FillRows(w, {{"P1", "35", "117"}, {"", "", ""}, {"P3", "35", "111"}, {"边界点", " 30.3", "114"}});
+        SetRows(w, "StringGrid1", {{"P1", "35", "117"}, {"", "", ""}, {"P3", "35", "111"}, {"边界点", " 30.3", "114"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList());
         QCOMPARE(Row(w, "StringGrid2", 0), (QStringList{"P1", "3878776.946", "773912.254"}));
@@ -164,7 +151,7 @@ private slots:
         QCOMPARE(Row(w, "StringGrid2", 3), (QStringList{"边界点", "3375601.714", "500000.000"}));
         // 114.3 is 114°30′.
         SetField(w, "EditLL", "114.3");
-        FillRows(w, {{"Q", "35", "114.3"}});
+        SetRows(w, "StringGrid1", {{"Q", "35", "114.3"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(Table(w, "StringGrid2")->rows(), 1);
         QCOMPARE(Row(w, "StringGrid2", 0), (QStringList{"Q", "3874661.604", "500000.000"}));
@@ -175,7 +162,7 @@ private slots:
     {
         QWidget *w = inverse.get();
         SetField(w, "EditLL", "114");
-        FillRows(w, {{"P1", "3878776.946", "773912.254"},
+        SetRows(w, "StringGrid1", {{"P1", "3878776.946", "773912.254"},
                      {"P2", "3878776.946", "38773912.254"},
                      {"P3", "3878776.946", "226087.746"},
                      {"", "", ""}});
@@ -200,7 +187,7 @@ private slots:
         QWidget *w = inverse.get();
         SetField(w, "EditLL", "114");
         SetField(w, "EditYY", "1000000");
-        FillRows(w, {{"P1", "3878776.946", "1273912.254"}});
+        SetRows(w, "StringGrid1", {{"P1", "3878776.946", "1273912.254"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList());
         const Ellipsoid krasovsky{TextToNumber(KrasovskyA.toStdString()), TextToNumber(KrasovskyB.toStdString())};
@@ -219,10 +206,10 @@ private slots:
             SetField(w, "EditLL", "114");
             const bool isForward = w == forward.get();
             const QStringList good = isForward ? QStringList{"A", "35", "117"} : QStringList{"A", "3878776.946", "773912.254"};
-            FillRows(w, {good, {"B", good[1], good[2]}, {"C", good[1], good[2]}});
+            SetRows(w, "StringGrid1", {good, {"B", good[1], good[2]}, {"C", good[1], good[2]}});
             QVERIFY2(Press(w, "ToolButton6"), where);
             const QStringList before = Row(w, "StringGrid2", 2);
-            FillRows(w, {{"A2", good[1], good[2]}, {"B2", "12a", good[2]}, {"C2", good[1], good[2]}});
+            SetRows(w, "StringGrid1", {{"A2", good[1], good[2]}, {"B2", "12a", good[2]}, {"C2", good[1], good[2]}});
             QVERIFY2(Press(w, "ToolButton6"), where);
             QVERIFY2(prompts->errors == QStringList{"'12a' is not a valid floating point value"}, where);
             QVERIFY2(Row(w, "StringGrid2", 0).value(0) == "A2", where); // computed before the bad row
@@ -242,7 +229,7 @@ private slots:
         for (QWidget *w : {static_cast<QWidget *>(forward.get()), static_cast<QWidget *>(inverse.get())}) {
             const QByteArray where = w->objectName().toUtf8();
             prompts->errors.clear();
-            FillRows(w, {{"A", "35", "3"}, {"B", "30", "1"}});
+            SetRows(w, "StringGrid1", {{"A", "35", "3"}, {"B", "30", "1"}});
             w->findChild<QComboBox *>("ComboBox1")->setCurrentIndex(4);
             SetField(w, "EditA", "");
             SetField(w, "EditB", "");
@@ -258,7 +245,7 @@ private slots:
         QTemporaryDir dir;
         QWidget *w = forward.get();
         SetField(w, "EditLL", "114");
-        FillRows(w, {{"P1", "35", "117"}, {"P2", "35", "111"}});
+        SetRows(w, "StringGrid1", {{"P1", "35", "117"}, {"P2", "35", "111"}});
         QVERIFY(Press(w, "ToolButton6"));
         const QString path = dir.filePath("out.txt");
         prompts->saveAnswers.push_back(dir.filePath("out"));
@@ -266,7 +253,7 @@ private slots:
         QCOMPARE(prompts->saveDialogs.value(0).title, QString("坐标数据另存为..."));
         QCOMPARE(ReadFile(path), QByteArray("P1,3878776.946,773912.254\r\nP2,3878776.946,226087.746\r\n"));
         // An existing file is overwritten only when the user agrees.
-        FillRows(w, {{"P9", "35", "117"}});
+        SetRows(w, "StringGrid1", {{"P9", "35", "117"}});
         QVERIFY(Press(w, "ToolButton6"));
         prompts->saveAnswers.push_back(path);
         prompts->overwriteAnswers.push_back(false);
@@ -302,10 +289,10 @@ private slots:
         if (folder.isEmpty())
             QSKIP("set QUORVIL_GRAB_DIR to grab the windows");
         SetField(forward.get(), "EditLL", "114");
-        FillRows(forward.get(), {{"P1", "35", "117"}, {"P2", "35", "111"}, {"P3", "30.3", "114.3"}});
+        SetRows(forward.get(), "StringGrid1", {{"P1", "35", "117"}, {"P2", "35", "111"}, {"P3", "30.3", "114.3"}});
         Press(forward.get(), "ToolButton6");
         SetField(inverse.get(), "EditLL", "114");
-        FillRows(inverse.get(), {{"P1", "3878776.946", "38773912.254"}, {"P2", "3878776.946", "226087.746"}});
+        SetRows(inverse.get(), "StringGrid1", {{"P1", "3878776.946", "38773912.254"}, {"P2", "3878776.946", "226087.746"}});
         Press(inverse.get(), "ToolButton6");
         forward->show();
         inverse->show();

@@ -19,19 +19,6 @@ using namespace quorvil::test;
 
 namespace {
 
-void FillRows(QWidget *window, const QList<QStringList> &rows)
-{
-    PointTableModel *t = Table(window, "StringGrid1");
-    t->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
-        t->setRowTexts(r, rows[r]);
-}
-
-QStringList Row(QWidget *window, const QString &table, int row)
-{
-    return Table(window, table)->rowTexts(row);
-}
-
 } // namespace
 
 class TFormGCDCTest : public QObject {
@@ -133,7 +120,7 @@ private slots:
         QVERIFY(Press(w, "Button1"));
         QVERIFY2(std::fabs(Field(w, "EditA2").toDouble() - 6378245) < 1e-6, qPrintable(Field(w, "EditA2")));
         const QList<QStringList> points = {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "500000"}, {"C", "3700000", "420000"}};
-        FillRows(w, points);
+        SetRows(w, "StringGrid1", points);
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList());
         for (int r = 0; r < points.size(); ++r) {
@@ -153,7 +140,7 @@ private slots:
         QVERIFY2(std::fabs(grown / 273912.254 - (1 + 304 / 6370892.158)) < 2e-7, qPrintable(Row(w, "StringGrid2", 0).join(',')));
         // A Y constant with the zone number in front.
         SetField(w, "EditYY1", "38500000");
-        FillRows(w, {{"Z", "3875000", "38500000"}});
+        SetRows(w, "StringGrid1", {{"Z", "3875000", "38500000"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(Row(w, "StringGrid2", 0)[2], QString("38500000.0000"));
     }
@@ -161,7 +148,7 @@ private slots:
     void emptyEnlargedAxesAreAFloatingPointFault()
     {
         QWidget *w = window.get();
-        FillRows(w, {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "500000"}});
+        SetRows(w, "StringGrid1", {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "500000"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList{"Invalid floating point operation"});
         PointTableModel *t = Table(w, "StringGrid2");
@@ -178,7 +165,7 @@ private slots:
         SetField(w, "EditXm", "35");
         SetField(w, "EditHd", "304");
         QVERIFY(Press(w, "Button1"));
-        FillRows(w, {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "5OOOOO"}, {"C", "3875000", "500000"}});
+        SetRows(w, "StringGrid1", {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "5OOOOO"}, {"C", "3875000", "500000"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList{"'5OOOOO' is not a valid floating point value"});
         QCOMPARE(Table(w, "StringGrid2")->rows(), 3);
@@ -218,7 +205,7 @@ private slots:
         SetField(w, "EditHm", "500");
         Press(w, "Button2");
         Press(w, "Button1");
-        FillRows(w, {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "500000"}});
+        SetRows(w, "StringGrid1", {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "500000"}});
         Press(w, "ToolButton6");
         w->show();
         QVERIFY(GrabTo(w, folder + "/TFormGCDC.png"));

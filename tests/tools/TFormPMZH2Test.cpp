@@ -21,30 +21,6 @@ namespace {
 
 const QStringList ParameterNames = {"EditA", "EditB", "EditC", "EditD", "EditDH"};
 
-QStringList Fields(QWidget *w, const QStringList &names)
-{
-    QStringList texts;
-    for (const QString &name : names)
-        texts += Field(w, name);
-    return texts;
-}
-
-QList<QStringList> Rows(QWidget *w, const QString &table, int firstColumn = 0, int columns = -1)
-{
-    QList<QStringList> rows;
-    PointTableModel *model = Table(w, table);
-    for (int r = 0; r < model->rows(); ++r)
-        rows += model->rowTexts(r).mid(firstColumn, columns);
-    return rows;
-}
-
-void SetRows(QWidget *w, const QString &table, const QList<QStringList> &rows)
-{
-    Table(w, table)->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
-        SetRow(w, table, r, rows.at(r));
-}
-
 // Common-point rows: name, old x, y, H, new x, y, H.
 using Rows7 = QList<QStringList>;
 

@@ -31,23 +31,6 @@ void SetCommon(QWidget *w, const QStringList &texts)
         SetField(w, CommonFieldNames.at(i), texts.value(i));
 }
 
-QStringList Fields(QWidget *w, const QStringList &names)
-{
-    QStringList texts;
-    for (const QString &name : names)
-        texts += Field(w, name);
-    return texts;
-}
-
-QList<QStringList> Rows(QWidget *w, const QString &table)
-{
-    QList<QStringList> rows;
-    PointTableModel *model = Table(w, table);
-    for (int r = 0; r < model->rows(); ++r)
-        rows += model->rowTexts(r);
-    return rows;
-}
-
 void DoubleClick(QWidget *w, const QString &name)
 {
     auto *field = w->findChild<QLineEdit *>(name);

@@ -17,19 +17,6 @@ using namespace quorvil::test;
 
 namespace {
 
-void FillRows(QWidget *window, const QList<QStringList> &rows)
-{
-    PointTableModel *t = Table(window, "StringGrid1");
-    t->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
-        t->setRowTexts(r, rows[r]);
-}
-
-QStringList Row(QWidget *window, const QString &table, int row)
-{
-    return Table(window, table)->rowTexts(row);
-}
-
 } // namespace
 
 class TFormZBHDTest : public QObject {
@@ -90,7 +77,7 @@ private slots:
         QWidget *w = window.get();
         SetField(w, "EditLL", "114");
         SetField(w, "EditYY", "500000");
-        FillRows(w, {{"P", "3878776.946", "38773912.254"}});
+        SetRows(w, "StringGrid1", {{"P", "3878776.946", "38773912.254"}});
         for (const auto &c : cases) {
             SetField(w, "EditLL2", c.targetMeridian);
             SetField(w, "EditYY2", c.targetY);
@@ -107,7 +94,7 @@ private slots:
         QWidget *w = window.get();
         SetField(w, "EditLL", "117.3");
         SetField(w, "EditLL2", "117.3");
-        FillRows(w, {{"A", "3878776.946", "38773912.254"}, {"B", "2500000.125", "412345.678"}, {"C", "5000000", "640000"}});
+        SetRows(w, "StringGrid1", {{"A", "3878776.946", "38773912.254"}, {"B", "2500000.125", "412345.678"}, {"C", "5000000", "640000"}});
         QVERIFY(Press(w, "ToolButton6"));
         const Real input[][2] = {{3878776.946L, 773912.254L}, {2500000.125L, 412345.678L}, {5000000, 640000}};
         for (int r = 0; r < 3; ++r) {
@@ -120,7 +107,7 @@ private slots:
     void emptyZoneFieldIsAnError()
     {
         QWidget *w = window.get();
-        FillRows(w, {{"A", "3878776.946", "773912.254"}});
+        SetRows(w, "StringGrid1", {{"A", "3878776.946", "773912.254"}});
         const char *names[] = {"EditLL", "EditYY", "EditLL2", "EditYY2"};
         for (const char *name : names) {
             prompts->errors.clear();
@@ -138,7 +125,7 @@ private slots:
         QWidget *w = window.get();
         SetField(w, "EditLL", "114");
         SetField(w, "EditLL2", "117");
-        FillRows(w, {{"A", "3878776.946", "773912.254"}, {"B", "3878776.946", "x773912.254"}, {"C", "1", "500000"}});
+        SetRows(w, "StringGrid1", {{"A", "3878776.946", "773912.254"}, {"B", "3878776.946", "x773912.254"}, {"C", "1", "500000"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList{"'x773912.254' is not a valid floating point value"});
         QCOMPARE(Table(w, "StringGrid2")->rows(), 3);
@@ -149,7 +136,7 @@ private slots:
         w->findChild<QComboBox *>("ComboBox1")->setCurrentIndex(4);
         SetField(w, "EditA", "");
         SetField(w, "EditB", "");
-        FillRows(w, {{"D", "3878776.946", "773912.254"}});
+        SetRows(w, "StringGrid1", {{"D", "3878776.946", "773912.254"}});
         QVERIFY(Press(w, "ToolButton6"));
         QCOMPARE(prompts->errors, QStringList{"Invalid floating point operation"});
         QCOMPARE(Row(w, "StringGrid2", 0), (QStringList{"A", "3874661.604", "500000.000"}));
@@ -205,7 +192,7 @@ private slots:
             QSKIP("set QUORVIL_GRAB_DIR to grab the window");
         SetField(window.get(), "EditLL", "114");
         SetField(window.get(), "EditLL2", "117");
-        FillRows(window.get(), {{"P1", "3878776.946", "38773912.254"}, {"P2", "3875689.900", "636939.948"}});
+        SetRows(window.get(), "StringGrid1", {{"P1", "3878776.946", "38773912.254"}, {"P2", "3875689.900", "636939.948"}});
         Press(window.get(), "ToolButton6");
         window->show();
         QVERIFY(GrabTo(window.get(), folder + "/TFormZBHD.png"));
