@@ -1,6 +1,10 @@
 #include "WindowTestSupport.h"
 
 #include <QAbstractButton>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTest>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -139,6 +143,31 @@ QList<QStringList> Rows(QWidget *window, const QString &table, int firstColumn, 
     for (int r = 0; r < model->rows(); ++r)
         rows += model->rowTexts(r).mid(firstColumn, columns);
     return rows;
+}
+
+QString ColumnsCutOff(QWidget *window, const QStringList &tables)
+{
+    for (const QString &name : tables) {
+        auto *view = window->findChild<PointTableView *>(name);
+        if (!view)
+            return name + ": no such table";
+        view->table()->setRowCount(60);
+        if (!QTest::qWaitFor([view] { return view->verticalScrollBar()->isVisible(); }))
+            return name + ": no vertical scroll bar for 60 rows";
+        if (view->horizontalScrollBar()->isVisible())
+            return name + ": horizontal scroll bar";
+        for (int c = 0; c < view->table()->columns(); ++c)
+            if (view->columnWidth(c) < view->horizontalHeader()->sectionSizeHint(c))
+                return QStringLiteral("%1 column %2 narrower than its caption").arg(name).arg(c);
+    }
+    return {};
+}
+
+int GroupWidthAt(QWidget *window, int width, int height, const QString &group)
+{
+    window->resize(width, height);
+    QCoreApplication::processEvents();
+    return window->findChild<QGroupBox *>(group)->width();
 }
 
 QString WriteFile(const QString &path, const QByteArray &bytes)

@@ -66,6 +66,13 @@ void SetRows(QWidget *window, const QString &table, const QList<QStringList> &ro
 QStringList Row(QWidget *window, const QString &table, int row);
 QList<QStringList> Rows(QWidget *window, const QString &table, int firstColumn = 0, int columns = -1);
 
+// Fills each named table with 60 rows and returns what does not show whole: a horizontal scroll
+// bar, or a column narrower than its caption. Empty when every column shows.
+QString ColumnsCutOff(QWidget *window, const QStringList &tables);
+
+// Resizes the window to `width` and returns the width the named group then has.
+int GroupWidthAt(QWidget *window, int width, int height, const QString &group);
+
 // Writes `bytes` to a file and returns its path.
 QString WriteFile(const QString &path, const QByteArray &bytes);
 QByteArray ReadFile(const QString &path);
