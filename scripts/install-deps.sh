@@ -7,10 +7,16 @@ packages=(
   g++ cmake ninja-build pkg-config
   # Qt 6 Widgets and SVG icons
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  # Qt's own dialog texts in Chinese
+  qt6-translations-l10n
+  # reports and workbooks (zip packages of XML parts), drawings (DXF)
+  libzip-dev libpugixml-dev libdxflib-dev
   # Chinese glyphs in the windows and screenshots
   fonts-wqy-microhei
   # tests and benchmarks; GeographicLib and PROJ are independent references for the tests
   libgtest-dev libbenchmark-dev libgeographiclib-dev libproj-dev proj-bin locales
+  # independent readers of the reports, workbooks and drawings the program writes
+  python3 python3-docx python3-openpyxl python3-ezdxf
 )
 
 missing=()
