@@ -1,3 +1,4 @@
+#include "io/ProgramFiles.h"
 #include "TFormMain.h"
 
 #include "Catalogue.h"
@@ -152,7 +153,7 @@ QWidget *TFormMain::openTool(const CatalogueEntry &entry)
 
 QString TFormMain::helpFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Help.html"));
+    return ProgramFile(QStringLiteral("Help.html"));
 }
 
 void TFormMain::showHelp()
