@@ -146,6 +146,8 @@ QWidget *TFormMain::openTool(const CatalogueEntry &entry)
     if (!entry.factory)
         return nullptr;
     QWidget *window = entry.factory(this);
+    if (!window)
+        return nullptr;
     m_tools.append(window);
     window->show();
     return window;

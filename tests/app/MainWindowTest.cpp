@@ -114,7 +114,7 @@ private slots:
     {
         TFormMain main;
         for (const CatalogueEntry &entry : Catalogue()) {
-            if (!entry.factory)
+            if (!entry.factory || entry.windowClass.isEmpty()) // the plane labels open no window
                 continue;
             auto *action = main.findChild<QAction *>(entry.handler);
             const int before = main.findChildren<QWidget *>(entry.windowClass).size();
