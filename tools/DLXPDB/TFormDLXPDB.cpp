@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace quorvil {
@@ -81,8 +82,18 @@ TFormDLXPDB::TFormDLXPDB(QWidget *owner)
 
     StringGrid1 = new PointTableView(Captions, true, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    // The starting widths, widened where a caption or a full coordinate would not show whole.
     StringGrid1->setColumnWidths({30, 70, 70, 60, 60, 50, 54, 50, 50, 50, 50, 50, 50});
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    QHeaderView *header = StringGrid1->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    const int coordinateWidth = StringGrid1->fontMetrics().horizontalAdvance(QStringLiteral("3000000.000")) + 12;
+    for (int c = 0; c < PowerLineColumnCount; ++c) {
+        int width = std::max(StringGrid1->columnWidth(c), header->sectionSizeHint(c));
+        if (c == PlX || c == PlY)
+            width = std::max(width, coordinateWidth);
+        StringGrid1->setColumnWidth(c, width);
+    }
+    header->setStretchLastSection(true);
     StringGrid1->table()->setRowCount(StartingRows);
 
     QToolBar *bar = MakeTextToolBar(this);
