@@ -12,6 +12,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointF>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -183,6 +185,59 @@ TEST(PowerLineWorkbook, FailuresLeaveTheOldFileWhole)
     QFile f(old);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("the user's old workbook"));
+}
+
+// The sheet drawing beside the program, read by ezdxf: its heading columns, strips and page
+// number box sit where the drawing code writes.
+const char *const SheetTexts = R"PY(
+import json, sys, ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+out = []
+for e in doc.modelspace().query('TEXT'):
+    p = e.dxf.align_point if e.dxf.get('halign', 0) else e.dxf.insert
+    out.append([e.dxf.text, p.x, p.y])
+box = doc.modelspace().query('LWPOLYLINE')[0]
+print(json.dumps({'texts': out, 'frame': [list(p)[:2] for p in box.get_points()]}))
+)PY";
+
+TEST(PowerLineSheets, SheetDrawingMatchesTheLayout)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(SheetTexts),
+                                                      ProgramFile(PowerLineSheetName)});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const QJsonObject sheet = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    QHash<QString, QPointF> at;
+    for (const QJsonValue &t : sheet["texts"].toArray())
+        at.insert(t[0].toString(), {t[1].toDouble(), t[2].toDouble()});
+
+    // Each column heading stands over the column its cells are written into.
+    namespace L = SheetLayout;
+    const QStringList headings = {"点名", "累距", "间距", "高程", "地面情况", "地上情况", "地物转角", "路线转角",
+                                  "横断左", "横断右", "备注"};
+    std::vector<double> starts = {L::NameX};
+    starts.insert(starts.end(), L::ColumnX.begin(), L::ColumnX.end());
+    for (int i = 0; i < headings.size(); ++i) {
+        ASSERT_TRUE(at.contains(headings[i])) << headings[i].toStdString();
+        const QPointF p = at.value(headings[i]);
+        EXPECT_GT(p.x(), starts[i]) << headings[i].toStdString();
+        if (i + 1 < headings.size())
+            EXPECT_LT(p.x(), starts[i + 1]) << headings[i].toStdString();
+        EXPECT_GT(p.y(), L::TableTop + L::TableTextHeight) << headings[i].toStdString(); // above the first row
+    }
+    EXPECT_NEAR(at.value(QStringLiteral("纵断面")).x(), L::ProfileCentre, 1e-9);
+    EXPECT_NEAR(at.value(QStringLiteral("平面")).x(), L::PlanCentre, 1e-9);
+    // The page number is written between "第" and "页".
+    EXPECT_LT(at.value(QStringLiteral("第")).x(), L::PageNumberX);
+    EXPECT_GT(at.value(QStringLiteral("页")).x(), L::PageNumberX + 3);
+    EXPECT_EQ(at.value(QStringLiteral("第")).y(), L::PageNumberY);
+    // The frame holds both strips and stays below the next page.
+    const QJsonArray frame = sheet["frame"].toArray();
+    ASSERT_EQ(frame.size(), 4);
+    EXPECT_GE(frame[2][0].toDouble(), L::PlanCentre + L::PlanHalfWidth);
+    EXPECT_GT(frame[2][1].toDouble(), L::PageNumberY + L::TableTextHeight);
+    EXPECT_LT(frame[2][1].toDouble(), L::PageStep);
 }
 
 // ---- Sheets through the scripted session ----
