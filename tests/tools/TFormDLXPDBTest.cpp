@@ -29,10 +29,19 @@ const QString Grid = QStringLiteral("StringGrid1");
 
 QString Status(QWidget *w) { return w->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->currentMessage(); }
 
-// The active CAD session for the length of a test.
-struct ActiveSession {
-    explicit ActiveSession(CadSession *s) { CadSession::setActive(s); }
-    ~ActiveSession() { CadSession::setActive(nullptr); }
+// A table window with a route whose chainage is computed, a scripted drawing as the active CAD
+// session and scripted prompts, for the length of a test.
+struct DrawingBench {
+    explicit DrawingBench(const QList<QStringList> &route)
+    {
+        CadSession::setActive(&cad);
+        SetRows(&window, Grid, route);
+        Press(&window, QStringLiteral("ToolButton7"));
+    }
+    ~DrawingBench() { CadSession::setActive(nullptr); }
+    ScriptedPrompts prompts;
+    ScriptedCadSession cad;
+    TFormDLXPDB window{nullptr};
 };
 
 // A route of n rows 10 m apart along x with elevations in a saw-tooth.
@@ -263,12 +272,8 @@ void TFormDLXPDBTest::drawingNeedsTheDrawingWindow()
 
 void TFormDLXPDBTest::drawsTwoPagesForThirtyRows()
 {
-    ScriptedPrompts prompts;
-    ScriptedCadSession cad;
-    ActiveSession active(&cad);
-    TFormDLXPDB w(nullptr);
-    SetRows(&w, Grid, Route(30));
-    Press(&w, QStringLiteral("ToolButton7"));
+    DrawingBench bench(Route(30));
+    auto &[prompts, cad, w] = bench;
     Press(&w, QStringLiteral("ToolButton10"));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
     QCOMPARE(Status(&w), QStringLiteral("CAD图表绘制完毕！"));
@@ -289,12 +294,8 @@ void TFormDLXPDBTest::drawsTwoPagesForThirtyRows()
 
 void TFormDLXPDBTest::badCellStopsTheDrawing()
 {
-    ScriptedPrompts prompts;
-    ScriptedCadSession cad;
-    ActiveSession active(&cad);
-    TFormDLXPDB w(nullptr);
-    SetRows(&w, Grid, Route(20));
-    Press(&w, QStringLiteral("ToolButton7"));
+    DrawingBench bench(Route(20));
+    auto &[prompts, cad, w] = bench;
     SetCell(&w, Grid, 17, 4, QString());
     Press(&w, QStringLiteral("ToolButton10"));
     QCOMPARE(prompts.errors, QStringList{"'' is not a valid floating point value"});
