@@ -26,6 +26,7 @@ TFormDLXset::TFormDLXset(QWidget *parent) : QDialog(parent)
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setReadOnly(true);
+    Edit1->setFocusPolicy(Qt::NoFocus); // the arrow keys move the bar, never a cursor in the field
     Edit1->setMaximumWidth(60);
     Edit1->setAlignment(Qt::AlignRight);
     TrackBar1 = new QSlider(Qt::Horizontal, this);
@@ -50,6 +51,7 @@ TFormDLXset::TFormDLXset(QWidget *parent) : QDialog(parent)
     layout->addLayout(field);
     layout->addWidget(TrackBar1);
     layout->addWidget(buttons);
+    TrackBar1->setFocus();
 }
 
 void TFormDLXset::TrackBar1Change()
