@@ -242,6 +242,14 @@ bool IsNumber(std::string_view value)
     return ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(v);
 }
 
+// Group codes of text values (names, strings, handles).
+bool IsTextCode(int code)
+{
+    return (code >= 1 && code <= 9) || code == 100 || code == 102 || (code >= 300 && code <= 309) ||
+           (code >= 410 && code <= 419) || (code >= 430 && code <= 439) || (code >= 470 && code <= 479) ||
+           code == 999 || (code >= 1000 && code <= 1009);
+}
+
 bool IsEntityRecord(std::string_view type)
 {
     return type != "BLOCK" && type != "ENDBLK" && type != "ENDSEC" && type != "EOF" && type != "SECTION";
@@ -283,7 +291,7 @@ public:
             m_expectSectionName = false;
         }
         if (m_rawOpen && code != 5 && code != 330 && code != 360)
-            m_raw.emplace_back(int(code), value);
+            m_raw.emplace_back(int(code), IsTextCode(int(code)) ? text(value).toStdString() : value);
     }
 
     void endSection() override
@@ -832,13 +840,21 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
     // A file cut short: the record read last counts only when the next one had begun.
     if (doc.truncated && cutAtRecordStart)
         pairs.push_back({0, "EOF"});
-    std::vector<std::string> values;
-    values.reserve(pairs.size() - first);
+    std::vector<std::pair<int, std::string>> fed; // the pairs as dxflib reads them
+    fed.reserve(pairs.size() - first);
     std::string normalized;
     normalized.reserve(std::size_t(bytes.size()) + pairs.size() * 2);
     bool expectSectionName = false;
+    std::string_view section;
     for (std::size_t i = first; i < pairs.size(); ++i) {
         std::string_view value = pairs[i].value;
+        // Code 9 names a header variable; elsewhere dxflib would take it for the end of a record.
+        if (pairs[i].code == 9 && section != "HEADER")
+            continue;
+        if (expectSectionName && pairs[i].code == 2)
+            section = Trimmed(value);
+        if (pairs[i].code == 0 && Trimmed(value) == "ENDSEC")
+            section = {};
         if (pairs[i].code == 0 || (pairs[i].code == 2 && expectSectionName))
             value = Trimmed(value);
         expectSectionName = pairs[i].code == 0 && value == "SECTION";
@@ -849,7 +865,7 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
         normalized += '\n';
         normalized += value;
         normalized += '\n';
-        values.emplace_back(value);
+        fed.emplace_back(pairs[i].code, value);
     }
 
     DL_Dxf dxf;
@@ -858,8 +874,10 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
         dxf.in(empty, &reader);
     }
     std::istringstream stream(std::move(normalized));
-    for (std::size_t i = first, k = 0; i < pairs.size(); ++i, ++k) {
-        reader.processCodeValuePair(unsigned(pairs[i].code), values[k]);
+    pairs.clear();
+    counts.clear();
+    for (const auto &[code, value] : fed) {
+        reader.processCodeValuePair(unsigned(code), value);
         dxf.readDxfGroups(stream, &reader);
     }
     if (doc.truncated)
@@ -1069,7 +1087,7 @@ private:
             break;
         case DxfType::Other:
             for (std::size_t i = 0; i < e.raw.size(); ++i) {
-                m_dw.dxfString(e.raw[i].first, e.raw[i].second);
+                m_dw.dxfString(e.raw[i].first, IsTextCode(e.raw[i].first) ? m_enc.encode(QString::fromStdString(e.raw[i].second)) : e.raw[i].second);
                 if (e.raw[i].first == 0)
                     m_dw.handle(); // each record gets a fresh handle
             }
