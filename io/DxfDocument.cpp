@@ -786,12 +786,17 @@ const DxfBlock *DxfDocument::block(const QString &name) const
     return nullptr;
 }
 
-QString DxfDocument::freeBlockName(const QString &wanted) const
+QString DxfBlockName(const QString &wanted)
 {
     QString base = wanted;
-    base.replace(QRegularExpression(QStringLiteral("[<>/\\\\\":;?*|,=`\\s]")), QStringLiteral("_"));
-    if (base.isEmpty())
-        base = QStringLiteral("BLOCK");
+    static const QRegularExpression invalid(QStringLiteral("[<>/\\\\\":;?*|,=`\\s]"));
+    base.replace(invalid, QStringLiteral("_"));
+    return base.isEmpty() ? QStringLiteral("BLOCK") : base;
+}
+
+QString DxfDocument::freeBlockName(const QString &wanted) const
+{
+    const QString base = DxfBlockName(wanted);
     QString candidate = base;
     for (int i = 1; block(candidate); ++i)
         candidate = base + QStringLiteral("_%1").arg(i);

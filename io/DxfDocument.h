@@ -178,6 +178,9 @@ QByteArray DxfBytes(const DxfDocument &document);
 // A new empty drawing: layer "0", the standard linetypes and text style, $LTSCALE 1.
 DxfDocument NewDxfDocument();
 
+// A block name CAD programs accept, made from `wanted` (a file name, say).
+QString DxfBlockName(const QString &wanted);
+
 // MText content without its formatting codes; paragraphs become line breaks.
 QString MTextPlainText(const QString &text);
 
