@@ -5,6 +5,7 @@
 #include "tools/DLXPDB/TFormDLXPDB.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/drawing/TFormDrawing.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,6 +97,18 @@ int main(int argc, char *argv[])
     std::printf("workbook (生成Excel表): %.3f s, %lld bytes\n", workbook, QFileInfo(prompts.file).size());
     const double drawing = Press(&window, "ToolButton10");
     std::printf("drawing (生成CAD图表): %.3f s, %d pages, %zu calls\n", drawing, (rows + 14) / 15, cad.calls);
+
+    // The same pages into the program's drawing window, and the drawing saved as DXF.
+    TFormDrawing drawingWindow(nullptr);
+    drawingWindow.show();
+    const double intoWindow = Press(&window, "ToolButton10");
+    std::printf("drawing into the drawing window: %.3f s, %zu entities\n", intoWindow, drawingWindow.document().entities.size());
+    QElapsedTimer timer;
+    timer.start();
+    drawingWindow.saveFile(dir.filePath(QStringLiteral("sheets.dxf")));
+    std::printf("drawing saved as DXF: %.3f s, %lld bytes\n", timer.nsecsElapsed() / 1e9,
+                QFileInfo(dir.filePath(QStringLiteral("sheets.dxf"))).size());
+    drawingWindow.hide();
     CadSession::setActive(nullptr);
     Prompts::install(nullptr);
     return 0;

@@ -6,10 +6,15 @@
 #include "support/WindowTestSupport.h"
 #include "tools/DLXPDB/TFormDLXPDB.h"
 #include "tools/DLXPDB/TFormDLXset.h"
+#include "ui/drawing/TFormDrawing.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -70,6 +75,7 @@ private slots:
     void drawingNeedsTheDrawingWindow();
     void drawsTwoPagesForThirtyRows();
     void badCellStopsTheDrawing();
+    void drawsIntoTheDrawingWindow();
     void lookAtIt();
 
 private:
@@ -301,6 +307,77 @@ void TFormDLXPDBTest::badCellStopsTheDrawing()
     QCOMPARE(prompts.errors, QStringList{"'' is not a valid floating point value"});
     QVERIFY(cad.calls().empty());
     QVERIFY(Status(&w) != QStringLiteral("CAD图表绘制完毕！"));
+}
+
+// The drawing as ezdxf reads it back: inserts, and lines, circles, texts and polylines.
+const char *const DrawingReadBack = R"PY(
+import json, sys, ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+msp = doc.modelspace()
+out = {'inserts': [[e.dxf.name, e.dxf.insert.x, e.dxf.insert.y, e.dxf.xscale, e.dxf.rotation] for e in msp.query('INSERT')],
+       'lines': [[e.dxf.start.x, e.dxf.start.y, e.dxf.end.x, e.dxf.end.y] for e in msp.query('LINE')],
+       'circles': len(msp.query('CIRCLE')),
+       'texts': [[e.dxf.text, e.dxf.insert.x, e.dxf.insert.y, e.dxf.height] for e in msp.query('TEXT')],
+       'ticks': [[list(p)[:2] for p in e.get_points()] for e in msp.query('LWPOLYLINE')]}
+out['block'] = len(doc.blocks.get(out['inserts'][0][0])) if out['inserts'] else 0
+print(json.dumps(out))
+)PY";
+
+void TFormDLXPDBTest::drawsIntoTheDrawingWindow()
+{
+    ScriptedPrompts prompts;
+    TFormDrawing drawing(nullptr);
+    drawing.show(); // the open drawing window is the session the tools attach to
+    QCOMPARE(CadSession::active(), static_cast<CadSession *>(&drawing));
+    TFormDLXPDB w(nullptr);
+    auto rows = Route(30);
+    rows[3][8] = QStringLiteral("90");
+    rows[20][8] = QStringLiteral("0");
+    SetRows(&w, Grid, rows);
+    Press(&w, QStringLiteral("ToolButton7"));
+    Press(&w, QStringLiteral("ToolButton10"));
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
+    QCOMPARE(Status(&w), QStringLiteral("CAD图表绘制完毕！"));
+
+    const QString path = m_dir.filePath("sheets.dxf");
+    drawing.saveFile(path);
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(DrawingReadBack), path});
+    QVERIFY(python.waitForFinished(60000));
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    const QJsonObject dxf = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+
+    const QJsonArray inserts = dxf["inserts"].toArray();
+    QCOMPARE(inserts.size(), 2);
+    QCOMPARE(inserts[1].toArray(), (QJsonArray{inserts[0][0], 0, 200, 1, 0}));
+    QVERIFY(dxf["block"].toInt() > 50); // the whole sheet drawing is its block
+    const QJsonArray lines = dxf["lines"].toArray();
+    QCOMPARE(lines.size(), 32);
+    QCOMPARE(lines[0][1].toDouble(), 0.0);    // page 0 enters at y = 0
+    QCOMPARE(lines[15][3].toDouble(), 150.0); // ... and leaves at its exit point
+    QCOMPARE(lines[16][1].toDouble(), 200.0); // page 1 enters at y = 200
+    QCOMPARE(lines[31][1].toDouble(), 345.0); // last row
+    QCOMPARE(lines[31][3].toDouble(), 350.0); // closing line at the same elevation
+    QCOMPARE(lines[31][2].toDouble(), lines[31][0].toDouble());
+    QCOMPARE(dxf["circles"].toInt(), 60);
+    // Two page numbers, 30 rows of name and the filled columns (累距, 间距, 高程, 地面情况 and
+    // the two feature angles), and each name twice on the strips.
+    const QJsonArray texts = dxf["texts"].toArray();
+    QCOMPARE(texts.size(), 2 + 30 * 5 + 2 + 60);
+    QVERIFY(texts.contains(QJsonArray{"2", 240, 365, 3}));
+    QVERIFY(texts.contains(QJsonArray{QStringLiteral("旱地"), 84, 143, 3}));
+    const QJsonArray ticks = dxf["ticks"].toArray();
+    QCOMPARE(ticks.size(), 2);
+    QCOMPARE(ticks[0].toArray(), (QJsonArray{QJsonArray{244, 35}, QJsonArray{268, 35}}));  // 90°: across the strip
+    QCOMPARE(ticks[1].toArray(), (QJsonArray{QJsonArray{256, 267}, QJsonArray{256, 243}})); // 0°: along it
+
+    const QString folder = qEnvironmentVariable("DLXPDB_SHOTS");
+    if (!folder.isEmpty()) {
+        drawing.resize(1200, 900);
+        drawing.zoomExtents();
+        QTest::qWait(300);
+        QVERIFY(GrabTo(&drawing, folder + "/TFormDrawing-sheets.png"));
+    }
 }
 
 void TFormDLXPDBTest::lookAtIt()
