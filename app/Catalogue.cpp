@@ -4,6 +4,7 @@
 #include "tools/BZBL/TFormBZBL.h"
 #include "tools/CADpoint/TFormCADpoint.h"
 #include "tools/DBFH/TFormDBFH.h"
+#include "tools/DLXPDB/TFormDLXPDB.h"
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
 #include "tools/GSFS/TFormGSFS.h"
@@ -24,6 +25,7 @@
 #include "tools/ZBwdx/TFormZBwdx.h"
 #include "tools/ZDX/TFormZDX.h"
 #include "ui/DrawingCommands.h"
+#include "ui/drawing/TFormDrawing.h"
 
 namespace quorvil {
 
@@ -40,6 +42,12 @@ QWidget *AnnotatePlaneCoordinates(QWidget *owner)
 {
     RunPlaneAnnotation(owner);
     return nullptr;
+}
+
+// The drawing window is one for the program: the command brings it back.
+QWidget *OpenDrawingWindow(QWidget *owner)
+{
+    return TFormDrawing::instance(owner);
 }
 
 const QString Projection = QStringLiteral("椭球坐标转换");
@@ -77,7 +85,8 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Tools, {}, "CAD取点坐标", "CAD取点坐标", T::Tools, "getXYHClick", "TFormCADpoint", "由CAD获取的点坐标数据", Create<TFormCADpoint>, true, "cadpoint"},
         {Tools, {}, "CAD标注地理坐标", "CAD标注地理坐标", T::Tools, "bzBLClick", "TFormBZBL", "CAD标注地理坐标", Create<TFormBZBL>, false, "bzbl"},
         {Tools, {}, "CAD标注平面坐标", "CAD标注平面坐标", T::Tools, "bzXYClick", {}, {}, AnnotatePlaneCoordinates, false, "bzxy"},
-        {Tools, {}, "电力线平断表", "电力线平纵断面", T::Tools, "N6Click", "TFormDLXPDB", "电力线平纵断面编辑表", nullptr, true, "dlxpdb"},
+        {Tools, {}, "电力线平断表", "电力线平纵断面", T::Tools, "N6Click", "TFormDLXPDB", "电力线平纵断面编辑表", Create<TFormDLXPDB>, true, "dlxpdb"},
+        {Tools, {}, "图形窗口", "图形窗口", T::Tools, "drawingClick", "TFormDrawing", "图形窗口", OpenDrawingWindow, true, "drawing"},
     };
     // clang-format on
 }

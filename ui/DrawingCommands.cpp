@@ -1,7 +1,6 @@
 #include "DrawingCommands.h"
 
 #include "CommandRunner.h"
-#include "Prompts.h"
 #include "core/DrawingLabels.h"
 #include "core/FpGuard.h"
 
@@ -15,15 +14,6 @@ const QString PickLabelPrompt = QStringLiteral("请点取标注位置:");
 CadPoint At(Real x, Real y, Real z) { return {double(x), double(y), double(z)}; }
 
 } // namespace
-
-CadSession *AttachCad(QWidget *parent)
-{
-    CadSession *cad = CadSession::active();
-    if (!cad)
-        Prompts::instance().showMessage(parent, CadNotOpenMessage, PromptTexts::InformationCaption,
-                                        QMessageBox::Information, QMessageBox::Yes);
-    return cad;
-}
 
 void CapturePoints(CadSession &cad, const std::function<void(const QString &name, const CadPoint &at)> &add)
 {

@@ -4,6 +4,7 @@
 // the command runner.
 #pragma once
 
+#include "CadAttach.h"
 #include "core/Ellipsoid.h"
 #include "io/CadSession.h"
 
@@ -14,10 +15,6 @@
 class QWidget;
 
 namespace quorvil {
-
-// The session of the open drawing window; without one, the information box "图形窗口尚未打开！"
-// and nullptr.
-CadSession *AttachCad(QWidget *parent);
 
 // Point capture: asks once whether to mark the points, then for a name (Enter takes the default,
 // J1, J2, ...) and a point, again and again; `add` receives each named point as it is picked.

@@ -414,6 +414,7 @@ QHash<QString, Recipe> Recipes()
           {},
           {"Button1"},
           {ScriptedCadSession::point(500100, 3380200), ScriptedCadSession::point(500120, 3380210)}}},
+        {"TFormDLXPDB", {{}, {{"StringGrid1", {{"A", "0", "0"}, {"B", "3", "4"}, {"C", "6", "0"}}}}, {"ToolButton7"}}},
     };
 }
 
@@ -452,8 +453,11 @@ private:
             stray = QApplication::activePopupWidget();
         if (!stray)
             return;
-        fail(QStringLiteral("dialog"), QStringLiteral("opened a %1 \"%2\" that is not a scripted prompt")
-                                            .arg(QString::fromLatin1(stray->metaObject()->className()), stray->windowTitle()));
+        // The settings dialog a tool opens on the user's request is a modal dialog of its own.
+        const bool requested = stray->objectName() == QStringLiteral("TFormDLXset");
+        if (!requested)
+            fail(QStringLiteral("dialog"), QStringLiteral("opened a %1 \"%2\" that is not a scripted prompt")
+                                                .arg(QString::fromLatin1(stray->metaObject()->className()), stray->windowTitle()));
         if (auto *dialog = qobject_cast<QDialog *>(stray))
             dialog->reject();
         else
