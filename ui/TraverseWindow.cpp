@@ -301,8 +301,8 @@ void TraverseWindow::makeReport()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    m_progress->setValue(0);
     m_progressPanel->show();
+    m_progress->setValue(0);
     struct HideStrip {
         QFrame *panel;
         ~HideStrip() { panel->hide(); }
