@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the Word templates of the adjustment reports into resources/templates/.
 
-Each template is a plain .docx: a title, one header line with the five placeholders
+Each template is a plain .docx: a title, the header line (two on a portrait page) with the placeholders
 [工程名称] [等级] [计算者] [校核者] [日期], and table 1 whose column headings fit the tool. The row
 after the headings is the data row the program turns into point blocks; the row after it
 receives the summary ("辅助计算"). The project name also stands in the page header and the
@@ -66,9 +66,9 @@ LEVELLING_COLUMNS = [
 
 COORDINATE_COLUMNS = [
     ("点名", None, 880, "center"),
-    ("观测坐标(m)", "X", 1180, "right"),
-    ("观测坐标(m)", "Y", 1260, "right"),
-    ("观测坐标(m)", "H", 830, "right"),
+    ("观测坐标(m)", "X", 1300, "right"),
+    ("观测坐标(m)", "Y", 1400, "right"),
+    ("观测坐标(m)", "H", 850, "right"),
     ("坐标方位角\n(°′″)", None, 1050, "center"),
     ("边长\n(m)", None, 900, "right"),
     ("纵坐标增量ΔX", "计算值(m)", 900, "right"),
@@ -77,9 +77,9 @@ COORDINATE_COLUMNS = [
     ("横坐标增量ΔY", "改正数(mm)", 700, "right"),
     ("高差ΔH", "计算值(m)", 800, "right"),
     ("高差ΔH", "改正数(mm)", 700, "right"),
-    ("平差后坐标(m)", "X", 1180, "right"),
-    ("平差后坐标(m)", "Y", 1260, "right"),
-    ("平差后坐标(m)", "H", 830, "right"),
+    ("平差后坐标(m)", "X", 1300, "right"),
+    ("平差后坐标(m)", "Y", 1400, "right"),
+    ("平差后坐标(m)", "H", 850, "right"),
 ]
 
 # name, title, columns, landscape, heading rows, table font half-points, summary caption or note
@@ -206,10 +206,13 @@ def table(columns, heading, size, summary):
 def document(title, columns, landscape, heading, size, summary):
     width, height = (A4_LONG, A4_SHORT) if landscape else (A4_SHORT, A4_LONG)
     orient = ' w:orient="landscape"' if landscape else ""
-    header_line = ("工程名称：[工程名称]　　　等级：[等级]　　　计算者：[计算者]　　　"
-                   "校核者：[校核者]　　　日期：[日期]")
+    # One header line across a landscape page; two on a portrait page, so that long names fit.
+    project = "工程名称：[工程名称]　　　等级：[等级]"
+    people = "计算者：[计算者]　　　校核者：[校核者]　　　日期：[日期]"
+    lines = [project + "　　　" + people] if landscape else [project, people]
     body = (para(run(title), jc="center", style="ReportTitle", spacing_after=120)
-            + para(run(header_line), jc="left", style="ReportHeaderLine", spacing_after=80, keep_next=True)
+            + "".join(para(run(line), jc="left", style="ReportHeaderLine", spacing_after=80 if i == len(lines) - 1 else 0,
+                           keep_next=True) for i, line in enumerate(lines))
             + table(columns, heading, size, summary)
             + para("", size=size)
             + f'<w:sectPr><w:headerReference w:type="default" r:id="rIdHeader1"/>'
