@@ -59,10 +59,12 @@ QString LeftAngle(int i)
         .arg(seconds % 60, 2, 10, QChar('0'));
 }
 QString Distance(int i) { return Fixed(Length(TrueStation(i), TrueStation(i + 1)) + 0.003 * std::sin(5.0 * i), 3); }
-QString Name(int i, int count, const QStringList &known)
+QString Name(int i, int count, const QStringList &known, const QList<int> &knownRows)
 {
-    // Known names at both ends, P1 … between.
-    const int front = known.size() / 2;
+    // Known names where the known rows are (from the end when negative), P1 … between.
+    int front = 0;
+    for (int row : knownRows)
+        front += row >= 0 ? 1 : 0;
     if (i < front)
         return known[i];
     if (i >= count - (known.size() - front))
@@ -79,7 +81,7 @@ QList<QStringList> AngleRows(int count, const QStringList &known, const QList<in
         const Station s = TrueStation(i);
         const bool isKnown = knownRows.contains(i) || knownRows.contains(i - count);
         QString angle = i >= firstAngle && i <= lastAngle ? (i == 0 ? QStringLiteral("88.0000") : LeftAngle(i)) : QString();
-        rows += QStringList{Name(i, count, known), angle,
+        rows += QStringList{Name(i, count, known, knownRows), angle,
                             i >= firstDistance && i <= lastDistance ? Distance(i) : QString(),
                             isKnown ? Fixed(s.x, 3) : QString(), isKnown ? Fixed(s.y, 3) : QString()};
     }
@@ -95,7 +97,7 @@ QList<QStringList> CoordinateRows(int count, const QStringList &known, const QLi
     for (int i = 0; i < count; ++i) {
         const Station s = TrueStation(i);
         const bool isKnown = knownRows.contains(i) || knownRows.contains(i - count);
-        QStringList row{Name(i, count, known), "", "", "", "", "", ""};
+        QStringList row{Name(i, count, known, knownRows), "", "", "", "", "", ""};
         if (i >= firstMeasured) {
             double x = s.x + 0.004 * std::sin(3.0 * i), y = s.y + 0.003 * std::cos(2.0 * i);
             if (turn) {
@@ -122,7 +124,7 @@ QList<QStringList> LevellingRows(int count)
     QList<QStringList> rows;
     double height = 100.0;
     for (int i = 0; i < count; ++i) {
-        QStringList row{Name(i, count, {"BM1", "BM2"}), "", "", "", ""};
+        QStringList row{Name(i, count, {"BM1", "BM2"}, {0, -1}), "", "", "", ""};
         if (i + 1 < count) {
             row[1] = Fixed(0.3 + 0.05 * (i % 4), 2);
             const double diff = 0.8 * std::sin(0.9 * i);
