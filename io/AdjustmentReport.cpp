@@ -7,6 +7,8 @@
 #include "core/TextForms.h"
 #include "core/TraverseSummary.h"
 
+#include <QFileInfo>
+
 namespace quorvil {
 
 namespace {
@@ -230,6 +232,12 @@ void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &temp
             progress(percent);
     };
     CheckResult(data);
+    // The save dialog may open in the program's folder: a report never replaces its template.
+    const QString templateFile = QFileInfo(templatePath).canonicalFilePath();
+    if (!templateFile.isEmpty() && templateFile == QFileInfo(outputPath).canonicalFilePath())
+        throw Error(QStringLiteral("报表不能覆盖模板文件“%1”，请另选文件名。")
+                        .arg(QFileInfo(templatePath).fileName())
+                        .toStdString());
     const TableShape shape = Shape(data.kind);
     const int b = int(data.rows.size());
 

@@ -280,6 +280,18 @@ TEST_F(AdjustmentReportTest, FailuresNameTheTemplateAndWriteNothing)
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), QByteArray("previous report")) << c.label;
     }
+    // The template itself is never replaced by a report.
+    const QString copy = Edited(ReportKind::Connecting, [](OoxmlPackage &) {}, "DXbjfh.docx");
+    const QByteArray before = [&] { QFile f(copy); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    try {
+        WriteAdjustmentReport(example.data(), copy, copy);
+        ADD_FAILURE() << "report written over its template";
+    } catch (const Error &e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("DXbjfh.docx")) << e.what();
+    }
+    QFile kept(copy);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), before);
     // A folder that does not exist: a file error, nothing written.
     EXPECT_THROW(WriteAdjustmentReport(example.data(), Template(ReportKind::Connecting), dir.filePath("no/such/r.docx")),
                  FileError);
