@@ -10,6 +10,7 @@
 #include "core/TraverseSummary.h"
 #include "io/ProgramFiles.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFrame>
 #include <QGridLayout>
@@ -309,7 +310,8 @@ void TraverseWindow::makeReport()
     } hide{m_progressPanel};
     WriteAdjustmentReport(data, ProgramFile(ReportTemplateName(data.kind)), path, [this](int percent) {
         m_progress->setValue(percent);
-        m_progress->repaint();
+        // Let the strip paint; the user's input waits until the report is written.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
 }
 
