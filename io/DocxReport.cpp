@@ -374,8 +374,13 @@ void DocxReport::setCellText(int row, int column, const std::string &text)
     if (!run) {
         run = paragraph.append_child("w:r");
         // A new run takes the font of the paragraph mark.
-        if (pugi::xml_node mark = paragraph.child("w:pPr").child("w:rPr"))
-            run.append_copy(mark).set_name("w:rPr");
+        if (pugi::xml_node mark = paragraph.child("w:pPr").child("w:rPr")) {
+            pugi::xml_node props = run.append_copy(mark);
+            // Revision marks of the paragraph mark have no place in a run's properties.
+            for (const char *revision : {"w:ins", "w:del", "w:moveFrom", "w:moveTo", "w:rPrChange"})
+                while (pugi::xml_node mark = props.child(revision))
+                    props.remove_child(mark);
+        }
     }
     SetText(run.append_child("w:t"), clean);
 }
