@@ -22,7 +22,7 @@ namespace {
 
 QString Template(ReportKind kind)
 {
-    return QStringLiteral(QUORVIL_SOURCE_DIR "/resources/templates/") + ReportTemplateName(kind);
+    return QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/../resources/templates/") + ReportTemplateName(kind);
 }
 
 const QStringList Header = {"城东一级导线", "一级", "张三", "李四", "2024-05-06"};
@@ -151,7 +151,7 @@ TEST_F(AdjustmentReportTest, ConnectingWorkedExampleOnShippedAndEditedTemplates)
         // The last variant is the shipped template opened and saved again by LibreOffice Writer,
         // which splits every placeholder into "[", the name and "]" runs and rewrites the styles.
         const QString path = variant.edit ? Edited(ReportKind::Connecting, variant.edit, QStringLiteral("t%1.docx").arg(n++))
-                                          : QStringLiteral(QUORVIL_TESTS_DIR "/io/data/DXbjfh-libreoffice.docx");
+                                          : QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/DXbjfh-libreoffice.docx");
         const DocxContents c = Write(example.data(), path, QStringLiteral("r%1.docx").arg(n));
         ExpectConnectingExample(c, variant.label);
         const QString body = c.strings("body").join('\n');

@@ -44,7 +44,7 @@ inline DocxContents ReadDocx(const QString &path)
     DocxContents contents;
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(QUORVIL_TESTS_DIR "/support/read_docx.py"), path});
+                 {QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/support/read_docx.py"), path});
     if (!python.waitForFinished(120000) || python.exitCode() != 0) {
         contents.error = QStringLiteral("python-docx could not read %1: %2").arg(path, QString::fromUtf8(python.readAllStandardError()));
         return contents;
