@@ -153,9 +153,8 @@ struct ReportCase {
     QString separator = "    ";
 };
 
-QList<ReportCase> Cases()
+QList<ReportCase> Cases(int m)
 {
-    const int m = NewPoints;
     const QStringList traverse = {"LabFB", "LabVB", "LabFx", "LabFy", "LabFs", "LabK"};
     const QStringList side = {"LabFx", "LabFy", "LabFs", "LabK"};
     const QStringList coordinate = {"LabFB", "LabVB", "LabFx", "LabFy", "LabFs", "LabK", "LabFh", "LabES"};
@@ -167,8 +166,9 @@ QList<ReportCase> Cases()
          AngleRows(m + 3, {"A", "B", "C"}, {0, 1, -1}, 1, m + 1, 1, m + 1), 3, 10, 3, 8, 9, 3, 3, side},
         {"TFormWDX", [] { return new TFormWDX(nullptr); },
          AngleRows(m + 2, {"B", "C"}, {0, -1}, 0, m, 0, m), 3, 10, 3, 8, 9, 3, 3, side},
-        {"TFormZDX", [] { return new TFormZDX(nullptr); },
-         AngleRows(m + 2, {"A", "B"}, {0, 1}, 1, m, 1, m), 3, 6, 3, 4, 5, 3, 3, {}},
+        {"TFormZDX", [] { return new TFormZDX(nullptr); }, // an open traverse needs a new point
+         AngleRows(std::max(m, 1) + 2, {"A", "B"}, {0, 1}, 1, std::max(m, 1), 1, std::max(m, 1)), 3, 6, 3, 4, 5, 3,
+         3, {}},
         {"TFormGCFH", [] { return new TFormGCFH(nullptr); }, LevellingRows(m + 2), 2, 6, 2, 5, 6, 4, 5,
          {"LabFh", "LabL"}, "          "},
         {"TFormZBFH", [] { return new TFormZBFH(nullptr); },
@@ -203,6 +203,9 @@ class AdjustmentReportWindowsTest : public QObject {
     std::unique_ptr<ScriptedPrompts> prompts;
     QTemporaryDir dir;
 
+    // Fills every window with a traverse of `newPoints` new points, reports it and reads it back.
+    void reportEveryWindow(int newPoints);
+
 private slots:
     void initTestCase()
     {
@@ -212,75 +215,9 @@ private slots:
     void init() { prompts = std::make_unique<ScriptedPrompts>(); }
     void cleanup() { prompts.reset(); }
 
-    void everyWindowReportsALongTraverse()
-    {
-        for (const ReportCase &c : Cases()) {
-            const QString name = c.className;
-            std::unique_ptr<TraverseWindow> w(c.make());
-            Fill(w.get(), c.rows);
-            for (int i = 0; i < 5; ++i)
-                SetField(w.get(), HeaderNames[i], Header[i]);
-
-            // The strip shows while the report is built and is hidden after.
-            auto *panel = w->findChild<QFrame *>("Panel2");
-            auto *bar = w->findChild<QProgressBar *>("ProgressBar1");
-            QVERIFY2(panel && bar, qPrintable(name));
-            QList<QPair<int, bool>> progress;
-            connect(bar, &QProgressBar::valueChanged, this,
-                    [&](int value) { progress.append({value, panel->isVisibleTo(w.get())}); });
-
-            const QString path = dir.filePath(name + ".docx");
-            prompts->saveAnswers.push_back(dir.filePath(name)); // no extension typed
-            QVERIFY(Press(w.get(), "ToolButton8"));
-            QVERIFY2(prompts->errors.isEmpty(), qPrintable(name + ": " + prompts->errors.join('|')));
-            QCOMPARE(prompts->saveDialogs.size(), 1);
-            QCOMPARE(prompts->saveDialogs[0].title, QString("生成的Word文件..."));
-            QCOMPARE(prompts->saveDialogs[0].filter, QString("Word files (*.docx)"));
-            QCOMPARE(prompts->saveDialogs[0].defaultSuffix, QString("docx"));
-            prompts->saveDialogs.clear();
-            QVERIFY2(!panel->isVisibleTo(w.get()), qPrintable(name));
-            QVERIFY2(!progress.isEmpty() && progress.last().first == 100, qPrintable(name));
-            for (const auto &[value, shown] : progress)
-                QVERIFY2(shown, qPrintable(name + " strip hidden at " + QString::number(value)));
-
-            const DocxContents doc = ReadDocx(path);
-            QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
-            const PointTableModel *table = Table(w.get(), "StringGrid1");
-            const int b = table->rows();
-            QCOMPARE(doc.rowCount(), c.dataRow + 2 * b);
-            int legs = 0;
-            for (int r = 1; r <= b; ++r) {
-                const int upper = c.dataRow + 2 * (r - 1);
-                QCOMPARE(doc.text(upper, 1), table->cell(r - 1, 0).trimmed());
-                QCOMPARE(doc.text(upper, c.firstValueColumn), table->cell(r - 1, c.tableValueColumn).trimmed());
-                for (int row : {upper, upper + 1}) {
-                    QCOMPARE(doc.row(row).value("rule").toString(), QString("EXACTLY"));
-                    QCOMPARE(doc.row(row).value("height").toDouble(), 8.0);
-                    for (int column = 1; column <= c.columns; ++column) {
-                        const bool leg = column >= c.firstLeg && column <= c.lastLeg;
-                        const bool first = row == c.dataRow, last = row == c.dataRow + 2 * b - 1;
-                        QString expected;
-                        if (!leg)
-                            expected = row == upper ? "restart" : "continue";
-                        else if (!first && !last)
-                            expected = row == upper ? "continue" : "restart";
-                        QVERIFY2(doc.vmerge(row, column) == expected,
-                                 qPrintable(QStringLiteral("%1 (%2, %3)").arg(name).arg(row).arg(column)));
-                    }
-                }
-                if (!doc.text(upper + 1, c.legColumn).isEmpty())
-                    ++legs;
-            }
-            QVERIFY2(legs == b - 1, qPrintable(QStringLiteral("%1: %2 legs").arg(name).arg(legs)));
-            if (!c.summaryLabels.isEmpty())
-                QCOMPARE(doc.text(c.dataRow + 2 * b, 2), Labels(w.get(), c.summaryLabels, c.separator));
-            const QString body = doc.strings("body").join('\n');
-            for (const QString &field : Header)
-                QVERIFY2(body.contains(field), qPrintable(name + " " + field));
-            QVERIFY2(!body.contains('['), qPrintable(body));
-            QCOMPARE(doc.strings("headers").join(""), Header[0]);
-        }
-    }
+    void everyWindowReportsALongTraverse() { reportEveryWindow(NewPoints); }
+    // No new point at all (one for the open traverse): the blocks of the known points only.
+    void everyWindowReportsTheShortestTraverse() { reportEveryWindow(0); }
 
     void reportComputesTheTableAsItStands()
     {
@@ -335,6 +272,78 @@ private slots:
         QVERIFY(!w.findChild<QFrame *>("Panel2")->isVisibleTo(&w));
     }
 };
+
+
+void AdjustmentReportWindowsTest::reportEveryWindow(int newPoints)
+{
+    for (const ReportCase &c : Cases(newPoints)) {
+        const QString name = c.className;
+        std::unique_ptr<TraverseWindow> w(c.make());
+        Fill(w.get(), c.rows);
+        for (int i = 0; i < 5; ++i)
+            SetField(w.get(), HeaderNames[i], Header[i]);
+
+        // The strip shows while the report is built and is hidden after.
+        auto *panel = w->findChild<QFrame *>("Panel2");
+        auto *bar = w->findChild<QProgressBar *>("ProgressBar1");
+        QVERIFY2(panel && bar, qPrintable(name));
+        QList<QPair<int, bool>> progress;
+        connect(bar, &QProgressBar::valueChanged, this,
+                [&](int value) { progress.append({value, panel->isVisibleTo(w.get())}); });
+
+        const QString file = QStringLiteral("%1-%2").arg(name).arg(newPoints);
+        const QString path = dir.filePath(file + ".docx");
+        prompts->saveAnswers.push_back(dir.filePath(file)); // no extension typed
+        QVERIFY(Press(w.get(), "ToolButton8"));
+        QVERIFY2(prompts->errors.isEmpty(), qPrintable(name + ": " + prompts->errors.join('|')));
+        QCOMPARE(prompts->saveDialogs.size(), 1);
+        QCOMPARE(prompts->saveDialogs[0].title, QString("生成的Word文件..."));
+        QCOMPARE(prompts->saveDialogs[0].filter, QString("Word files (*.docx)"));
+        QCOMPARE(prompts->saveDialogs[0].defaultSuffix, QString("docx"));
+        prompts->saveDialogs.clear();
+        QVERIFY2(!panel->isVisibleTo(w.get()), qPrintable(name));
+        QVERIFY2(!progress.isEmpty() && progress.last().first == 100, qPrintable(name));
+        for (const auto &[value, shown] : progress)
+            QVERIFY2(shown, qPrintable(name + " strip hidden at " + QString::number(value)));
+
+        const DocxContents doc = ReadDocx(path);
+        QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
+        const PointTableModel *table = Table(w.get(), "StringGrid1");
+        const int b = table->rows();
+        QCOMPARE(doc.rowCount(), c.dataRow + 2 * b);
+        int legs = 0;
+        for (int r = 1; r <= b; ++r) {
+            const int upper = c.dataRow + 2 * (r - 1);
+            QCOMPARE(doc.text(upper, 1), table->cell(r - 1, 0).trimmed());
+            QCOMPARE(doc.text(upper, c.firstValueColumn), table->cell(r - 1, c.tableValueColumn).trimmed());
+            for (int row : {upper, upper + 1}) {
+                QCOMPARE(doc.row(row).value("rule").toString(), QString("EXACTLY"));
+                QCOMPARE(doc.row(row).value("height").toDouble(), 8.0);
+                for (int column = 1; column <= c.columns; ++column) {
+                    const bool leg = column >= c.firstLeg && column <= c.lastLeg;
+                    const bool first = row == c.dataRow, last = row == c.dataRow + 2 * b - 1;
+                    QString expected;
+                    if (!leg)
+                        expected = row == upper ? "restart" : "continue";
+                    else if (!first && !last)
+                        expected = row == upper ? "continue" : "restart";
+                    QVERIFY2(doc.vmerge(row, column) == expected,
+                             qPrintable(QStringLiteral("%1 (%2, %3)").arg(name).arg(row).arg(column)));
+                }
+            }
+            if (!doc.text(upper + 1, c.legColumn).isEmpty())
+                ++legs;
+        }
+        QVERIFY2(legs == b - 1, qPrintable(QStringLiteral("%1: %2 legs").arg(name).arg(legs)));
+        if (!c.summaryLabels.isEmpty())
+            QCOMPARE(doc.text(c.dataRow + 2 * b, 2), Labels(w.get(), c.summaryLabels, c.separator));
+        const QString body = doc.strings("body").join('\n');
+        for (const QString &field : Header)
+            QVERIFY2(body.contains(field), qPrintable(name + " " + field));
+        QVERIFY2(!body.contains('['), qPrintable(body));
+        QCOMPARE(doc.strings("headers").join(""), Header[0]);
+    }
+}
 
 QTEST_MAIN(AdjustmentReportWindowsTest)
 #include "AdjustmentReportWindowsTest.moc"
