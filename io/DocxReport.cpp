@@ -2,6 +2,7 @@
 
 #include "io/OoxmlPackage.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <pugixml.hpp>
@@ -32,17 +33,12 @@ std::string PartFolder(const std::string &part)
     return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
 }
 
-std::string ResolveTarget(const std::string &folder, std::string target)
+std::string ResolveTarget(const std::string &folder, const std::string &target)
 {
     if (!target.empty() && target.front() == '/')
         return target.substr(1);
-    std::string path = folder + target;
-    // Collapse "a/../" produced by targets such as "../customXml/item1.xml".
-    for (auto up = path.find("/../"); up != std::string::npos; up = path.find("/../")) {
-        const auto start = path.rfind('/', up == 0 ? 0 : up - 1);
-        path.erase(start == std::string::npos ? 0 : start + 1, up + 4 - (start == std::string::npos ? 0 : start + 1));
-    }
-    return path;
+    // Targets such as "../customXml/item1.xml" climb out of the folder.
+    return QDir::cleanPath(QString::fromStdString(folder + target)).toStdString();
 }
 
 std::string RelsPartOf(const std::string &part)
