@@ -606,7 +606,7 @@ void TFormDrawing::AppendOuterLoop(CadHandle hatch, const std::vector<CadHandle>
     DxfEntity &h = m_doc.entities[hatchIndex];
     h.loops.insert(h.loops.begin(), boundary);
     h.p = {boundary.empty() ? 0 : boundary[0].x, boundary.empty() ? 0 : boundary[0].y, 0};
-    delete hatchItem;
+    m_scene->removeTopItem(hatchItem);
     hatchItem = m_scene->addEntity(m_doc, h);
     setModified(true);
 }
