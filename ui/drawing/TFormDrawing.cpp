@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -453,7 +454,10 @@ void TFormDrawing::wait()
 {
     QEventLoop loop;
     m_loop = &loop;
+    const QPointer<TFormDrawing> self(this);
     loop.exec();
+    if (!self) // the window went away while it waited (the program ends)
+        throw CadCancelled();
     m_loop = nullptr;
     m_kind = PromptKind::None;
     m_base.reset();
