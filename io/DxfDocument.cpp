@@ -261,13 +261,17 @@ bool IsRealCode(int code)
 bool IsNumber(std::string_view value)
 {
     value = Trimmed(value);
-    std::string text(value);
-    std::replace(text.begin(), text.end(), ',', '.');
-    if (!text.empty() && text.front() == '+')
-        text.erase(0, 1);
+    if (!value.empty() && value.front() == '+')
+        value.remove_prefix(1);
+    std::string text;
+    if (value.find(',') != std::string_view::npos) {
+        text.assign(value);
+        std::replace(text.begin(), text.end(), ',', '.');
+        value = text;
+    }
     double v = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    return ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(v);
+    const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), v);
+    return ec == std::errc() && ptr == value.data() + value.size() && std::isfinite(v);
 }
 
 // Group codes of text values (names, strings, handles).
@@ -901,7 +905,8 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
         value = value.substr(0, std::min(value.size(), ValueLimit));
         if (IsRealCode(pairs[i].code) && !IsNumber(value))
             value = "1e999"; // read by dxflib as the largest double: the entity is left out as unsound
-        normalized += std::to_string(pairs[i].code);
+        char code[8];
+        normalized.append(code, std::to_chars(code, code + sizeof code, pairs[i].code).ptr);
         normalized += '\n';
         normalized += value;
         normalized += '\n';
