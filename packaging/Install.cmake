@@ -32,11 +32,13 @@ if(PROJECT_IS_TOP_LEVEL)
   set(CPACK_PACKAGE_VENDOR Brenmoor)
   set(CPACK_PACKAGE_CONTACT "Quorvil developers <quorvil@brenmoor.invalid>")
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "surveying computations for the Chinese national coordinate systems")
-  set(CPACK_PACKAGE_DESCRIPTION "Quorvil is a desktop toolkit of surveying computations in Chinese:\n"
-      "Gauss-Kruger projection and zone change, seven-parameter datum transformation,\n"
-      "plane similarity transformations, traverse and levelling adjustment with Word\n"
-      "reports, polar survey, map sheet numbers, drawing annotation and a power-line\n"
-      "profile table. All arithmetic is done in 80-bit extended precision.")
+  string(CONCAT CPACK_PACKAGE_DESCRIPTION
+         "Quorvil is a desktop toolkit of surveying computations in Chinese:\n"
+         "Gauss-Kruger projection and zone change, seven-parameter datum transformation,\n"
+         "plane similarity transformations, traverse and levelling adjustment with Word\n"
+         "reports, polar survey, map sheet numbers, drawing annotation and a power-line\n"
+         "profile table. All arithmetic is done in 80-bit extended precision.")
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
   set(CPACK_PACKAGE_FILE_NAME "quorvil_${PROJECT_VERSION}_amd64")
   set(CPACK_RESOURCE_FILE_LICENSE ${QUORVIL_ROOT}/LICENSE)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

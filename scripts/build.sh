@@ -4,7 +4,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  # Paths inside the work tree hash as relative ones: a fresh clone elsewhere (CI) hits the cache.
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+fi
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done

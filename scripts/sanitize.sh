@@ -8,7 +8,11 @@ build=${QUORVIL_SANITIZE_DIR:-$root/build-asan}
 jobs=$(nproc)
 
 launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  # Paths inside the work tree hash as relative ones: a fresh clone elsewhere (CI) hits the cache.
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+fi
 
 # Optimised like the plain build (the floating-point guards are tested where GCC reorders code);
 # float-divide-by-zero stays off: the program's floating-point guards report those faults.
