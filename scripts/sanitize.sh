@@ -18,6 +18,7 @@ fi
 # float-divide-by-zero stays off: the program's floating-point guards report those faults.
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g1"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVIL_BUILD_BENCHMARKS=OFF \
+  -DQUORVIL_WINDOW_TEST_TIMEOUT=1800 \
   "-DCMAKE_CXX_FLAGS=$sanitize" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" \
   "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$jobs"
