@@ -37,6 +37,8 @@ public:
     const CoordinateTraverseResult &lastResult() const { return m_last; }
 
 protected:
+    void attachResult(AdjustmentReportData &data) const override { data.coordinate = &m_last; }
+
     // X, Y, H of a model row from the measured or the known columns.
     CoordinatePoint measuredPoint(int row) const;
     CoordinatePoint knownPoint(int row) const;

@@ -9,7 +9,9 @@
 
 #include "core/FpGuard.h"
 #include "core/TraverseSummary.h"
+#include "io/ProgramFiles.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -73,6 +75,7 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     AddCommand(m_toolBar, TableCaptions::Delete, QStringLiteral("ToolButton4"), [this] { m_grid->deleteRowAtCursor(); });
     AddCommand(m_toolBar, TableCaptions::Clear, QStringLiteral("ToolButton5"), [this] { m_grid->clearRows(m_layout.clearRows); });
     AddCommand(m_toolBar, QStringLiteral("计算"), QStringLiteral("ToolButton6"), [this] { compute(); });
+    AddCommand(m_toolBar, QStringLiteral("Word报表"), QStringLiteral("ToolButton8"), [this] { makeReport(); });
     outer->addWidget(m_toolBar);
 
     m_group = new QGroupBox(layout.groupCaption, this);
@@ -278,6 +281,37 @@ void TraverseWindow::saveFile()
         return;
     BusyCursor busy;
     WriteAdjustmentFile(path, data);
+}
+
+void TraverseWindow::makeReport()
+{
+    // The report shows the table as it stands: it is computed first, and a computation that
+    // fails ends the report with its message before anything is asked or written.
+    compute();
+    AdjustmentReportData data;
+    data.kind = m_layout.report;
+    data.header = headerTexts();
+    const PointTableModel *t = table();
+    data.rows.reserve(t->rows());
+    for (int row = 0; row < t->rows(); ++row)
+        data.rows.append(t->rowTexts(row));
+    attachResult(data);
+
+    const QString path = AskSaveFileName(this, ReportDialog());
+    if (path.isEmpty())
+        return;
+    BusyCursor busy;
+    m_progressPanel->show();
+    m_progress->setValue(0);
+    struct HideStrip {
+        QFrame *panel;
+        ~HideStrip() { panel->hide(); }
+    } hide{m_progressPanel};
+    WriteAdjustmentReport(data, ProgramFile(ReportTemplateName(data.kind)), path, [this](int percent) {
+        m_progress->setValue(percent);
+        // Let the strip paint; the user's input waits until the report is written.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
 }
 
 void AngleTraverseWindow::closeTraverse(const FpGuard &guard, const TraverseResult &carried, int firstNewRow)

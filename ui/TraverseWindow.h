@@ -2,10 +2,11 @@
 // fields, one editable table of stations with the traverse toolbar, and a summary line of labels.
 //
 // A tool describes its window in a TraverseWindowLayout (captions, columns, starting rows, the
-// rows " 清空 " leaves, its summary labels, and where the lines of its data file go in the
-// table) and implements compute(). Everything else - the toolbar (" 追加 ", " 插入 ",
-// "文件导入", "数据另存", " 删除 ", " 清空 ", "计算"), the data file import and save, the header
-// fields with today's date - is here, once for every adjustment tool.
+// rows " 清空 " leaves, its summary labels, where the lines of its data file go in the table and
+// which report it writes), implements compute() and hands its last result to the report.
+// Everything else - the toolbar (" 追加 ", " 插入 ", "文件导入", "数据另存", " 删除 ", " 清空 ",
+// "计算", "Word报表"), the data file import and save, the Word report with its progress strip,
+// the header fields with today's date - is here, once for every adjustment tool.
 #pragma once
 
 #include "ToolWindow.h"
@@ -13,6 +14,7 @@
 #include "Prompts.h"
 #include "core/Traverse.h"
 #include "io/AdjustmentFile.h"
+#include "io/AdjustmentReport.h"
 
 #include <QList>
 #include <QPair>
@@ -54,6 +56,7 @@ struct TraverseWindowLayout {
     QList<QPair<QString, QString>> summaryLabels; // object name and starting caption, in order
     int summarySpacing = 24;       // room between the summary labels
     AdjustmentFileMap file;
+    ReportKind report = ReportKind::Connecting; // the Word report of "Word报表"
 };
 
 // Object names and captions of the header fields, in the order of the data file's header line.
@@ -101,6 +104,8 @@ public:
 protected:
     // The work of "计算" (ToolButton6Click); runs through the command runner.
     virtual void compute() = 0;
+    // Points the report data at the result of the last computation.
+    virtual void attachResult(AdjustmentReportData &data) const = 0;
 
     void setSummary(const QString &name, const std::string &text);
     // Writes a computed cell (model row, column).
@@ -114,6 +119,7 @@ protected:
 private:
     void importFile();
     void saveFile();
+    void makeReport();
     int modelRow(int place) const;
 
     TraverseWindowLayout m_layout;
@@ -141,6 +147,8 @@ public:
     const TraverseResult &lastResult() const { return m_last; }
 
 protected:
+    void attachResult(AdjustmentReportData &data) const override { data.traverse = &m_last; }
+
     // The end of every closing traverse: shows Fx, Fy, Fs and K of the carried traverse,
     // distributes its coordinate misclosure, keeps the result as the working values and writes
     // the new points into consecutive model rows from `firstNewRow` with 3 decimals. Nothing is

@@ -19,6 +19,7 @@ TraverseWindowLayout Layout()
     layout.file.pointRows = {0, 1, -2, -1};
     layout.file.firstObservationRow = 1;
     layout.file.tooFewText = QString::fromUtf8(ConnectingTooFewText);
+    layout.report = ReportKind::Connecting;
     return layout;
 }
 

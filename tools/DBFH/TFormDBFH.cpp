@@ -18,6 +18,7 @@ TraverseWindowLayout Layout()
     layout.file.pointRows = {0, 1, -1};
     layout.file.firstObservationRow = 1;
     layout.file.tooFewText = QString::fromUtf8(SingleSideTooFewText);
+    layout.report = ReportKind::SingleSide;
     return layout;
 }
 

@@ -27,6 +27,7 @@ TraverseWindowLayout Layout()
     layout.file.pointColumns = {0, 4};
     layout.file.firstObservationRow = 0;
     layout.file.tooFewText = QString::fromUtf8(LevellingTooFewText);
+    layout.report = ReportKind::Levelling;
     return layout;
 }
 

@@ -19,6 +19,7 @@ public:
 
 protected:
     void compute() override;
+    void attachResult(AdjustmentReportData &data) const override { data.levelling = &m_last; }
 
 private:
     LevellingResult m_last;

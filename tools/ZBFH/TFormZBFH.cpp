@@ -18,6 +18,7 @@ TraverseWindowLayout Layout()
     layout.file.pointRows = {0, 1, -2, -1};
     layout.file.firstObservationRow = 2;
     layout.file.tooFewText = QString::fromUtf8(CoordinateConnectingTooFewText);
+    layout.report = ReportKind::CoordinateConnecting;
     return layout;
 }
 

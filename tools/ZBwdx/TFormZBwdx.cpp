@@ -18,6 +18,7 @@ TraverseWindowLayout Layout()
     layout.file.pointRows = {0, -1};
     layout.file.firstObservationRow = 0;
     layout.file.tooFewText = QString::fromUtf8(CoordinateNoOrientationTooFewText);
+    layout.report = ReportKind::CoordinateNoOrientation;
     return layout;
 }
 

@@ -19,6 +19,7 @@ TraverseWindowLayout Layout()
     layout.file.firstObservationRow = 1;
     layout.file.minimumCount = 1; // as for "计算": A, B and at least one new point
     layout.file.tooFewText = QString::fromUtf8(OpenTooFewText);
+    layout.report = ReportKind::Open;
     return layout;
 }
 
