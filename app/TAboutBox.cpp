@@ -34,6 +34,11 @@ TAboutBox::TAboutBox(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::MSWindows
     comments->setWordWrap(true);
     auto *version = new QLabel(versionText(), this);
     version->setObjectName(QStringLiteral("FileVersion"));
+    auto *licence = new QLabel(QStringLiteral("本软件是自由软件，按 GNU 通用公共许可证第3版或更高版本"
+                                              "（GPL-3.0-or-later）发布，不提供任何担保。"),
+                               this);
+    licence->setObjectName(QStringLiteral("Licence"));
+    licence->setWordWrap(true);
 
     auto *head = new QHBoxLayout;
     head->addWidget(icon, 0, Qt::AlignTop);
@@ -49,6 +54,7 @@ TAboutBox::TAboutBox(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::MSWindows
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(head);
     layout->addWidget(comments);
+    layout->addWidget(licence);
     layout->addWidget(buttons);
     setFixedWidth(303);
     setFixedHeight(sizeHint().height());

@@ -1,19 +1,14 @@
-#include "io/ProgramFiles.h"
 #include "TFormMain.h"
 
 #include "Catalogue.h"
 #include "TAboutBox.h"
+#include "ui/Help.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
-#include <QUrl>
 
 namespace quorvil {
 
@@ -53,8 +48,9 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("TFormMain"));
     setWindowTitle(MainCaption);
     setWindowIcon(QIcon(QStringLiteral(":/resources/icons/quorvil.svg")));
-    m_openDocument = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     buildMenusAndToolBars();
+    // F1 in the main window shows the start of the help page.
+    InstallHelpKey(this, {});
 }
 
 TFormMain::~TFormMain()
@@ -157,15 +153,12 @@ QWidget *TFormMain::openTool(const CatalogueEntry &entry)
 
 QString TFormMain::helpFilePath()
 {
-    return ProgramFile(QStringLiteral("Help.html"));
+    return HelpFilePath();
 }
 
 void TFormMain::showHelp()
 {
-    // A missing help page is not reported, as the system shell would not report it either.
-    const QString path = helpFilePath();
-    if (QFileInfo::exists(path) && m_openDocument)
-        m_openDocument(path);
+    ShowHelp(this);
 }
 
 void TFormMain::showAbout()

@@ -6,8 +6,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <functional>
-
 class QToolBar;
 
 namespace quorvil {
@@ -25,9 +23,6 @@ public:
     // when the tool has no window or is not available.
     QWidget *openTool(const CatalogueEntry &entry);
 
-    // How the help page is handed to the system (tests replace it).
-    void setDocumentOpener(std::function<void(const QString &path)> opener) { m_openDocument = std::move(opener); }
-
     // The file the help command opens.
     static QString helpFilePath();
 
@@ -39,7 +34,6 @@ private:
 
     QToolBar *m_toolBars[3] = {};
     QList<QPointer<QWidget>> m_tools; // in order of creation
-    std::function<void(const QString &)> m_openDocument;
 };
 
 } // namespace quorvil

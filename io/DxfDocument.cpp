@@ -969,6 +969,48 @@ public:
     void dxfReal(int gc, double value) const override { DL_WriterA::dxfReal(gc, Sane(value) ? value : 0); }
 };
 
+// dxflib's hatch-edge constructors set only the members of their own kind of edge; the others,
+// bools among them, stay indeterminate, and copying such an edge into a vector reads them. Each
+// edge here starts with every member set.
+DL_HatchEdgeData BlankEdge()
+{
+    DL_HatchEdgeData edge; // not defined, line ends at 0
+    edge.type = 0;
+    edge.cx = edge.cy = edge.radius = edge.angle1 = edge.angle2 = 0.0;
+    edge.ccw = false;
+    edge.mx = edge.my = edge.ratio = 0.0;
+    edge.degree = edge.nKnots = edge.nControl = edge.nFit = 0;
+    edge.rational = edge.periodic = false;
+    edge.startTangentX = edge.startTangentY = edge.endTangentX = edge.endTangentY = 0.0;
+    return edge;
+}
+
+DL_HatchEdgeData LineEdge(double x1, double y1, double x2, double y2)
+{
+    DL_HatchEdgeData edge = BlankEdge();
+    edge.defined = true;
+    edge.type = 1;
+    edge.x1 = x1;
+    edge.y1 = y1;
+    edge.x2 = x2;
+    edge.y2 = y2;
+    return edge;
+}
+
+DL_HatchEdgeData ArcEdge(double cx, double cy, double radius, double angle1, double angle2, bool ccw)
+{
+    DL_HatchEdgeData edge = BlankEdge();
+    edge.defined = true;
+    edge.type = 2;
+    edge.cx = cx;
+    edge.cy = cy;
+    edge.radius = radius;
+    edge.angle1 = angle1;
+    edge.angle2 = angle2;
+    edge.ccw = ccw;
+    return edge;
+}
+
 class Writer {
 public:
     Writer(const DxfDocument &doc, DL_WriterA &dw, DL_Dxf &dxf) : m_doc(doc), m_dw(dw), m_dxf(dxf), m_enc(doc.codePage) {}
@@ -1160,7 +1202,7 @@ private:
                 const DxfVertex &t = loop[(i + 1) % loop.size()];
                 if (std::fabs(s.bulge) < 1e-9) { // (an arc that flat is a line, and its radius absurd)
                     if (s.x != t.x || s.y != t.y)
-                        edges.emplace_back(s.x, s.y, t.x, t.y);
+                        edges.push_back(LineEdge(s.x, s.y, t.x, t.y));
                     continue;
                 }
                 // Arc from s to t: included angle 4·atan(bulge), counter-clockwise for a positive bulge.
@@ -1180,7 +1222,7 @@ private:
                 }
                 if (a2 < a1)
                     a2 += 2 * Pi;
-                edges.emplace_back(cx, cy, radius, a1, a2, ccw);
+                edges.push_back(ArcEdge(cx, cy, radius, a1, a2, ccw));
             }
             if (!edges.empty())
                 loops.push_back(std::move(edges));

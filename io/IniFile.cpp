@@ -138,6 +138,8 @@ void IniFile::save() const
     for (const QString &line : m_lines)
         text += line + QLatin1String("\r\n");
     const QByteArray bytes = EncodeText(text);
+    // The user's configuration folder may not exist yet.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     // A settings file that exists but could not be read is not replaced by our sections alone.
     const bool ok = !m_unreadable && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
@@ -145,16 +147,25 @@ void IniFile::save() const
         throw Error(("Unable to write to " + QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath())).toStdString());
 }
 
+QString SettingsFilePathFor(const QString &programFolder, const QString &configFolder)
+{
+    // An installed program (its files in ../share/quorvil) keeps its settings in the user's
+    // configuration folder, as every desktop program does, even where the user may write to the
+    // program's folder; so does one whose folder is not writable. A program run from its build
+    // folder or from an unpacked folder keeps them beside itself.
+    const QString name = QStringLiteral("Quorvil.ini");
+    const bool installed = !programFolder.isEmpty() && QFileInfo(QDir(programFolder).filePath(QStringLiteral("../share/quorvil"))).isDir();
+    if (!programFolder.isEmpty() && !installed && QFileInfo(programFolder).isWritable())
+        return QDir(programFolder).filePath(name);
+    return QDir(configFolder).filePath(name);
+}
+
 QString SettingsFilePath()
 {
     if (!SettingsPathOverride().isEmpty())
         return SettingsPathOverride();
-    const QString besideProgram = QCoreApplication::applicationDirPath();
-    if (!besideProgram.isEmpty() && QFileInfo(besideProgram).isWritable())
-        return QDir(besideProgram).filePath(QStringLiteral("Quorvil.ini"));
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("Quorvil.ini"));
+    return SettingsFilePathFor(QCoreApplication::applicationDirPath(),
+                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 void SetSettingsFilePath(const QString &path)

@@ -35,9 +35,12 @@ private:
     bool m_unreadable = false; // the file exists but could not be read: never overwrite it
 };
 
-// "Quorvil.ini" beside the executable when that folder is writable, otherwise in the user's
-// configuration folder. Tests may point it elsewhere with SetSettingsFilePath.
+// "Quorvil.ini" beside the executable when that folder is writable and the program is not an
+// installed one (no ../share/quorvil beside its folder), otherwise in the user's configuration
+// folder. Tests may point it elsewhere with SetSettingsFilePath.
 QString SettingsFilePath();
+// The rule behind SettingsFilePath, for a program in `programFolder`.
+QString SettingsFilePathFor(const QString &programFolder, const QString &configFolder);
 void SetSettingsFilePath(const QString &path);
 
 } // namespace quorvil

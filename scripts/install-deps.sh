@@ -3,8 +3,10 @@
 set -euo pipefail
 
 packages=(
-  # build
-  g++ cmake ninja-build pkg-config
+  # build; ccache keeps repeated builds (and the sanitizer build of CI) short
+  g++ cmake ninja-build pkg-config ccache
+  # the Debian package (cpack -G DEB finds the library dependencies with dpkg-shlibdeps)
+  dpkg-dev file
   # Qt 6 Widgets and SVG icons
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   # Qt's own dialog texts in Chinese

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPushButton>
 
 namespace quorvil {
 
@@ -44,12 +43,10 @@ public:
 
     bool confirmOverwrite(QWidget *parent) override
     {
+        // Qt's standard buttons, so they read "是(Y)" and "否(N)" with Qt's Chinese texts loaded.
         QMessageBox box(QMessageBox::Information, PromptTexts::InformationCaption, PromptTexts::OverwriteQuestion,
-                        QMessageBox::NoButton, parent);
-        QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
-        box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-        box.exec();
-        return box.clickedButton() == yes;
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        return box.exec() == QMessageBox::Yes;
     }
 
     void showError(QWidget *parent, const QString &text) override

@@ -39,7 +39,7 @@ public:
     // An empty result means the user cancelled.
     virtual QString openFileName(QWidget *parent, const FileDialogSpec &dialog) = 0;
     virtual QString saveFileName(QWidget *parent, const FileDialogSpec &dialog) = 0;
-    // "文件已存在,覆盖吗?" with the caption "Information" and the buttons "&Yes" and "&No".
+    // "文件已存在,覆盖吗?" with the caption "Information" and Qt's standard Yes and No buttons.
     virtual bool confirmOverwrite(QWidget *parent) = 0;
     // A message box with the application title as caption (errors of commands).
     virtual void showError(QWidget *parent, const QString &text) = 0;

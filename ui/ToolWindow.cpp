@@ -1,5 +1,6 @@
 #include "ToolWindow.h"
 
+#include "Help.h"
 #include "PointTableView.h"
 
 #include <QGroupBox>
@@ -15,6 +16,8 @@ ToolWindow::ToolWindow(QWidget *owner, const QString &className, const QString &
 {
     setObjectName(className);
     setWindowTitle(caption);
+    // F1 shows this tool's section of the help page, named after the window's class.
+    InstallHelpKey(this, className);
 }
 
 void ToolWindow::showEvent(QShowEvent *event)

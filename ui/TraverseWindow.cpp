@@ -2,6 +2,7 @@
 
 #include "CommandRunner.h"
 #include "Fields.h"
+#include "Language.h"
 #include "PointTableView.h"
 #include "Prompts.h"
 #include "TableToolBars.h"
@@ -11,14 +12,12 @@
 #include "io/ProgramFiles.h"
 
 #include <QCoreApplication>
-#include <QDate>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QToolBar>
@@ -102,7 +101,7 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     fields->setColumnStretch(1, 3);
     fields->setColumnStretch(3, 2);
     fields->setColumnStretch(5, 2);
-    m_header[4]->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    m_header[4]->setText(TodayText());
     groupLayout->addLayout(fields);
 
     m_grid = new PointTableView(layout.columns, true, m_group);

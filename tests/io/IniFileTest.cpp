@@ -86,7 +86,11 @@ TEST(IniFile, BadIntegerReadsAsDefault)
 TEST(IniFile, UnwritableFileRaisesUnableToWrite)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("no/such/folder/Quorvil.ini");
+    // A regular file where the folder should be: neither the folder nor the file can be made.
+    QFile blocker(dir.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString path = dir.filePath("blocker/Quorvil.ini");
     IniFile ini(path);
     ini.writeInt("JZBCL", "CJFS", 1);
     try {
@@ -95,6 +99,16 @@ TEST(IniFile, UnwritableFileRaisesUnableToWrite)
     } catch (const Error &e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path.toStdString());
     }
+}
+
+TEST(IniFile, SaveMakesTheMissingConfigurationFolder)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config/Quorvil/Quorvil.ini");
+    IniFile ini(path);
+    ini.writeInt("JZBCL", "CJFS", 2);
+    ini.save();
+    EXPECT_EQ(Read(path), "[JZBCL]\r\nCJFS=2\r\n");
 }
 
 TEST(IniFile, ExistingButUnreadableFileIsNeverReplaced)
@@ -129,6 +143,35 @@ TEST(SettingsFilePath, BesideTheProgramOrWhereTheTestsPointIt)
     EXPECT_EQ(SettingsFilePath(), dir.filePath("Quorvil.ini"));
     SetSettingsFilePath(QString());
     EXPECT_EQ(SettingsFilePath(), beside);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SettingsFilePath, InstalledProgramsUseTheConfigurationFolder)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath("home/.config/Quorvil");
+    const QString build = dir.filePath("build/bin");
+    const QString prefix = dir.filePath("prefix");
+    ASSERT_TRUE(QDir().mkpath(build));
+    ASSERT_TRUE(QDir().mkpath(prefix + "/bin"));
+    ASSERT_TRUE(QDir().mkpath(prefix + "/share/quorvil"));
+    struct Case {
+        const char *what;
+        QString programFolder;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"build folder: beside the program", build, build + "/Quorvil.ini"},
+        {"installed under a prefix the user may write to: configuration folder", prefix + "/bin",
+         config + "/Quorvil.ini"},
+        {"program folder unknown: configuration folder", QString(), config + "/Quorvil.ini"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(SettingsFilePathFor(c.programFolder, config), c.expected) << c.what;
+    EXPECT_FALSE(QFileInfo::exists(config)) << "finding the path creates nothing";
 }
 
 } // namespace

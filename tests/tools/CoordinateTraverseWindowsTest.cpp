@@ -138,7 +138,8 @@ private slots:
 
     void windowsOpenAsTheToolsDescribe()
     {
-        const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+        // The Chinese short date, whatever the system locale: 2026/12/7.
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/M/d"));
         const QStringList columns = {"点名", "观测X(m)", "观测Y(m)", "观测H(m)", "X坐标(m)", "Y坐标(m)", "高程H(m)"};
         const QList<int> widths = {69, 93, 93, 70, 93, 93, 70};
         const QStringList buttons = {" 追加 ", " 插入 ", "文件导入", "数据另存", " 删除 ", " 清空 ", "计算"};

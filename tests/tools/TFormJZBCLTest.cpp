@@ -455,7 +455,9 @@ void TFormJZBCLTest::settingsReadBackExactly()
 
 void TFormJZBCLTest::unwritableSettingsAreReported()
 {
-    const QString path = m_dir.filePath(QStringLiteral("no such folder/Quorvil.ini"));
+    // A regular file where the settings folder should be: neither can be made.
+    WriteFile(m_dir.filePath(QStringLiteral("blocker")), "");
+    const QString path = m_dir.filePath(QStringLiteral("blocker/Quorvil.ini"));
     SetSettingsFilePath(path);
     ScriptedPrompts prompts;
     delete new TFormJZBCL(nullptr);

@@ -124,7 +124,8 @@ private slots:
 
     void windowsOpenAsTheToolsDescribe()
     {
-        const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+        // The Chinese short date, whatever the system locale: 2026/12/7.
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/M/d"));
         for (const ToolCase &tool : tools()) {
             std::unique_ptr<TraverseWindow> w(tool.make());
             const QString name = tool.className;

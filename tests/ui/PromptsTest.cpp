@@ -2,12 +2,17 @@
 // filters, captions and buttons, and the command runner that shows an error's message.
 #include "support/WindowTestSupport.h"
 #include "ui/CommandRunner.h"
+#include "ui/Language.h"
 #include "ui/Prompts.h"
 
 #include "core/Error.h"
 #include "core/TextForms.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -15,6 +20,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 using namespace quorvil;
 
@@ -45,7 +51,27 @@ class PromptsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Quorvil")); }
+    void initTestCase()
+    {
+        QApplication::setApplicationName(QStringLiteral("Quorvil"));
+        // As the program does at start: Qt's own texts in Chinese.
+        QVERIFY2(InstallQtTranslations(*qApp), "qtbase_zh_CN.qm (qt6-translations-l10n) is not installed");
+    }
+
+    void qtsOwnTextsAreChinese()
+    {
+        // The context menu of every field and table editor, and the buttons of the dialogs.
+        QLineEdit field;
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text().section(u'\t', 0, 0); // without the shortcut
+        QVERIFY2(texts.contains("复制(&C)") && texts.contains("粘贴(&P)") && texts.contains("全选"), qPrintable(texts.join('|')));
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Ok)->text(), QString("确定"));
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QString("取消"));
+    }
 
     void overwritePromptHasTheProgramsTextAndButtons()
     {
@@ -60,16 +86,14 @@ private slots:
                 text = box->text();
                 icon = box->icon();
                 buttons = ButtonTexts(box);
-                for (QAbstractButton *button : box->buttons())
-                    if (button->text() == (yes ? "&Yes" : "&No"))
-                        button->click();
+                box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
             });
             const bool answer = Prompts::instance().confirmOverwrite(nullptr);
             QCOMPARE(answer, yes);
             QCOMPARE(caption, QString("Information"));
             QCOMPARE(text, QString("文件已存在,覆盖吗?"));
             QCOMPARE(icon, QMessageBox::Information);
-            QCOMPARE(buttons, (QStringList{"&No", "&Yes"}));
+            QCOMPARE(buttons, (QStringList{"否(&N)", "是(&Y)"})); // Qt's standard buttons, in Chinese
         }
     }
 
@@ -79,6 +103,7 @@ private slots:
         QStringList filters;
         bool confirms = true;
         QString suffix;
+        QString cancelText;
         QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
         auto inspect = [&](QWidget *modal) {
             auto *dialog = qobject_cast<QFileDialog *>(modal);
@@ -87,6 +112,8 @@ private slots:
             filters = dialog->nameFilters();
             confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
             suffix = dialog->defaultSuffix();
+            if (auto *box = dialog->findChild<QDialogButtonBox *>())
+                cancelText = box->button(QDialogButtonBox::Cancel)->text();
             mode = dialog->acceptMode();
             dialog->reject();
         };
@@ -96,6 +123,7 @@ private slots:
         QCOMPARE(title, QString("打开坐标数据文件"));
         QCOMPARE(filters, QStringList{"Text files (*.txt)"});
         QCOMPARE(mode, QFileDialog::AcceptOpen);
+        QCOMPARE(cancelText, QString("取消"));
 
         WhenModalOpens(inspect);
         QCOMPARE(Prompts::instance().saveFileName(nullptr, SavePointsDialog()), QString());
@@ -121,9 +149,7 @@ private slots:
                 QVERIFY(box);
                 ++questions;
                 QCOMPARE(box->text(), QString("文件已存在,覆盖吗?"));
-                for (QAbstractButton *button : box->buttons())
-                    if (button->text() == "&No")
-                        button->click();
+                box->button(QMessageBox::No)->click();
             });
             static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, as the Save button
         });

@@ -4,6 +4,7 @@
 #include "DrawingView.h"
 #include "core/TextForms.h"
 #include "ui/CommandRunner.h"
+#include "ui/Help.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -79,6 +80,8 @@ TFormDrawing::TFormDrawing(QWidget *owner) : QMainWindow(owner, Qt::Window)
     if (owner)
         owner->installEventFilter(this);
     resize(960, 680);
+    // F1 shows the drawing window's section of the help page, as in every tool window.
+    InstallHelpKey(this, objectName());
 }
 
 TFormDrawing::~TFormDrawing()
