@@ -96,6 +96,7 @@ private slots:
 
     void f1InEveryToolWindowShowsItsSection()
     {
+        quorvil::test::ScriptedPrompts prompts; // no dialog may wait for a user here
         QList<QUrl> shown;
         SetHelpViewer([&](QWidget *, const QUrl &url) { shown << url; });
         TFormMain main;
@@ -104,9 +105,11 @@ private slots:
         QTest::keyClick(&main, Qt::Key_F1);
         QCOMPARE(shown.value(0), HelpUrl());
         for (const CatalogueEntry &entry : Catalogue()) {
+            if (entry.windowClass.isEmpty())
+                continue; // a command without a window runs its drawing loop instead
             QWidget *window = main.openTool(entry);
             if (!window)
-                continue; // a command without a window, or a tool not available yet
+                continue; // a tool not available yet
             // The window the user works in is the active one (offscreen, activation is set by hand).
             QApplication::setActiveWindow(window);
             QCOMPARE(QApplication::activeWindow(), window);
