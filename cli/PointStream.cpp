@@ -12,6 +12,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cfenv>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -233,6 +234,8 @@ public:
         const char *end = p + block.input.size();
         block.output.reserve(static_cast<qsizetype>(block.input.size() + block.input.size() / 4));
         long long line = block.firstLine;
+        // One guard for the block; a row's fault stays in the flags until that row's check.
+        FpGuard blockGuard;
         while (p < end) {
             const void *found = std::memchr(p, '\n', static_cast<size_t>(end - p));
             const char *lineEnd = found ? static_cast<const char *>(found) : end;
@@ -245,6 +248,8 @@ public:
                 block.bad.push_back({line, e.what()});
                 if (!m_options.keepGoing)
                     return;
+                // The next row starts with clear flags: its own faults are its own.
+                std::feclearexcept(FE_ALL_EXCEPT);
             }
             ++line;
             p = lineEnd + 1;
@@ -286,9 +291,6 @@ private:
     {
         split(line);
         {
-            // Each row starts with clear floating-point flags, so that after a bad row (with
-            // --keep-going) its fault is not laid at the next one's door.
-            FpGuard rowGuard;
             bool ascii = true;
             for (size_t i = 1; i < m_fields.size(); ++i)
                 ascii = ascii && IsAscii(m_fields[i]);

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <system_error>
 
 namespace quorvil {
@@ -228,6 +229,32 @@ Real TextToNumber(std::string_view text)
     if (digits.front() == '+' || digits.front() == '-') {
         negative = digits.front() == '-';
         digits.remove_prefix(1);
+    }
+    // Fast path: at most 19 significant digits and no exponent. The digits as one integer and the
+    // power of ten of the decimals are both exact, so their quotient is the correctly rounded
+    // value of the text, the number from_chars gives.
+    if (digits.find_first_of("eE") == std::string_view::npos) {
+        uint64_t mantissa = 0;
+        int significant = 0, decimals = 0;
+        bool afterPoint = false, fits = true;
+        for (char c : digits) {
+            if (c == '.') {
+                afterPoint = true;
+                continue;
+            }
+            if (mantissa != 0 || c != '0')
+                ++significant;
+            decimals += afterPoint;
+            if (significant > 19 || decimals >= static_cast<int>(std::size(PowersOfTen))) {
+                fits = false;
+                break;
+            }
+            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+        }
+        if (fits) {
+            const Real value = static_cast<Real>(mantissa) / static_cast<Real>(PowersOfTen[decimals]);
+            return negative ? -value : value;
+        }
     }
     Real value = 0;
     auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
