@@ -289,10 +289,16 @@ private slots:
             for (const QString &name : order)
                 if (auto *label = w->findChild<QLabel *>(name))
                     labels += label->text();
+            const QString summary = labels.isEmpty() ? QString() : labels.join("  ") + "\n";
             const Run run = Cli({"adjust", "--type", c.type, data, out});
             QVERIFY2(run.status == 0, c.type + QByteArray(": ") + run.err);
             QCOMPARE(ReadFile(out), Gb(lines.join(QString())));
-            QCOMPARE(QString::fromUtf8(run.out), labels.isEmpty() ? QString() : labels.join("  ") + "\n");
+            QCOMPARE(QString::fromUtf8(run.out), summary);
+            // From standard input to standard output: the summary goes to standard error.
+            const Run piped = Cli({"adjust", "--type", c.type, "-", "-"}, c.data);
+            QCOMPARE(piped.status, 0);
+            QCOMPARE(piped.out, Gb(lines.join(QString())));
+            QCOMPARE(QString::fromUtf8(piped.err), summary);
         }
     }
 
