@@ -1,18 +1,11 @@
 #include "PlaneTransformTables.h"
 
-#include "Fields.h"
-#include "PointTableModel.h"
-#include "core/FpGuard.h"
-
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <vector>
 
 namespace quorvil {
 

@@ -1,6 +1,5 @@
 #include "TFormDBFH.h"
 
-
 namespace quorvil {
 
 namespace {

@@ -1,8 +1,5 @@
 #include "TFormGSFS.h"
 
-#include "core/DatumConversion.h"
-#include "core/GaussKruger.h"
-#include "core/TextForms.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 

@@ -1,6 +1,5 @@
 #include "TFormGSZS.h"
 
-#include "core/GaussKruger.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 

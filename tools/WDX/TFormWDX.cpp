@@ -1,6 +1,5 @@
 #include "TFormWDX.h"
 
-
 namespace quorvil {
 
 namespace {

@@ -1,6 +1,5 @@
 #include "TFormZBFH.h"
 
-
 namespace quorvil {
 
 namespace {

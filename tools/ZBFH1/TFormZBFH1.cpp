@@ -1,6 +1,5 @@
 #include "TFormZBFH1.h"
 
-
 namespace quorvil {
 
 namespace {

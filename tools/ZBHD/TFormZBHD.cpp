@@ -1,7 +1,5 @@
 #include "TFormZBHD.h"
 
-#include "core/DatumConversion.h"
-#include "core/GaussKruger.h"
 #include "core/TextForms.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"

@@ -1,6 +1,5 @@
 #include "TFormZBwdx.h"
 
-
 namespace quorvil {
 
 namespace {

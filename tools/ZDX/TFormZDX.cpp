@@ -1,6 +1,5 @@
 #include "TFormZDX.h"
 
-
 namespace quorvil {
 
 namespace {
