@@ -20,6 +20,7 @@
 #include "tools/ZBZFS/TFormZBZFS.h"
 #include "tools/ZBwdx/TFormZBwdx.h"
 #include "tools/ZDX/TFormZDX.h"
+#include "ui/drawing/TFormDrawing.h"
 
 namespace quorvil {
 
@@ -29,6 +30,12 @@ template <typename Window>
 [[maybe_unused]] QWidget *Create(QWidget *owner)
 {
     return new Window(owner);
+}
+
+// The drawing window is one for the program: the command brings it back.
+QWidget *OpenDrawingWindow(QWidget *owner)
+{
+    return TFormDrawing::instance(owner);
 }
 
 const QString Projection = QStringLiteral("椭球坐标转换");
@@ -67,6 +74,7 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Tools, {}, "CAD标注地理坐标", "CAD标注地理坐标", T::Tools, "bzBLClick", "TFormBZBL", "CAD标注地理坐标", nullptr, false, "bzbl"},
         {Tools, {}, "CAD标注平面坐标", "CAD标注平面坐标", T::Tools, "bzXYClick", {}, {}, nullptr, false, "bzxy"},
         {Tools, {}, "电力线平断表", "电力线平纵断面", T::Tools, "N6Click", "TFormDLXPDB", "电力线平纵断面编辑表", nullptr, true, "dlxpdb"},
+        {Tools, {}, "图形窗口", "图形窗口", T::Tools, "drawingClick", "TFormDrawing", "图形窗口", OpenDrawingWindow, true, "drawing"},
     };
     // clang-format on
 }

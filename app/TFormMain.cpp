@@ -146,8 +146,10 @@ QWidget *TFormMain::openTool(const CatalogueEntry &entry)
     if (!entry.factory)
         return nullptr;
     QWidget *window = entry.factory(this);
-    m_tools.append(window);
+    if (!m_tools.contains(window)) // a window of which the program has one comes back
+        m_tools.append(window);
     window->show();
+    window->raise();
     return window;
 }
 

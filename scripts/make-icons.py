@@ -19,7 +19,7 @@ ICONS = {
     "gcfh": (GREEN, "高", ""),
     "zbzfs": (ORANGE, "算", ""), "jzbcl": (ORANGE, "极", ""), "tfh": (ORANGE, "幅", ""),
     "cadpoint": (ORANGE, "取", "bar"), "bzbl": (ORANGE, "经", "bar"), "bzxy": (ORANGE, "标", "bar"),
-    "dlxpdb": (ORANGE, "线", ""), "about": (GREY, "i", ""),
+    "dlxpdb": (ORANGE, "线", ""), "drawing": (ORANGE, "图", "dot"), "about": (GREY, "i", ""),
 }
 
 FONT = "WenQuanYi Micro Hei, Noto Sans CJK SC, Microsoft YaHei, sans-serif"

@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(menu(2), (QStringList{"附合导线", "单边附合导线", "无定向导线", "支导线", "-", "坐标附合导线",
                                        "坐标单边附合导线", "坐标无定向导线", "-", "附合高程路线"}));
         QCOMPARE(menu(3), (QStringList{"坐标正反算", "极坐标测量计算", "图幅号计算", "-", "CAD取点坐标",
-                                       "CAD标注地理坐标", "CAD标注平面坐标", "-", "电力线平断表"}));
+                                       "CAD标注地理坐标", "CAD标注平面坐标", "-", "电力线平断表", "-", "图形窗口"}));
         QCOMPARE(menu(4), (QStringList{"坐标转换工具条", "平差计算工具条", "常用工具条"}));
         QCOMPARE(menu(5), (QStringList{"系统帮助", "关于..."}));
     }
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(Hints(bar2), (QStringList{"附合导线", "单边附合导线", "无定向导线", "支导线", "坐标附合导线",
                                            "坐标单边附合导线", "坐标无定向导线", "高程路线"}));
         QCOMPARE(Hints(bar3), (QStringList{"坐标正反算", "极坐标测量计算", "CAD取点坐标", "CAD标注地理坐标",
-                                           "CAD标注平面坐标", "电力线平纵断面", "软件版本信息"}));
+                                           "CAD标注平面坐标", "电力线平纵断面", "图形窗口", "软件版本信息"}));
         for (QToolBar *bar : {bar1, bar2, bar3})
             for (QAction *action : bar->actions())
                 QVERIFY2(!action->icon().isNull(), qPrintable(action->toolTip()));
@@ -114,7 +114,7 @@ private slots:
     {
         TFormMain main;
         for (const CatalogueEntry &entry : Catalogue()) {
-            if (!entry.factory)
+            if (!entry.factory || entry.windowClass == "TFormDrawing") // one for the program: tested below
                 continue;
             auto *action = main.findChild<QAction *>(entry.handler);
             const int before = main.findChildren<QWidget *>(entry.windowClass).size();
@@ -129,6 +129,21 @@ private slots:
             action->trigger();
             QCOMPARE(main.findChildren<QWidget *>(entry.windowClass).size(), before + 3);
         }
+    }
+
+    void drawingWindowIsOneForTheProgram()
+    {
+        TFormMain main;
+        auto *action = main.findChild<QAction *>("drawingClick");
+        action->trigger();
+        const auto windows = main.findChildren<QWidget *>("TFormDrawing");
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(windows[0]->isVisible() && windows[0]->windowTitle().startsWith("图形窗口"));
+        windows[0]->close();
+        QVERIFY(windows[0]->isHidden());
+        action->trigger();
+        QCOMPARE(main.findChildren<QWidget *>("TFormDrawing"), windows);
+        QVERIFY(windows[0]->isVisible());
     }
 
     void viewMenuShowsRealVisibility()

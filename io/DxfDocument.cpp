@@ -1,0 +1,1237 @@
+#include "DxfDocument.h"
+
+#include "FileErrors.h"
+#include "TextCodec.h"
+
+#include <dxflib/dl_creationadapter.h>
+#include <dxflib/dl_dxf.h>
+#include <dxflib/dl_writer_ascii.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <charconv>
+#include <deque>
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <optional>
+#include <QRegularExpression>
+#include <cstring>
+#include <sstream>
+#include <string_view>
+
+namespace quorvil {
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+// Coordinates beyond this are taken as corrupt: no survey drawing comes near it, and DXF writers
+// print numbers in fixed notation.
+constexpr double CoordinateLimit = 1e12;
+// dxflib's own reader never hands over longer values; its tables are sized for them.
+constexpr std::size_t ValueLimit = DL_DXF_MAXLINE - 24;
+
+bool Sane(double v) { return std::isfinite(v) && std::fabs(v) <= CoordinateLimit; }
+
+// ---- text encoding --------------------------------------------------------------------------
+
+// The ICU codec of a DXF code page name ("ANSI_936").
+const char *CodecOf(const QString &codePage)
+{
+    const QString cp = codePage.toUpper();
+    static const struct {
+        const char *page;
+        const char *codec;
+    } table[] = {
+        {"ANSI_936", "GBK"},     {"ANSI_950", "Big5"},         {"ANSI_932", "Shift_JIS"},
+        {"ANSI_949", "windows-949"}, {"ANSI_874", "windows-874"},  {"ANSI_1250", "windows-1250"},
+        {"ANSI_1251", "windows-1251"}, {"ANSI_1252", "windows-1252"}, {"ANSI_1253", "windows-1253"},
+        {"ANSI_1254", "windows-1254"}, {"ANSI_1255", "windows-1255"}, {"ANSI_1256", "windows-1256"},
+        {"ANSI_1257", "windows-1257"}, {"ANSI_1258", "windows-1258"},
+    };
+    for (const auto &row : table)
+        if (cp == QLatin1String(row.page))
+            return row.codec;
+    return nullptr;
+}
+
+// Replaces the \U+XXXX escapes of DXF text by their characters.
+QString Unescape(QString s)
+{
+    qsizetype at = s.indexOf(QLatin1String("\\U+"), 0, Qt::CaseInsensitive);
+    while (at >= 0) {
+        bool ok = false;
+        const uint code = at + 7 <= s.size() ? s.mid(at + 3, 4).toUInt(&ok, 16) : 0;
+        if (ok) {
+            s.replace(at, 7, QChar(char16_t(code)));
+            ++at;
+        } else {
+            at += 3;
+        }
+        at = s.indexOf(QLatin1String("\\U+"), at, Qt::CaseInsensitive);
+    }
+    return s;
+}
+
+class TextCodec {
+public:
+    // UTF-8 for DXF R2007 and later; otherwise the declared code page, or for files that declare
+    // none, UTF-8 when the bytes are valid UTF-8 and GB18030 when not.
+    void configure(bool utf8, const QString &codePage)
+    {
+        m_utf8 = utf8;
+        m_codec = CodecOf(codePage);
+    }
+    void guessFrom(bool validUtf8) { m_guessUtf8 = validUtf8; }
+
+    QString decode(const std::string &bytes) const
+    {
+        bool ascii = true;
+        for (unsigned char c : bytes)
+            if (c >= 0x80) {
+                ascii = false;
+                break;
+            }
+        QString s;
+        if (ascii) {
+            s = QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+        } else if (m_utf8 || (!m_codec && m_guessUtf8 && IsValidUtf8(bytes.data(), qsizetype(bytes.size())))) {
+            s = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+        } else {
+            QStringDecoder decoder(m_codec ? m_codec : "GB18030");
+            s = decoder.isValid() ? decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())))
+                                  : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+        }
+        return s.contains(QLatin1String("\\U+"), Qt::CaseInsensitive) ? Unescape(s) : s;
+    }
+
+private:
+    bool m_utf8 = false;
+    bool m_guessUtf8 = true;
+    const char *m_codec = nullptr;
+};
+
+// Encodes text for a file in `codePage`: what the code page cannot hold is written as \U+XXXX.
+class TextEncoder {
+public:
+    explicit TextEncoder(const QString &codePage)
+    {
+        const char *codec = CodecOf(codePage);
+        m_name = codec;
+    }
+
+    std::string encode(const QString &text) const
+    {
+        std::string out;
+        out.reserve(std::size_t(text.size()));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c.unicode() < 0x80) {
+                out.push_back(char(c.unicode()));
+                continue;
+            }
+            QByteArray bytes;
+            if (m_name && !c.isSurrogate()) {
+                // Encoders put a substitute for what the code page lacks; only a round trip tells.
+                QStringEncoder encoder(m_name);
+                bytes = encoder.encode(QStringView(&c, 1));
+                QStringDecoder decoder(m_name);
+                if (encoder.hasError() || QString(decoder.decode(bytes)) != QString(c))
+                    bytes.clear();
+                // Code page 936 readers differ on its single-byte extras (0x80 for the euro sign).
+                if (bytes.size() == 1 && qstrcmp(m_name, "GBK") == 0)
+                    bytes.clear();
+            }
+            if (bytes.isEmpty()) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\U+%04X", unsigned(c.unicode()));
+                out += escape;
+            } else {
+                out.append(bytes.constData(), std::size_t(bytes.size()));
+            }
+        }
+        return out;
+    }
+
+private:
+    const char *m_name = nullptr;
+};
+
+// ---- reading ---------------------------------------------------------------------------------
+
+struct Pair {
+    int code;
+    std::string_view value;
+};
+
+std::string_view Trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Splits the bytes into group code / value pairs. Stops at the first code line that is not a
+// group code (a corrupt or cut file is read up to there).
+std::vector<Pair> Tokenize(const QByteArray &bytes, bool &clean, bool &cutAtRecordStart)
+{
+    std::vector<Pair> pairs;
+    pairs.reserve(std::size_t(bytes.size() / 24));
+    const char *p = bytes.constData();
+    const char *end = p + bytes.size();
+    auto nextLine = [&](std::string_view &line) {
+        if (p >= end)
+            return false;
+        const char *nl = static_cast<const char *>(std::memchr(p, '\n', std::size_t(end - p)));
+        const char *stop = nl ? nl : end;
+        line = std::string_view(p, std::size_t(stop - p));
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        p = nl ? nl + 1 : end;
+        return true;
+    };
+    clean = true;
+    cutAtRecordStart = false;
+    std::string_view codeLine, value;
+    while (nextLine(codeLine)) {
+        const std::string_view code = Trimmed(codeLine);
+        if (code.empty() && p >= end)
+            break; // a final empty line
+        int number = 0;
+        const auto [ptr, ec] = std::from_chars(code.data(), code.data() + code.size(), number);
+        if (ec != std::errc() || ptr != code.data() + code.size() || number < 0 || number > 1071 || !nextLine(value)) {
+            clean = false;
+            // A code line that is no group code ends the sound part after a complete record; a
+            // file that ends after a group code is cut inside its record unless that code began the next.
+            const bool isCode = ec == std::errc() && ptr == code.data() + code.size() && number >= 0 && number <= 1071;
+            cutAtRecordStart = !isCode || number == 0;
+            break;
+        }
+        pairs.push_back({number, value});
+    }
+    return pairs;
+}
+
+// Group codes of floating-point values.
+bool IsRealCode(int code)
+{
+    return (code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239) ||
+           (code >= 460 && code <= 469) || (code >= 1010 && code <= 1059);
+}
+
+// Whether dxflib reads the value as the number it says (it takes a decimal comma for a point).
+bool IsNumber(std::string_view value)
+{
+    value = Trimmed(value);
+    std::string text(value);
+    std::replace(text.begin(), text.end(), ',', '.');
+    if (!text.empty() && text.front() == '+')
+        text.erase(0, 1);
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    return ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(v);
+}
+
+// Group codes of text values (names, strings, handles).
+bool IsTextCode(int code)
+{
+    return (code >= 1 && code <= 9) || code == 100 || code == 102 || (code >= 300 && code <= 309) ||
+           (code >= 410 && code <= 419) || (code >= 430 && code <= 439) || (code >= 470 && code <= 479) ||
+           code == 999 || (code >= 1000 && code <= 1009);
+}
+
+bool IsEntityRecord(std::string_view type)
+{
+    return type != "BLOCK" && type != "ENDBLK" && type != "ENDSEC" && type != "EOF" && type != "SECTION";
+}
+
+// Builds the document from dxflib's callbacks.
+class Reader final : public DL_CreationAdapter {
+public:
+    explicit Reader(DxfDocument &doc) : m_doc(doc) {}
+
+    TextCodec codec;
+    bool handled = false; // the record just finished became an entity of ours
+
+    QString text(const std::string &s) const { return codec.decode(s); }
+    const QString &name(const std::string &s)
+    {
+        auto it = m_names.find(s);
+        if (it == m_names.end())
+            it = m_names.insert(s, text(s));
+        return *it;
+    }
+
+    std::vector<DxfEntity> &container() { return m_block ? m_block->entities : m_doc.entities; }
+
+    // dxflib hands every group code / value pair here before it handles it, and calls endSection()
+    // after a record (an entity, a table entry, a header variable) is complete. The group codes of
+    // records of ENTITIES and BLOCKS are kept here, with the vertices and attributes that follow
+    // them, for the records that do not become an entity of ours.
+    void processCodeValuePair(unsigned int code, const std::string &value) override
+    {
+        m_lastCode = int(code);
+        if (code == 0) {
+            m_nextRecord = value;
+            handled = false;
+            return;
+        }
+        if (code == 2 && m_expectSectionName) {
+            m_section = value;
+            m_expectSectionName = false;
+        }
+        if (m_rawOpen && code != 5 && code != 330 && code != 360)
+            m_raw.emplace_back(int(code), IsTextCode(int(code)) ? text(value).toStdString() : value);
+    }
+
+    void endSection() override
+    {
+        if (m_lastCode != 0)
+            return; // a header variable
+        const std::string &type = m_nextRecord;
+        if (type != "VERTEX")
+            flush();
+        endRecord();
+        if (m_rawOpen && m_rawKeep && (type == "VERTEX" || type == "SEQEND" || type == "ATTRIB")) {
+            m_raw.emplace_back(0, type);
+            return;
+        }
+        closeRaw();
+        m_expectSectionName = type == "SECTION";
+        if (type == "ENDSEC")
+            m_section.clear();
+        if ((m_section == "ENTITIES" || m_section == "BLOCKS") && IsEntityRecord(type)) {
+            m_rawOpen = true;
+            m_raw.emplace_back(0, type);
+        }
+        handled = false;
+    }
+
+    // The end of a file cut short; the record read last is incomplete unless the next had begun.
+    void finishCutFile(bool lastRecordComplete)
+    {
+        flush();
+        if (!lastRecordComplete)
+            m_rawKeep = false;
+        closeRaw();
+    }
+    bool inBlock() const { return m_block != nullptr; }
+
+    // Entities that take more than one record (polylines, hatches) are complete at the next record.
+    void flush()
+    {
+        if (m_pending) {
+            finish(std::move(*m_pending));
+            m_pending.reset();
+        }
+    }
+
+    void setVariableString(const std::string &key, const std::string &value, int code) override
+    {
+        if (key == "$ACADVER")
+            m_acadver = value;
+        if (key == "$DWGCODEPAGE")
+            m_doc.codePage = QString::fromLatin1(value.c_str());
+        if (key == "$ACADVER" || key == "$DWGCODEPAGE")
+            codec.configure(m_acadver >= "AC1021", m_doc.codePage);
+        DxfVariable v{key, DxfVariable::Text, code, {}, text(value).toStdString()};
+        addVariable(std::move(v));
+    }
+    void setVariableInt(const std::string &key, int value, int code) override
+    {
+        addVariable({key, DxfVariable::Integer, code, {double(value), 0, 0}, {}});
+    }
+    void setVariableDouble(const std::string &key, double value, int code) override
+    {
+        addVariable({key, DxfVariable::Real, code, {value, 0, 0}, {}});
+    }
+    void setVariableVector(const std::string &key, double v1, double v2, double v3, int code) override
+    {
+        addVariable({key, DxfVariable::Vector, code, {v1, v2, v3}, {}});
+    }
+
+    void addLayer(const DL_LayerData &data) override
+    {
+        if (data.name.empty())
+            return;
+        DxfLayer &layer = m_doc.ensureLayer(name(data.name));
+        const int color = attributes.getColor();
+        layer.color = std::abs(color) >= 1 && std::abs(color) <= 255 ? std::abs(color) : 7;
+        layer.off = data.off || color < 0;
+        layer.flags = data.flags;
+        layer.frozen = (data.flags & 1) != 0;
+        layer.lineWeight = attributes.getWidth();
+        layer.linetype = text(attributes.getLinetype());
+    }
+    void addLinetype(const DL_LinetypeData &data) override
+    {
+        m_doc.linetypes.push_back({data.name, data.description, data.flags, data.patternLength, {}});
+    }
+    void addLinetypeDash(double length) override
+    {
+        if (!m_doc.linetypes.empty() && m_doc.linetypes.back().dashes.size() < 64)
+            m_doc.linetypes.back().dashes.push_back(length);
+    }
+    void addTextStyle(const DL_StyleData &d) override
+    {
+        if (d.name.empty())
+            return;
+        m_doc.styles.push_back({d.name, d.flags, d.fixedTextHeight, d.widthFactor, d.obliqueAngle,
+                                d.textGenerationFlags, d.lastHeightUsed, d.primaryFontFile, d.bigFontFile});
+    }
+    void addBlock(const DL_BlockData &data) override
+    {
+        flush();
+        const QString blockName = name(data.name);
+        if (blockName.startsWith(QLatin1String("*Model_Space"), Qt::CaseInsensitive) ||
+            blockName.startsWith(QLatin1String("*Paper_Space"), Qt::CaseInsensitive) || blockName.isEmpty() ||
+            m_doc.block(blockName)) {
+            m_discard.entities.clear();
+            m_block = &m_discard; // the layout blocks are written anew; a repeated name keeps the first
+            return;
+        }
+        m_doc.blocks.push_back({blockName, data.flags, {data.bpx, data.bpy, data.bpz}, {}});
+        m_block = &m_doc.blocks.back();
+        if (!Sane(data.bpx) || !Sane(data.bpy))
+            m_block->base = {};
+    }
+    void endBlock() override
+    {
+        flush();
+        m_block = nullptr;
+    }
+
+    void addPoint(const DL_PointData &d) override
+    {
+        DxfEntity e = make(DxfType::Point);
+        e.p = {d.x, d.y, d.z};
+        finish(std::move(e));
+    }
+    void addLine(const DL_LineData &d) override
+    {
+        DxfEntity e = make(DxfType::Line);
+        e.p = {d.x1, d.y1, d.z1};
+        e.q = {d.x2, d.y2, d.z2};
+        finish(std::move(e));
+    }
+    void addCircle(const DL_CircleData &d) override
+    {
+        DxfEntity e = make(DxfType::Circle);
+        e.p = {mirrored() ? -d.cx : d.cx, d.cy, d.cz};
+        e.radius = d.radius;
+        finish(std::move(e));
+    }
+    void addArc(const DL_ArcData &d) override
+    {
+        DxfEntity e = make(DxfType::Arc);
+        e.p = {d.cx, d.cy, d.cz};
+        e.radius = d.radius;
+        e.startAngle = d.angle1;
+        e.endAngle = d.angle2;
+        if (mirrored()) { // seen from below: mirror about the Y axis
+            e.p.x = -e.p.x;
+            e.startAngle = 180 - d.angle2;
+            e.endAngle = 180 - d.angle1;
+        }
+        finish(std::move(e));
+    }
+    void addEllipse(const DL_EllipseData &d) override
+    {
+        DxfEntity e = make(DxfType::Ellipse);
+        e.p = {d.cx, d.cy, d.cz};
+        e.q = {d.mx, d.my, d.mz};
+        e.ratio = d.ratio;
+        e.startAngle = d.angle1;
+        e.endAngle = d.angle2;
+        finish(std::move(e));
+    }
+    void addPolyline(const DL_PolylineData &d) override
+    {
+        flush();
+        if ((d.flags & (16 | 64)) || attributes.isInPaperSpace()) // meshes are kept as read
+            return;
+        handled = true;
+        m_pending = make(DxfType::Polyline);
+        m_pending->closed = (d.flags & 1) != 0;
+        m_pendingMirrored = mirrored();
+    }
+    void addVertex(const DL_VertexData &d) override
+    {
+        handled = true;
+        if (m_pending && m_pending->type == DxfType::Polyline && m_pending->vertices.size() < 10'000'000)
+            m_pending->vertices.push_back({m_pendingMirrored ? -d.x : d.x, d.y, m_pendingMirrored ? -d.bulge : d.bulge});
+    }
+    void addText(const DL_TextData &d) override
+    {
+        DxfEntity e = make(DxfType::Text);
+        e.p = {d.ipx, d.ipy, d.ipz};
+        e.q = std::isnan(d.apx) || std::isnan(d.apy) ? e.p : DxfVec{d.apx, d.apy, std::isnan(d.apz) ? d.ipz : d.apz};
+        e.height = d.height;
+        e.widthFactor = d.xScaleFactor;
+        e.hAlign = d.hJustification;
+        e.vAlign = d.vJustification;
+        e.text = text(d.text);
+        e.style = name(d.style);
+        e.rotation = d.angle * 180 / Pi; // dxflib hands text angles in radians
+        finish(std::move(e));
+    }
+    void addAttribute(const DL_AttributeData &d) override { addText(d); }
+    void addMTextChunk(const std::string &chunk) override { m_mtextChunks += chunk; }
+    void addMText(const DL_MTextData &d) override
+    {
+        DxfEntity e = make(DxfType::MText);
+        e.p = {d.ipx, d.ipy, d.ipz};
+        e.height = d.height;
+        e.width = d.width;
+        e.attachment = d.attachmentPoint;
+        e.text = text(m_mtextChunks + d.text);
+        e.style = name(d.style);
+        e.rotation = d.angle * 180 / Pi;
+        if (d.dirx != 0 || d.diry != 0)
+            e.rotation = std::atan2(d.diry, d.dirx) * 180 / Pi;
+        m_mtextChunks.clear();
+        finish(std::move(e));
+    }
+    void addInsert(const DL_InsertData &d) override
+    {
+        DxfEntity e = make(DxfType::Insert);
+        e.block = name(d.name);
+        e.p = {mirrored() ? -d.ipx : d.ipx, d.ipy, d.ipz};
+        e.sx = d.sx;
+        e.sy = d.sy;
+        e.sz = d.sz;
+        e.rotation = d.angle;
+        e.columns = std::clamp(d.cols, 1, 1000);
+        e.rows = std::clamp(d.rows, 1, 1000);
+        e.columnSpacing = d.colSp;
+        e.rowSpacing = d.rowSp;
+        finish(std::move(e));
+    }
+    void addHatch(const DL_HatchData &d) override
+    {
+        flush();
+        if (attributes.isInPaperSpace())
+            return;
+        handled = true;
+        m_pending = make(DxfType::Hatch);
+        m_pending->solid = d.solid;
+        m_pending->pattern = name(d.pattern);
+        m_pending->patternScale = d.scale;
+        m_pending->patternAngle = d.angle;
+    }
+    void addHatchLoop(const DL_HatchLoopData &) override
+    {
+        if (m_pending && m_pending->type == DxfType::Hatch && m_pending->loops.size() < 100'000)
+            m_pending->loops.emplace_back();
+    }
+    void addHatchEdge(const DL_HatchEdgeData &edge) override
+    {
+        if (!m_pending || m_pending->type != DxfType::Hatch || m_pending->loops.empty())
+            return;
+        AppendEdge(m_pending->loops.back(), edge);
+    }
+    void endSequence() override
+    {
+        handled = true;
+        flush();
+    }
+
+    // Appends one boundary edge of a hatch to a loop of vertices with bulges.
+    static void AppendEdge(std::vector<DxfVertex> &loop, const DL_HatchEdgeData &edge)
+    {
+        if (loop.size() > 1'000'000)
+            return;
+        switch (edge.type) {
+        case 0:
+            for (const auto &v : edge.vertices)
+                if (v.size() >= 2)
+                    loop.push_back({v[0], v[1], v.size() >= 3 ? v[2] : 0});
+            break;
+        case 1:
+            loop.push_back({edge.x1, edge.y1, 0});
+            break;
+        case 2: {
+            // Angles of clockwise arcs are stored mirrored.
+            const double a1 = edge.ccw ? edge.angle1 : -edge.angle1;
+            const double a2 = edge.ccw ? edge.angle2 : -edge.angle2;
+            double sweep = edge.ccw ? a2 - a1 : a1 - a2;
+            if (!std::isfinite(sweep))
+                break;
+            sweep = std::fmod(sweep, 2 * Pi);
+            if (sweep <= 1e-12)
+                sweep += 2 * Pi;
+            const double sign = edge.ccw ? 1 : -1;
+            const double bulge = sign * std::tan(sweep / 8); // two halves: a whole circle has no single bulge
+            const double mid = a1 + sign * sweep / 2;
+            loop.push_back({edge.cx + edge.radius * std::cos(a1), edge.cy + edge.radius * std::sin(a1), bulge});
+            loop.push_back({edge.cx + edge.radius * std::cos(mid), edge.cy + edge.radius * std::sin(mid), bulge});
+            break;
+        }
+        case 3: {
+            const double major = std::hypot(edge.mx, edge.my);
+            const double rot = std::atan2(edge.my, edge.mx);
+            const double a1 = edge.ccw ? edge.angle1 : -edge.angle1;
+            double sweep = edge.ccw ? edge.angle2 - edge.angle1 : edge.angle1 - edge.angle2;
+            if (!std::isfinite(sweep) || !std::isfinite(major))
+                break;
+            sweep = std::fmod(sweep, 2 * Pi);
+            if (sweep <= 1e-12)
+                sweep += 2 * Pi;
+            const double sign = edge.ccw ? 1 : -1;
+            for (int i = 0; i < 32; ++i) {
+                const double t = a1 + sign * sweep * i / 32;
+                const double x = major * std::cos(t), y = major * edge.ratio * std::sin(t);
+                loop.push_back({edge.cx + x * std::cos(rot) - y * std::sin(rot), edge.cy + x * std::sin(rot) + y * std::cos(rot), 0});
+            }
+            break;
+        }
+        case 4: {
+            const auto &points = edge.fitPoints.empty() ? edge.controlPoints : edge.fitPoints;
+            for (const auto &v : points)
+                if (v.size() >= 2)
+                    loop.push_back({v[0], v[1], 0});
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+private:
+    bool mirrored() { return getExtrusion() && getExtrusion()->getDirection()[2] < 0; }
+
+    DxfEntity make(DxfType type)
+    {
+        DxfEntity e;
+        e.type = type;
+        e.layer = name(attributes.getLayer());
+        e.color = attributes.getColor();
+        e.color24 = attributes.getColor24();
+        e.lineWeight = attributes.getWidth();
+        e.linetype = name(attributes.getLinetype());
+        return e;
+    }
+
+    static bool Sound(const DxfEntity &e)
+    {
+        const double values[] = {e.p.x, e.p.y, e.p.z, e.q.x, e.q.y, e.q.z, e.radius, e.startAngle, e.endAngle,
+                                 e.ratio, e.height, e.rotation, e.widthFactor, e.width, e.sx, e.sy, e.sz,
+                                 e.columnSpacing, e.rowSpacing, e.patternScale, e.patternAngle};
+        for (double v : values)
+            if (!Sane(v))
+                return false;
+        for (const auto &v : e.vertices)
+            if (!Sane(v.x) || !Sane(v.y) || !Sane(v.bulge))
+                return false;
+        for (const auto &loop : e.loops)
+            for (const auto &v : loop)
+                if (!Sane(v.x) || !Sane(v.y) || !Sane(v.bulge))
+                    return false;
+        return true;
+    }
+
+    void finish(DxfEntity e)
+    {
+        handled = true;
+        if (e.type == DxfType::Hatch)
+            std::erase_if(e.loops, [](const std::vector<DxfVertex> &loop) { return loop.size() < 2; });
+        if (attributes.isInPaperSpace()) {
+            handled = false; // kept as read, not drawn
+            return;
+        }
+        if (!Sound(e)) {
+            ++m_doc.unsoundEntities;
+            return;
+        }
+        container().push_back(std::move(e));
+    }
+
+    void addVariable(DxfVariable v)
+    {
+        for (auto &existing : m_doc.variables)
+            if (existing.name == v.name) {
+                existing = std::move(v);
+                return;
+            }
+        m_doc.variables.push_back(std::move(v));
+    }
+
+    void endRecord()
+    {
+        if (m_rawOpen && !m_rawDecided) {
+            m_rawDecided = true;
+            m_rawKeep = !handled;
+        }
+    }
+    void closeRaw()
+    {
+        if (m_rawOpen && m_rawKeep && !m_raw.empty()) {
+            DxfEntity e;
+            e.type = DxfType::Other;
+            e.raw = std::move(m_raw);
+            container().push_back(std::move(e));
+        }
+        m_raw.clear();
+        m_rawOpen = m_rawDecided = m_rawKeep = false;
+    }
+
+    int m_lastCode = -1;
+    std::string m_nextRecord;
+    std::string m_section;
+    bool m_expectSectionName = false;
+    std::vector<std::pair<int, std::string>> m_raw;
+    bool m_rawOpen = false, m_rawDecided = false, m_rawKeep = false;
+
+    DxfDocument &m_doc;
+    DxfBlock *m_block = nullptr;
+    DxfBlock m_discard;
+    std::optional<DxfEntity> m_pending;
+    bool m_pendingMirrored = false;
+    std::string m_mtextChunks;
+    std::string m_acadver;
+    QHash<std::string, QString> m_names;
+};
+
+// Counts announced by an entity before its data (vertex, knot, control point counts) are held to
+// what the entity really carries: dxflib sizes its arrays from them.
+void HoldCountsToContent(std::vector<Pair> &pairs, std::deque<std::string> &storage)
+{
+    std::string_view type;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        if (pairs[i].code == 0) {
+            type = Trimmed(pairs[i].value);
+            continue;
+        }
+        int countedCode = -1;
+        if (type == "LWPOLYLINE" && pairs[i].code == 90)
+            countedCode = 10;
+        else if (type == "SPLINE" && pairs[i].code == 72)
+            countedCode = 40;
+        else if (type == "SPLINE" && pairs[i].code == 73)
+            countedCode = 10;
+        else if (type == "SPLINE" && pairs[i].code == 74)
+            countedCode = 11;
+        else if (type == "LEADER" && pairs[i].code == 76)
+            countedCode = 10;
+        if (countedCode < 0)
+            continue;
+        std::size_t count = 0;
+        for (std::size_t k = i + 1; k < pairs.size() && pairs[k].code != 0; ++k)
+            if (pairs[k].code == countedCode)
+                ++count;
+        storage.push_back(std::to_string(count));
+        pairs[i].value = storage.back();
+    }
+}
+
+} // namespace
+
+// ---- DxfDocument -----------------------------------------------------------------------------
+
+double DxfDocument::variable(const QString &name, double fallback) const
+{
+    const std::string key = "$" + name.toUpper().toStdString();
+    for (const auto &v : variables) {
+        if (QString::fromStdString(v.name).toUpper().toStdString() != key)
+            continue;
+        if (v.kind == DxfVariable::Real || v.kind == DxfVariable::Integer)
+            return std::isfinite(v.values[0]) ? v.values[0] : fallback;
+    }
+    return fallback;
+}
+
+void DxfDocument::setVariable(const QString &name, double value)
+{
+    const std::string key = "$" + name.toUpper().toStdString();
+    for (auto &v : variables)
+        if (QString::fromStdString(v.name).toUpper().toStdString() == key) {
+            v.values[0] = value;
+            return;
+        }
+    variables.push_back({key, DxfVariable::Real, 40, {value, 0, 0}, {}});
+}
+
+const DxfLayer *DxfDocument::layer(const QString &name) const
+{
+    for (const auto &l : layers)
+        if (l.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &l;
+    return nullptr;
+}
+
+DxfLayer &DxfDocument::ensureLayer(const QString &name)
+{
+    for (auto &l : layers)
+        if (l.name.compare(name, Qt::CaseInsensitive) == 0)
+            return l;
+    layers.push_back({name});
+    return layers.back();
+}
+
+const DxfBlock *DxfDocument::block(const QString &name) const
+{
+    for (const auto &b : blocks)
+        if (b.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &b;
+    return nullptr;
+}
+
+QString DxfBlockName(const QString &wanted)
+{
+    QString base = wanted;
+    static const QRegularExpression invalid(QStringLiteral("[<>/\\\\\":;?*|,=`\\s]"));
+    base.replace(invalid, QStringLiteral("_"));
+    return base.isEmpty() ? QStringLiteral("BLOCK") : base;
+}
+
+QString DxfDocument::freeBlockName(const QString &wanted) const
+{
+    const QString base = DxfBlockName(wanted);
+    QString candidate = base;
+    for (int i = 1; block(candidate); ++i)
+        candidate = base + QStringLiteral("_%1").arg(i);
+    return candidate;
+}
+
+DxfDocument NewDxfDocument()
+{
+    DxfDocument doc;
+    doc.layers.push_back({QStringLiteral("0")});
+    doc.setVariable(QStringLiteral("LTSCALE"), 1);
+    return doc;
+}
+
+// ---- reading ---------------------------------------------------------------------------------
+
+DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
+{
+    if (bytes.startsWith("AutoCAD Binary DXF"))
+        throw DxfError(QStringLiteral("“%1”是二进制DXF文件，请在CAD程序中另存为文本DXF后再打开。").arg(name).toStdString());
+    if (bytes.size() >= 6 && bytes.startsWith("AC10") && bytes.at(4) >= '0' && bytes.at(4) <= '9')
+        throw DxfError(QStringLiteral("“%1”是DWG图形文件，请在CAD程序中另存为DXF后再打开。").arg(name).toStdString());
+
+    bool clean = true, cutAtRecordStart = false;
+    std::vector<Pair> pairs = Tokenize(bytes, clean, cutAtRecordStart);
+    std::size_t first = 0;
+    while (first < pairs.size() && pairs[first].code == 999)
+        ++first;
+    if (first >= pairs.size() || pairs[first].code != 0 || Trimmed(pairs[first].value) != "SECTION")
+        throw DxfError(QStringLiteral("“%1”不是DXF图形文件。").arg(name).toStdString());
+
+    std::deque<std::string> counts;
+    HoldCountsToContent(pairs, counts);
+
+    DxfDocument doc;
+    doc.codePage.clear();
+    doc.truncated = !clean || Trimmed(pairs.back().value) != "EOF" || pairs.back().code != 0;
+    Reader reader(doc);
+    reader.codec.guessFrom(IsValidUtf8(bytes.constData(), bytes.size()));
+    reader.codec.configure(false, {});
+
+    // dxflib reads the pairs again, one by one, from a normalized text: one line per code and
+    // value, names of records and sections trimmed (files from some programs pad them), values no
+    // longer than its line buffer (a longer line would stop its reader for good). Each pair is shown
+    // to the reader before dxflib handles it.
+    // A file cut short: the record read last counts only when the next one had begun.
+    if (doc.truncated && cutAtRecordStart)
+        pairs.push_back({0, "EOF"});
+    std::vector<std::pair<int, std::string>> fed; // the pairs as dxflib reads them
+    fed.reserve(pairs.size() - first);
+    std::string normalized;
+    normalized.reserve(std::size_t(bytes.size()) + pairs.size() * 2);
+    bool expectSectionName = false;
+    std::string_view section;
+    for (std::size_t i = first; i < pairs.size(); ++i) {
+        std::string_view value = pairs[i].value;
+        // Code 9 names a header variable; elsewhere dxflib would take it for the end of a record.
+        if (pairs[i].code == 9 && section != "HEADER")
+            continue;
+        if (expectSectionName && pairs[i].code == 2)
+            section = Trimmed(value);
+        if (pairs[i].code == 0 && Trimmed(value) == "ENDSEC")
+            section = {};
+        if (pairs[i].code == 0 || (pairs[i].code == 2 && expectSectionName))
+            value = Trimmed(value);
+        expectSectionName = pairs[i].code == 0 && value == "SECTION";
+        value = value.substr(0, std::min(value.size(), ValueLimit));
+        if (IsRealCode(pairs[i].code) && !IsNumber(value))
+            value = "1e999"; // read by dxflib as the largest double: the entity is left out as unsound
+        normalized += std::to_string(pairs[i].code);
+        normalized += '\n';
+        normalized += value;
+        normalized += '\n';
+        fed.emplace_back(pairs[i].code, value);
+    }
+
+    DL_Dxf dxf;
+    {
+        std::istringstream empty; // sets up dxflib's reading state
+        dxf.in(empty, &reader);
+    }
+    std::istringstream stream(std::move(normalized));
+    pairs.clear();
+    counts.clear();
+    for (const auto &[code, value] : fed) {
+        reader.processCodeValuePair(unsigned(code), value);
+        dxf.readDxfGroups(stream, &reader);
+    }
+    if (doc.truncated)
+        reader.finishCutFile(cutAtRecordStart);
+    if (doc.codePage.isEmpty())
+        doc.codePage = QStringLiteral("ANSI_936");
+    const auto isUtf8 = [&] {
+        for (const auto &v : doc.variables)
+            if (v.name == "$ACADVER")
+                return v.text >= "AC1021";
+        return false;
+    }();
+    if (isUtf8 || !CodecOf(doc.codePage))
+        doc.codePage = QStringLiteral("ANSI_936");
+    if (!doc.layer(QStringLiteral("0")))
+        doc.layers.insert(doc.layers.begin(), DxfLayer{QStringLiteral("0")});
+    return doc;
+}
+
+DxfDocument ReadDxf(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        throw FileError::NotFound();
+    if (!file.open(QIODevice::ReadOnly))
+        throw DxfError(QStringLiteral("不能打开图形文件“%1”：%2").arg(path, file.errorString()).toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw DxfError(QStringLiteral("读图形文件“%1”出错：%2").arg(path, file.errorString()).toStdString());
+    return ParseDxf(bytes, QFileInfo(path).fileName());
+}
+
+// ---- writing ---------------------------------------------------------------------------------
+
+namespace {
+
+class Writer {
+public:
+    Writer(const DxfDocument &doc, DL_WriterA &dw, DL_Dxf &dxf) : m_doc(doc), m_dw(dw), m_dxf(dxf), m_enc(doc.codePage) {}
+
+    void write()
+    {
+        header();
+        tables();
+        blocks();
+        m_dw.sectionEntities();
+        for (const auto &e : m_doc.entities)
+            entity(e);
+        m_dw.sectionEnd();
+        m_dxf.writeObjects(m_dw);
+        m_dxf.writeObjectsEnd(m_dw);
+        m_dw.dxfEOF();
+    }
+
+private:
+    std::string enc(const QString &s) const { return m_enc.encode(s); }
+
+    void header()
+    {
+        m_dxf.writeHeader(m_dw);
+        m_dw.dxfString(9, "$DWGCODEPAGE");
+        m_dw.dxfString(3, m_doc.codePage.toStdString());
+        for (const auto &v : m_doc.variables) {
+            if (v.name == "$ACADVER" || v.name == "$HANDSEED" || v.name == "$DWGCODEPAGE" ||
+                !DL_Dxf::checkVariable(v.name.c_str(), DL_Codes::AC1015))
+                continue;
+            m_dw.dxfString(9, v.name);
+            switch (v.kind) {
+            case DxfVariable::Real:
+                m_dw.dxfReal(v.code, Finite(v.values[0]));
+                break;
+            case DxfVariable::Integer:
+                m_dw.dxfInt(v.code, int(v.values[0]));
+                break;
+            case DxfVariable::Text:
+                m_dw.dxfString(v.code, m_enc.encode(QString::fromStdString(v.text)));
+                break;
+            case DxfVariable::Vector:
+                m_dw.dxfReal(v.code, Finite(v.values[0]));
+                m_dw.dxfReal(v.code + 10, Finite(v.values[1]));
+                if (v.values[2] != 0 || v.code == 10)
+                    m_dw.dxfReal(v.code + 20, Finite(v.values[2]));
+                break;
+            }
+        }
+        m_dw.sectionEnd();
+    }
+
+    static double Finite(double v) { return Sane(v) ? v : 0; }
+
+    void tables()
+    {
+        m_dw.sectionTables();
+        m_dxf.writeVPort(m_dw);
+
+        std::vector<DxfLinetype> linetypes = {{"BYBLOCK", "", 0, 0, {}}, {"BYLAYER", "", 0, 0, {}},
+                                              {"CONTINUOUS", "Solid line", 0, 0, {}}};
+        for (const auto &lt : m_doc.linetypes) {
+            QString upper = QString::fromStdString(lt.name).toUpper();
+            if (upper == u"BYBLOCK" || upper == u"BYLAYER" || upper == u"CONTINUOUS" || lt.name.empty())
+                continue;
+            linetypes.push_back(lt);
+        }
+        m_dw.tableLinetypes(int(linetypes.size()));
+        for (auto lt : linetypes) {
+            std::vector<double> dashes = lt.dashes;
+            m_dxf.writeLinetype(m_dw, DL_LinetypeData(lt.name, lt.description, lt.flags, int(dashes.size()),
+                                                      Finite(lt.length), dashes.empty() ? nullptr : dashes.data()));
+        }
+        m_dw.tableEnd();
+
+        m_dw.tableLayers(int(m_doc.layers.size()));
+        for (const auto &l : m_doc.layers) {
+            const int color = std::abs(l.color); // dxflib negates the colour of a layer that is off
+            m_dxf.writeLayer(m_dw, DL_LayerData(enc(l.name), l.flags | (l.frozen ? 1 : 0), l.off),
+                             DL_Attributes("", color, l.lineWeight, enc(l.linetype), 1.0));
+        }
+        m_dw.tableEnd();
+
+        std::vector<DxfTextStyle> styles = m_doc.styles;
+        if (std::none_of(styles.begin(), styles.end(), [](const DxfTextStyle &s) {
+                return QString::fromStdString(s.name).compare(u"Standard", Qt::CaseInsensitive) == 0;
+            }))
+            styles.insert(styles.begin(), DxfTextStyle{"Standard", 0, 0, 1, 0, 0, 2.5, "txt", "gbcbig.shx"});
+        m_dw.tableStyle(int(styles.size()));
+        for (const auto &s : styles)
+            m_dxf.writeStyle(m_dw, DL_StyleData(s.name, s.flags, Finite(s.fixedHeight), Finite(s.widthFactor),
+                                                Finite(s.obliqueAngle), s.generationFlags, Finite(s.lastHeight),
+                                                s.font, s.bigFont));
+        m_dw.tableEnd();
+
+        m_dxf.writeView(m_dw);
+        m_dxf.writeUcs(m_dw);
+        m_dw.tableAppid(1);
+        m_dxf.writeAppid(m_dw, "ACAD");
+        m_dw.tableEnd();
+        m_dxf.writeDimStyle(m_dw, 2.5, 0.625, 0.625, 0.625, 2.5);
+        m_dxf.writeBlockRecord(m_dw);
+        for (const auto &b : m_doc.blocks)
+            m_dxf.writeBlockRecord(m_dw, enc(b.name));
+        m_dw.tableEnd();
+        m_dw.sectionEnd();
+    }
+
+    void blocks()
+    {
+        m_dw.sectionBlocks();
+        for (const char *layout : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
+            m_dxf.writeBlock(m_dw, DL_BlockData(layout, 0, 0, 0, 0));
+            m_dxf.writeEndBlock(m_dw, layout);
+        }
+        for (const auto &b : m_doc.blocks) {
+            const std::string name = enc(b.name);
+            m_dxf.writeBlock(m_dw, DL_BlockData(name, b.flags, b.base.x, b.base.y, b.base.z));
+            for (const auto &e : b.entities)
+                entity(e);
+            m_dxf.writeEndBlock(m_dw, name);
+        }
+        m_dw.sectionEnd();
+    }
+
+    DL_Attributes attributes(const DxfEntity &e) const
+    {
+        return DL_Attributes(enc(e.layer), e.color, e.color24, e.lineWeight, enc(e.linetype));
+    }
+
+    void entity(const DxfEntity &e)
+    {
+        const DL_Attributes a = attributes(e);
+        switch (e.type) {
+        case DxfType::Point:
+            m_dxf.writePoint(m_dw, DL_PointData(e.p.x, e.p.y, e.p.z), a);
+            break;
+        case DxfType::Line:
+            m_dxf.writeLine(m_dw, DL_LineData(e.p.x, e.p.y, e.p.z, e.q.x, e.q.y, e.q.z), a);
+            break;
+        case DxfType::Circle:
+            m_dxf.writeCircle(m_dw, DL_CircleData(e.p.x, e.p.y, e.p.z, e.radius), a);
+            break;
+        case DxfType::Arc:
+            m_dxf.writeArc(m_dw, DL_ArcData(e.p.x, e.p.y, e.p.z, e.radius, e.startAngle, e.endAngle), a);
+            break;
+        case DxfType::Ellipse:
+            m_dxf.writeEllipse(m_dw, DL_EllipseData(e.p.x, e.p.y, e.p.z, e.q.x, e.q.y, e.q.z, e.ratio, e.startAngle, e.endAngle), a);
+            break;
+        case DxfType::Polyline:
+            m_dxf.writePolyline(m_dw, DL_PolylineData(int(e.vertices.size()), 0, 0, e.closed ? 1 : 0), a);
+            for (const auto &v : e.vertices)
+                m_dxf.writeVertex(m_dw, DL_VertexData(v.x, v.y, 0, v.bulge));
+            m_dxf.writePolylineEnd(m_dw);
+            break;
+        case DxfType::Text:
+            m_dxf.writeText(m_dw, DL_TextData(e.p.x, e.p.y, e.p.z, e.q.x, e.q.y, e.q.z, e.height, e.widthFactor, 0,
+                                              e.hAlign, e.vAlign, enc(e.text), enc(e.style), e.rotation * Pi / 180), a);
+            break;
+        case DxfType::MText:
+            m_dxf.writeMText(m_dw, DL_MTextData(e.p.x, e.p.y, e.p.z, std::cos(e.rotation * Pi / 180), std::sin(e.rotation * Pi / 180), 0,
+                                                e.height, e.width, e.attachment, 1, 1, 1.0, enc(e.text), enc(e.style),
+                                                e.rotation * Pi / 180), a);
+            break;
+        case DxfType::Insert:
+            m_dxf.writeInsert(m_dw, DL_InsertData(enc(e.block), e.p.x, e.p.y, e.p.z, e.sx, e.sy, e.sz, e.rotation,
+                                                  e.columns, e.rows, e.columnSpacing, e.rowSpacing), a);
+            break;
+        case DxfType::Hatch:
+            hatch(e, a);
+            break;
+        case DxfType::Other:
+            for (std::size_t i = 0; i < e.raw.size(); ++i) {
+                m_dw.dxfString(e.raw[i].first, IsTextCode(e.raw[i].first) ? m_enc.encode(QString::fromStdString(e.raw[i].second)) : e.raw[i].second);
+                if (e.raw[i].first == 0)
+                    m_dw.handle(); // each record gets a fresh handle
+            }
+            break;
+        }
+    }
+
+    void hatch(const DxfEntity &e, const DL_Attributes &a)
+    {
+        std::vector<std::vector<DL_HatchEdgeData>> loops;
+        for (const auto &loop : e.loops) {
+            std::vector<DL_HatchEdgeData> edges;
+            for (std::size_t i = 0; i < loop.size() && loop.size() >= 2; ++i) {
+                const DxfVertex &s = loop[i];
+                const DxfVertex &t = loop[(i + 1) % loop.size()];
+                if (s.bulge == 0) {
+                    if (s.x != t.x || s.y != t.y)
+                        edges.emplace_back(s.x, s.y, t.x, t.y);
+                    continue;
+                }
+                // Arc from s to t: included angle 4·atan(bulge), counter-clockwise for a positive bulge.
+                const double theta = 4 * std::atan(s.bulge);
+                const double chord = std::hypot(t.x - s.x, t.y - s.y);
+                if (chord == 0)
+                    continue;
+                const double radius = chord / (2 * std::sin(std::fabs(theta) / 2));
+                const double toCentre = (s.bulge > 0 ? 1 : -1) * (Pi / 2 - std::fabs(theta) / 2);
+                const double dir = std::atan2(t.y - s.y, t.x - s.x) + toCentre;
+                const double cx = s.x + radius * std::cos(dir), cy = s.y + radius * std::sin(dir);
+                double a1 = std::atan2(s.y - cy, s.x - cx), a2 = std::atan2(t.y - cy, t.x - cx);
+                const bool ccw = s.bulge > 0;
+                if (!ccw) { // clockwise arcs are stored with mirrored angles
+                    a1 = -a1;
+                    a2 = -a2;
+                }
+                if (a2 < a1)
+                    a2 += 2 * Pi;
+                edges.emplace_back(cx, cy, radius, a1, a2, ccw);
+            }
+            if (!edges.empty())
+                loops.push_back(std::move(edges));
+        }
+        DL_HatchData data(int(loops.size()), e.solid, e.patternScale, e.patternAngle, enc(e.pattern));
+        m_dxf.writeHatch1(m_dw, data, a);
+        for (const auto &edges : loops) {
+            DL_HatchLoopData loop(int(edges.size()));
+            m_dxf.writeHatchLoop1(m_dw, loop);
+            for (const auto &edge : edges)
+                m_dxf.writeHatchEdge(m_dw, edge);
+            m_dxf.writeHatchLoop2(m_dw, loop);
+        }
+        m_dxf.writeHatch2(m_dw, data, a);
+    }
+
+    const DxfDocument &m_doc;
+    DL_WriterA &m_dw;
+    DL_Dxf &m_dxf;
+    TextEncoder m_enc;
+};
+
+} // namespace
+
+QByteArray DxfBytes(const DxfDocument &document)
+{
+    // dxflib writes to a named file; a private temporary folder holds it.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw FileError::Io(5);
+    const QString path = dir.filePath(QStringLiteral("drawing.dxf"));
+    {
+        DL_Dxf dxf;
+        std::unique_ptr<DL_WriterA> dw(dxf.out(QFile::encodeName(path).constData(), DL_Codes::AC1015));
+        if (!dw)
+            throw FileError::Io(5);
+        Writer(document, *dw, dxf).write();
+        dw->close();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError::Io(5);
+    return file.readAll();
+}
+
+void WriteDxf(const DxfDocument &document, const QString &path)
+{
+    const QByteArray bytes = DxfBytes(document);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw DxfError(QStringLiteral("不能写图形文件“%1”：%2").arg(path, file.errorString()).toStdString());
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw FileError::DiskFull();
+}
+
+// ---- MText -----------------------------------------------------------------------------------
+
+QString MTextPlainText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'{' || c == u'}')
+            continue;
+        if (c != u'\\' || i + 1 >= text.size()) {
+            out += c;
+            continue;
+        }
+        const QChar k = text.at(++i);
+        switch (k.unicode()) {
+        case 'P':
+            out += u'\n';
+            break;
+        case '~':
+            out += u' ';
+            break;
+        case '\\':
+        case '{':
+        case '}':
+            out += k;
+            break;
+        case 'S': { // stacked fraction a^b; or a/b; or a#b;
+            const qsizetype end = text.indexOf(u';', i + 1);
+            QString stack = text.mid(i + 1, end < 0 ? -1 : end - i - 1);
+            stack.replace(u'^', u'/').replace(u'#', u'/');
+            out += stack;
+            i = end < 0 ? text.size() : end;
+            break;
+        }
+        case 'A': case 'C': case 'c': case 'F': case 'f': case 'H': case 'h': case 'Q': case 'q':
+        case 'T': case 't': case 'W': case 'w': case 'p': {
+            const qsizetype end = text.indexOf(u';', i + 1);
+            i = end < 0 ? text.size() : end;
+            break;
+        }
+        default: // \L \l \O \o \K \k and unknown codes: switches without text
+            break;
+        }
+    }
+    return out;
+}
+
+} // namespace quorvil

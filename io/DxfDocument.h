@@ -1,0 +1,187 @@
+// A drawing as it is read from and written to DXF: layers, blocks, the entities of model space and
+// the header variables. Reading and writing go through dxflib (the DXF library of QCAD); this file
+// holds what the drawing window shows and the drawing tools add.
+//
+// Text is kept as Unicode. A file of DXF R2007 or later is UTF-8; an older file is in the code page
+// its header declares ($DWGCODEPAGE), with \U+XXXX escapes for characters outside it. Saving writes
+// DXF R2000 in the drawing's code page (a UTF-8 drawing is saved in ANSI_936), escaping what the
+// code page cannot hold, so Chinese text survives in every CAD program.
+//
+// Entities the program does not draw (dimensions, splines, leaders, paper-space entities...) are
+// kept as the group codes they were read with and written back as they stand, less their handles.
+#pragma once
+
+#include "core/Error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvil {
+
+// A DXF file that cannot be opened or read; what() is the message the user sees.
+class DxfError : public Error {
+public:
+    using Error::Error;
+};
+
+struct DxfVec {
+    double x = 0;
+    double y = 0;
+    double z = 0;
+};
+
+// A polyline vertex; bulge = tan(included angle / 4) of the arc to the next vertex, 0 for a straight segment.
+struct DxfVertex {
+    double x = 0;
+    double y = 0;
+    double bulge = 0;
+};
+
+enum class DxfType { Point, Line, Polyline, Circle, Arc, Ellipse, Text, MText, Hatch, Insert, Other };
+
+struct DxfEntity {
+    DxfType type = DxfType::Point;
+    QString layer = QStringLiteral("0");
+    int color = 256;    // AutoCAD colour index; 256 by layer, 0 by block
+    int color24 = -1;   // true colour 0xRRGGBB, -1 when none
+    int lineWeight = -1;
+    QString linetype = QStringLiteral("BYLAYER");
+
+    // Point: p. Line: p to q. Circle, arc: centre p, radius, start and end angle in degrees (counter-
+    // clockwise). Ellipse: centre p, q the end of the major axis relative to p, ratio minor/major,
+    // start and end parameter in radians. Text: insertion p, alignment point q. MText: insertion p,
+    // width the box width. Insert: insertion p.
+    DxfVec p;
+    DxfVec q;
+    double radius = 0;
+    double startAngle = 0;
+    double endAngle = 0;
+    double ratio = 1;
+
+    // Text and MText (text as stored: MText keeps its formatting codes).
+    QString text;
+    QString style = QStringLiteral("Standard");
+    double height = 0;
+    double rotation = 0; // degrees, also of an insert
+    double widthFactor = 1;
+    double width = 0;
+    int hAlign = 0;     // text: 0 left, 1 centre, 2 right, 3 aligned, 4 middle, 5 fit
+    int vAlign = 0;     // text: 0 baseline, 1 bottom, 2 middle, 3 top
+    int attachment = 1; // mtext: 1..9, top-left to bottom-right
+
+    // Polyline (open unless closed) and the loops of a hatch (each closed).
+    std::vector<DxfVertex> vertices;
+    bool closed = false;
+    std::vector<std::vector<DxfVertex>> loops;
+    bool solid = true;
+    QString pattern = QStringLiteral("SOLID");
+    double patternScale = 1;
+    double patternAngle = 0;
+
+    // Insert of a block.
+    QString block;
+    double sx = 1, sy = 1, sz = 1;
+    int columns = 1, rows = 1;
+    double columnSpacing = 0, rowSpacing = 0;
+
+    // Other: the group codes as read (handle and owner left out), in file encoding.
+    std::vector<std::pair<int, std::string>> raw;
+};
+
+struct DxfLayer {
+    QString name;
+    int color = 7;
+    bool frozen = false;
+    bool off = false;
+    int flags = 0;
+    int lineWeight = -1;
+    QString linetype = QStringLiteral("CONTINUOUS");
+};
+
+struct DxfBlock {
+    QString name;
+    int flags = 0;
+    DxfVec base;
+    std::vector<DxfEntity> entities;
+};
+
+struct DxfLinetype {
+    std::string name;
+    std::string description;
+    int flags = 0;
+    double length = 0;
+    std::vector<double> dashes;
+};
+
+struct DxfTextStyle {
+    std::string name;
+    int flags = 0;
+    double fixedHeight = 0;
+    double widthFactor = 1;
+    double obliqueAngle = 0;
+    int generationFlags = 0;
+    double lastHeight = 2.5;
+    std::string font = "txt";
+    std::string bigFont;
+};
+
+// A header variable with the group codes it was read with.
+struct DxfVariable {
+    std::string name; // "$LTSCALE"
+    enum Kind { Real, Integer, Text, Vector } kind = Real;
+    int code = 40;
+    double values[3] = {0, 0, 0};
+    std::string text; // file encoding
+};
+
+class DxfDocument {
+public:
+    std::vector<DxfLayer> layers;
+    std::vector<DxfBlock> blocks;
+    std::vector<DxfEntity> entities; // model space, in drawing order
+    std::vector<DxfLinetype> linetypes;
+    std::vector<DxfTextStyle> styles;
+    std::vector<DxfVariable> variables;
+    QString codePage = QStringLiteral("ANSI_936"); // the code page text is saved in
+
+    // What reading had to leave out: entities with coordinates that are not numbers or absurdly
+    // large, and whether the file ended before its end marker.
+    int unsoundEntities = 0;
+    bool truncated = false;
+
+    // A numeric header variable by name without "$", case-insensitive ("LtScale"); `fallback` when absent.
+    double variable(const QString &name, double fallback) const;
+    void setVariable(const QString &name, double value);
+
+    const DxfLayer *layer(const QString &name) const;
+    // The layer of that name, added with colour 7 when the drawing has none.
+    DxfLayer &ensureLayer(const QString &name);
+    const DxfBlock *block(const QString &name) const;
+    // A block name not used yet, made from `wanted`.
+    QString freeBlockName(const QString &wanted) const;
+};
+
+// Reads a DXF file. Throws DxfError (a Chinese message naming the file) when the file cannot be
+// read or is not a text DXF; a file cut short or with unsound entities is read as far as it is sound.
+DxfDocument ReadDxf(const QString &path);
+// The same from the bytes of a file; `name` is used in messages.
+DxfDocument ParseDxf(const QByteArray &bytes, const QString &name);
+
+// Writes the drawing as DXF R2000, atomically (a failed save leaves the old file whole).
+void WriteDxf(const DxfDocument &document, const QString &path);
+QByteArray DxfBytes(const DxfDocument &document);
+
+// A new empty drawing: layer "0", the standard linetypes and text style, $LTSCALE 1.
+DxfDocument NewDxfDocument();
+
+// A block name CAD programs accept, made from `wanted` (a file name, say).
+QString DxfBlockName(const QString &wanted);
+
+// MText content without its formatting codes; paragraphs become line breaks.
+QString MTextPlainText(const QString &text);
+
+} // namespace quorvil

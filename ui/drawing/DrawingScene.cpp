@@ -1,0 +1,477 @@
+#include "DrawingScene.h"
+
+#include <QFontMetricsF>
+#include <QGraphicsItem>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyleOptionGraphicsItem>
+
+#include <cmath>
+#include <numbers>
+
+namespace quorvil {
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+constexpr int MaxDepth = 32;           // nesting of block inserts drawn
+constexpr int MaxItems = 4'000'000;    // items of one drawing; beyond, inserts are left out
+constexpr int MaxArrayCells = 10'000;  // cells of one array insert
+
+// Glyphs are laid out at this size and scaled to the text height.
+const QFont &TextFont()
+{
+    static const QFont font = [] {
+        QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+        f.setPixelSize(100);
+        f.setStyleHint(QFont::SansSerif);
+        return f;
+    }();
+    return font;
+}
+
+const QFontMetricsF &TextMetrics()
+{
+    static const QFontMetricsF metrics(TextFont());
+    return metrics;
+}
+
+// DXF text height is the height of the capitals.
+double CapHeight() { return std::max(1.0, TextMetrics().capHeight()); }
+
+// One drawn entity: a path (stroked, or filled for hatches), a line, a point or text.
+class EntityItem final : public QGraphicsItem {
+public:
+    enum Kind { Path, Line, Node, Text };
+
+    EntityItem(Kind kind, const QColor &color, QGraphicsItem *parent) : QGraphicsItem(parent), m_kind(kind), m_color(color) {}
+
+    QPainterPath path;
+    QLineF line;
+    QStringList textLines;
+    QTransform textPlacement; // font units to item coordinates
+    double lineStep = 0;      // between text lines, font units
+    Qt::BrushStyle fill = Qt::NoBrush;
+    std::vector<SnapPoint> snaps; // item coordinates
+
+    void setBounds(QRectF bounds)
+    {
+        for (const auto &s : snaps)
+            bounds |= QRectF(s.at, QSizeF(0, 0));
+        // A horizontal or vertical line has an empty rectangle, which no exposed area intersects.
+        const double pad = std::max({std::fabs(bounds.left()), std::fabs(bounds.top()), std::fabs(bounds.right()),
+                                     std::fabs(bounds.bottom()), 1.0}) * 1e-12;
+        prepareGeometryChange();
+        m_bounds = bounds.adjusted(-pad, -pad, pad, pad);
+    }
+
+    QRectF boundingRect() const override { return m_bounds; }
+
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) override
+    {
+        const double lod = option->levelOfDetailFromTransform(painter->worldTransform());
+        QPen pen(m_color, 0);
+        painter->setPen(pen);
+        // Smaller than a pixel on screen: a dot does.
+        if (m_kind != Line && m_kind != Node && m_bounds.width() * lod < 1 && m_bounds.height() * lod < 1) {
+            painter->drawPoint(m_bounds.center());
+            return;
+        }
+        switch (m_kind) {
+        case Line:
+            painter->drawLine(line);
+            break;
+        case Node: {
+            const double r = 1.5 / std::max(lod, 1e-300);
+            const QPointF c = line.p1();
+            painter->drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
+            painter->drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+            break;
+        }
+        case Path:
+            if (fill != Qt::NoBrush)
+                painter->fillPath(path, QBrush(m_color, fill));
+            if (fill != Qt::SolidPattern)
+                painter->drawPath(path);
+            break;
+        case Text: {
+            painter->save();
+            painter->setTransform(textPlacement, true);
+            painter->setFont(TextFont());
+            for (int i = 0; i < textLines.size(); ++i)
+                painter->drawText(QPointF(0, i * lineStep), textLines.at(i));
+            painter->restore();
+            break;
+        }
+        }
+    }
+
+    int type() const override { return UserType + 1; }
+
+private:
+    Kind m_kind;
+    QColor m_color;
+    QRectF m_bounds;
+};
+
+// A block insert: no drawing of its own, its transform carries its entities.
+class InsertItem final : public QGraphicsItem {
+public:
+    using QGraphicsItem::QGraphicsItem;
+    QRectF boundingRect() const override { return {}; }
+    void paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *) override {}
+};
+
+QPointF P(const DxfVec &v) { return {v.x, v.y}; }
+
+// Adds the segment from a to b with `bulge` to the path (which stands at a).
+void AddSegment(QPainterPath &path, const QPointF &a, const QPointF &b, double bulge, std::vector<SnapPoint> *snaps)
+{
+    if (bulge == 0 || a == b) {
+        path.lineTo(b);
+        if (snaps)
+            snaps->push_back({(a + b) / 2, SnapKind::Middle});
+        return;
+    }
+    const double theta = 4 * std::atan(bulge); // included angle, counter-clockwise when positive
+    const double chord = std::hypot(b.x() - a.x(), b.y() - a.y());
+    const double r = chord / (2 * std::sin(std::fabs(theta) / 2));
+    const double dir = std::atan2(b.y() - a.y(), b.x() - a.x()) + (bulge > 0 ? 1 : -1) * (Pi / 2 - std::fabs(theta) / 2);
+    const QPointF c(a.x() + r * std::cos(dir), a.y() + r * std::sin(dir));
+    const double start = std::atan2(a.y() - c.y(), a.x() - c.x());
+    // Qt measures arc angles clockwise in these (Y up) coordinates.
+    path.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), -start * 180 / Pi, -theta * 180 / Pi);
+    if (snaps) {
+        const double mid = start + theta / 2;
+        snaps->push_back({{c.x() + r * std::cos(mid), c.y() + r * std::sin(mid)}, SnapKind::Middle});
+    }
+}
+
+QPainterPath LoopPath(const std::vector<DxfVertex> &vertices, bool closed, std::vector<SnapPoint> *snaps)
+{
+    QPainterPath path;
+    if (vertices.empty())
+        return path;
+    path.moveTo(vertices[0].x, vertices[0].y);
+    const std::size_t n = vertices.size();
+    for (std::size_t i = 0; i + 1 < n || (closed && i < n && n > 1); ++i) {
+        const DxfVertex &a = vertices[i], &b = vertices[(i + 1) % n];
+        AddSegment(path, {a.x, a.y}, {b.x, b.y}, a.bulge, snaps);
+    }
+    if (closed)
+        path.closeSubpath();
+    if (snaps)
+        for (const auto &v : vertices)
+            snaps->push_back({{v.x, v.y}, SnapKind::End});
+    return path;
+}
+
+// Where text goes: its insertion point, rotation, width factor and alignment, as a transform from
+// font units (Y down, baseline at 0) to drawing coordinates.
+QTransform TextPlacement(const QPointF &at, double rotation, double height, double widthFactor, double dx, double dy)
+{
+    const double k = height / CapHeight();
+    QTransform t;
+    t.translate(at.x(), at.y());
+    t.rotate(rotation);
+    t.scale(k * (widthFactor > 0 ? widthFactor : 1), -k);
+    t.translate(dx, dy);
+    return t;
+}
+
+} // namespace
+
+QColor AciColor(int index)
+{
+    static const QRgb basic[10] = {0x000000, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF,
+                                   0x0000FF, 0xFF00FF, 0xFFFFFF, 0x808080, 0xC0C0C0};
+    if (index < 1 || index > 255)
+        return Qt::white;
+    if (index < 10)
+        return QColor(basic[index]);
+    if (index >= 250) {
+        static const int grey[6] = {51, 80, 105, 130, 190, 255};
+        const int g = grey[index - 250];
+        return QColor(g, g, g);
+    }
+    // 24 hues of 15°, each in five shades, every second one half saturated.
+    static const double value[10] = {1.0, 1.0, 0.8, 0.8, 0.6, 0.6, 0.5, 0.5, 0.3, 0.3};
+    const int hue = ((index - 10) / 10) * 15;
+    const int shade = index % 10;
+    return QColor::fromHsvF(hue / 360.0, shade % 2 == 0 ? 1.0 : 0.5, value[shade]);
+}
+
+DrawingScene::DrawingScene(QObject *parent) : QGraphicsScene(parent)
+{
+    setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    setBackgroundBrush(QColor(0x21, 0x24, 0x2b));
+}
+
+void DrawingScene::load(const DxfDocument &document)
+{
+    clear();
+    m_extents = QRectF();
+    // The origin: the middle of where the entities are anchored.
+    QRectF anchors;
+    for (const DxfEntity &e : document.entities) {
+        QPointF a = P(e.p);
+        if (e.type == DxfType::Polyline && !e.vertices.empty())
+            a = {e.vertices[0].x, e.vertices[0].y};
+        else if (e.type == DxfType::Hatch && !e.loops.empty() && !e.loops[0].empty())
+            a = {e.loops[0][0].x, e.loops[0][0].y};
+        else if (e.type == DxfType::Other)
+            continue;
+        anchors = anchors.isNull() ? QRectF(a, QSizeF(0, 0)) : anchors.united(QRectF(a, QSizeF(0, 0)));
+    }
+    m_origin = QPointF(std::round(anchors.center().x()), std::round(anchors.center().y()));
+    m_items = 0;
+    m_hitLimit = false;
+    // Items go in without the index and the index is built once.
+    setItemIndexMethod(QGraphicsScene::NoIndex);
+    for (const DxfEntity &e : document.entities)
+        addEntity(document, e);
+    setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+}
+
+QGraphicsItem *DrawingScene::addEntity(const DxfDocument &document, const DxfEntity &entity)
+{
+    if (m_items == 0 && items().isEmpty() && entity.type != DxfType::Other) // the first entity of a new drawing
+        m_origin = QPointF(std::round(entity.p.x), std::round(entity.p.y));
+    std::vector<const DxfBlock *> stack;
+    QGraphicsItem *item = build(document, entity, Inherited{}, nullptr, stack);
+    if (item) {
+        item->setPos(-m_origin);
+        addItem(item);
+        grow(item);
+    }
+    return item;
+}
+
+void DrawingScene::grow(const QGraphicsItem *item)
+{
+    QRectF r = item->sceneBoundingRect();
+    if (!item->childItems().isEmpty())
+        r |= item->mapRectToScene(item->childrenBoundingRect());
+    if (r.isValid() || r.width() > 0 || r.height() > 0 || !r.isNull())
+        m_extents = m_extents.isNull() ? r : (m_extents | r);
+}
+
+QColor DrawingScene::colorOf(const DxfDocument &doc, const DxfEntity &e, const Inherited &from) const
+{
+    if (e.color24 >= 0)
+        return QColor::fromRgb(QRgb(e.color24 & 0xFFFFFF));
+    if (e.color == 0)
+        return from.byBlock.isValid() ? from.byBlock : QColor(Qt::white);
+    if (e.color == 256 || e.color < 0 || e.color > 256) {
+        const QString layerName = e.layer == u"0" && !from.layer.isEmpty() ? from.layer : e.layer;
+        const DxfLayer *layer = doc.layer(layerName);
+        return AciColor(layer ? layer->color : 7);
+    }
+    return AciColor(e.color);
+}
+
+QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, const Inherited &from, QGraphicsItem *parent,
+                                   std::vector<const DxfBlock *> &stack)
+{
+    if (e.type == DxfType::Other)
+        return nullptr;
+    const QString layerName = e.layer == u"0" && !from.layer.isEmpty() ? from.layer : e.layer;
+    if (const DxfLayer *layer = doc.layer(layerName); layer && (layer->frozen || layer->off))
+        return nullptr;
+    if (m_items >= MaxItems) {
+        m_hitLimit = true;
+        return nullptr;
+    }
+    const QColor color = colorOf(doc, e, from);
+
+    auto entity = [&](EntityItem::Kind kind) {
+        ++m_items;
+        return new EntityItem(kind, color, parent);
+    };
+
+    switch (e.type) {
+    case DxfType::Point: {
+        EntityItem *item = entity(EntityItem::Node);
+        item->line = QLineF(P(e.p), P(e.p));
+        item->snaps = {{P(e.p), SnapKind::Node}};
+        item->setBounds(QRectF(P(e.p), QSizeF(0, 0)));
+        return item;
+    }
+    case DxfType::Line: {
+        EntityItem *item = entity(EntityItem::Line);
+        item->line = QLineF(P(e.p), P(e.q));
+        item->snaps = {{P(e.p), SnapKind::End}, {P(e.q), SnapKind::End}, {(P(e.p) + P(e.q)) / 2, SnapKind::Middle}};
+        item->setBounds(QRectF(P(e.p), P(e.q)).normalized());
+        return item;
+    }
+    case DxfType::Polyline: {
+        if (e.vertices.empty())
+            return nullptr;
+        EntityItem *item = entity(EntityItem::Path);
+        item->path = LoopPath(e.vertices, e.closed, &item->snaps);
+        item->setBounds(item->path.controlPointRect());
+        return item;
+    }
+    case DxfType::Circle:
+    case DxfType::Arc: {
+        EntityItem *item = entity(EntityItem::Path);
+        const QPointF c = P(e.p);
+        const double r = std::fabs(e.radius);
+        const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
+        item->snaps.push_back({c, SnapKind::Centre});
+        if (e.type == DxfType::Circle) {
+            item->path.addEllipse(c, r, r);
+        } else {
+            double sweep = std::fmod(e.endAngle - e.startAngle, 360.0);
+            if (sweep <= 0)
+                sweep += 360;
+            item->path.arcMoveTo(box, -e.startAngle);
+            item->path.arcTo(box, -e.startAngle, -sweep);
+            const auto at = [&](double degrees) {
+                return QPointF(c.x() + r * std::cos(degrees * Pi / 180), c.y() + r * std::sin(degrees * Pi / 180));
+            };
+            item->snaps.push_back({at(e.startAngle), SnapKind::End});
+            item->snaps.push_back({at(e.startAngle + sweep), SnapKind::End});
+            item->snaps.push_back({at(e.startAngle + sweep / 2), SnapKind::Middle});
+        }
+        item->setBounds(item->path.controlPointRect());
+        return item;
+    }
+    case DxfType::Ellipse: {
+        EntityItem *item = entity(EntityItem::Path);
+        const double major = std::hypot(e.q.x, e.q.y), rot = std::atan2(e.q.y, e.q.x);
+        double sweep = std::fmod(e.endAngle - e.startAngle, 2 * Pi);
+        if (sweep <= 1e-12)
+            sweep += 2 * Pi;
+        const int steps = 96;
+        for (int i = 0; i <= steps; ++i) {
+            const double t = e.startAngle + sweep * i / steps;
+            const double x = major * std::cos(t), y = major * e.ratio * std::sin(t);
+            const QPointF p(e.p.x + x * std::cos(rot) - y * std::sin(rot), e.p.y + x * std::sin(rot) + y * std::cos(rot));
+            if (i == 0)
+                item->path.moveTo(p);
+            else
+                item->path.lineTo(p);
+        }
+        item->snaps.push_back({P(e.p), SnapKind::Centre});
+        item->setBounds(item->path.controlPointRect());
+        return item;
+    }
+    case DxfType::Text:
+    case DxfType::MText: {
+        const QString plain = e.type == DxfType::MText ? MTextPlainText(e.text) : e.text;
+        if (plain.trimmed().isEmpty() || !(std::fabs(e.height) > 0))
+            return nullptr;
+        EntityItem *item = entity(EntityItem::Text);
+        item->textLines = plain.split(u'\n');
+        const QFontMetricsF &fm = TextMetrics();
+        double width = 0;
+        for (const QString &line : item->textLines)
+            width = std::max(width, fm.horizontalAdvance(line));
+        const double cap = CapHeight();
+        double dx = 0, dy = 0;
+        QPointF at = P(e.p);
+        double rotation = e.rotation;
+        if (e.type == DxfType::Text) {
+            const bool aligned = e.hAlign != 0 || e.vAlign != 0;
+            if (aligned)
+                at = P(e.q);
+            if (e.hAlign == 1 || e.hAlign == 4)
+                dx = -width / 2;
+            else if (e.hAlign == 2)
+                dx = -width;
+            else if (e.hAlign == 3 || e.hAlign == 5) { // aligned and fit: between the two points
+                at = P(e.p);
+                rotation = std::atan2(e.q.y - e.p.y, e.q.x - e.p.x) * 180 / Pi;
+            }
+            if (e.vAlign == 1)
+                dy = -fm.descent();
+            else if (e.vAlign == 2 || e.hAlign == 4)
+                dy = cap / 2;
+            else if (e.vAlign == 3)
+                dy = cap;
+        } else {
+            item->lineStep = cap * 5 / 3;
+            const int column = (std::clamp(e.attachment, 1, 9) - 1) % 3, row = (std::clamp(e.attachment, 1, 9) - 1) / 3;
+            dx = column == 0 ? 0 : column == 1 ? -width / 2 : -width;
+            const double block = cap + (item->textLines.size() - 1) * item->lineStep;
+            dy = row == 0 ? cap : row == 1 ? cap - block / 2 : -(item->textLines.size() - 1) * item->lineStep;
+        }
+        item->textPlacement = TextPlacement(at, rotation, std::fabs(e.height), e.type == DxfType::Text ? e.widthFactor : 1, dx, dy);
+        const QRectF inFont(0, -cap * 1.2, width, cap * 1.2 + fm.descent() + (item->textLines.size() - 1) * item->lineStep);
+        item->snaps.push_back({P(e.p), SnapKind::Insertion});
+        item->setBounds(item->textPlacement.mapRect(inFont));
+        return item;
+    }
+    case DxfType::Hatch: {
+        if (e.loops.empty())
+            return nullptr;
+        EntityItem *item = entity(EntityItem::Path);
+        item->path.setFillRule(Qt::OddEvenFill);
+        for (const auto &loop : e.loops)
+            item->path.addPath(LoopPath(loop, true, nullptr));
+        item->fill = e.solid ? Qt::SolidPattern : Qt::BDiagPattern;
+        item->setBounds(item->path.controlPointRect());
+        return item;
+    }
+    case DxfType::Insert: {
+        const DxfBlock *block = doc.block(e.block);
+        if (!block || from.depth >= MaxDepth || std::find(stack.begin(), stack.end(), block) != stack.end())
+            return nullptr; // a missing block, or one that inserts itself
+        const int cells = e.columns * e.rows;
+        if (cells > MaxArrayCells || e.sx == 0 || e.sy == 0)
+            return nullptr;
+        auto *group = new InsertItem(parent);
+        Inherited inner{layerName, color, from.depth + 1};
+        stack.push_back(block);
+        for (int c = 0; c < e.columns; ++c)
+            for (int r = 0; r < e.rows; ++r) {
+                QGraphicsItem *cell = group;
+                if (cells > 1) {
+                    cell = new InsertItem(group);
+                    cell->setTransform(QTransform::fromTranslate(c * e.columnSpacing, r * e.rowSpacing));
+                }
+                auto *content = new InsertItem(cell);
+                QTransform t;
+                t.scale(e.sx, e.sy);
+                t.translate(-block->base.x, -block->base.y);
+                content->setTransform(t);
+                for (const DxfEntity &child : block->entities)
+                    build(doc, child, inner, content, stack);
+            }
+        stack.pop_back();
+        QTransform placement;
+        placement.translate(e.p.x, e.p.y);
+        placement.rotate(e.rotation);
+        group->setTransform(placement);
+        return group;
+    }
+    case DxfType::Other:
+        break;
+    }
+    return nullptr;
+}
+
+std::optional<SnapPoint> DrawingScene::snap(const QPointF &at, double tolerance) const
+{
+    const QRectF near(at.x() - tolerance, at.y() - tolerance, 2 * tolerance, 2 * tolerance);
+    std::optional<SnapPoint> best;
+    double bestDistance = tolerance;
+    for (QGraphicsItem *item : items(near, Qt::IntersectsItemBoundingRect, Qt::AscendingOrder)) {
+        if (item->type() != QGraphicsItem::UserType + 1)
+            continue;
+        const auto *entity = static_cast<const EntityItem *>(item);
+        const QTransform toScene = item->sceneTransform();
+        for (const SnapPoint &s : entity->snaps) {
+            const QPointF p = toScene.map(s.at);
+            const double d = std::hypot(p.x() - at.x(), p.y() - at.y());
+            if (d <= bestDistance) {
+                bestDistance = d;
+                best = SnapPoint{p, s.kind};
+            }
+        }
+    }
+    return best;
+}
+
+} // namespace quorvil
