@@ -127,7 +127,7 @@ Real GaussKrugerSeries::MeridianArc(Real phi) const
     return polarFactor_ * (C0_ * phi - ArcPeriodic(sc.sin, sc.cos));
 }
 
-PlaneXY GaussKrugerSeries::Forward(Real B, Real l) const
+[[gnu::flatten]] PlaneXY GaussKrugerSeries::Forward(Real B, Real l) const
 {
     const Real phi = DegToRad(B);
     const SineCosine sc = SinCos(phi);
@@ -149,7 +149,7 @@ PlaneXY GaussKrugerSeries::Forward(Real B, Real l) const
     return {x, y};
 }
 
-LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
+[[gnu::flatten]] LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
 {
     // Footpoint latitude: the latitude whose meridian arc is x, by fixed-point iteration on
     // φ = (x + a(1 − e²) cos φ (C1 sin φ + …)) / K. The loop is written so that a NaN (from an
@@ -230,8 +230,21 @@ struct SeriesCache {
 
 constinit thread_local SeriesCache Cache;
 
-// The series of `ellipsoid` from the cache, worked out and kept there if it is not yet; nullptr
+// Works out the series of a new ellipsoid and keeps it in place of the one not used last; nullptr
 // when its constants are not all finite (the caller then works them out itself, faults and all).
+// Out of line: it runs once per ellipsoid, and the routines below stay small.
+[[gnu::noinline]] const GaussKrugerSeries *AddToCache(SeriesCache &cache, const Ellipsoid &ellipsoid)
+{
+    const GaussKrugerSeries series(ellipsoid);
+    if (!series.IsFinite())
+        return nullptr;
+    SeriesCacheEntry &entry = cache.entries[cache.older];
+    entry = {ellipsoid.a, ellipsoid.b, series};
+    cache.older = 1 - cache.older;
+    return &*entry.series;
+}
+
+// The series of `ellipsoid` from the cache, worked out and kept there if it is not yet.
 const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
 {
     SeriesCache &cache = Cache;
@@ -240,13 +253,24 @@ const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
             cache.older = 1 - i;
             return &*cache.entries[i].series;
         }
-    const GaussKrugerSeries series(ellipsoid);
-    if (!series.IsFinite())
-        return nullptr;
-    SeriesCacheEntry &entry = cache.entries[cache.older];
-    entry = {ellipsoid.a, ellipsoid.b, series};
-    cache.older = 1 - cache.older;
-    return &*entry.series;
+    return AddToCache(cache, ellipsoid);
+}
+
+// Ellipsoids whose constants are not all finite are worked out anew at each call, out of line, so
+// that the routines below hold one inlined copy of the series, for the cached constants.
+[[gnu::noinline]] Real UncachedMeridianArc(const Ellipsoid &ellipsoid, Real phi)
+{
+    return GaussKrugerSeries(ellipsoid).MeridianArc(phi);
+}
+
+[[gnu::noinline]] PlaneXY UncachedForward(const Ellipsoid &ellipsoid, Real B, Real l)
+{
+    return GaussKrugerSeries(ellipsoid).Forward(B, l);
+}
+
+[[gnu::noinline]] LatLon UncachedInverse(const Ellipsoid &ellipsoid, Real x, Real y)
+{
+    return GaussKrugerSeries(ellipsoid).Inverse(x, y);
 }
 
 } // namespace
@@ -257,21 +281,21 @@ const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
 {
     if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
         return series->MeridianArc(phi);
-    return GaussKrugerSeries(ellipsoid).MeridianArc(phi);
+    return UncachedMeridianArc(ellipsoid, phi);
 }
 
 [[gnu::flatten]] PlaneXY GaussForward(const Ellipsoid &ellipsoid, Real B, Real l)
 {
     if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
         return series->Forward(B, l);
-    return GaussKrugerSeries(ellipsoid).Forward(B, l);
+    return UncachedForward(ellipsoid, B, l);
 }
 
 [[gnu::flatten]] LatLon GaussInverse(const Ellipsoid &ellipsoid, Real x, Real y)
 {
     if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
         return series->Inverse(x, y);
-    return GaussKrugerSeries(ellipsoid).Inverse(x, y);
+    return UncachedInverse(ellipsoid, x, y);
 }
 
 } // namespace quorvil
