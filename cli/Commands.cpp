@@ -157,9 +157,19 @@ void WriteLines(const QString &path, const QStringList &lines)
 }
 
 // The first line of a parameter file split into `count` texts, a missing one "0".
+// The lines of a settings file; a file that cannot be read is named in the message.
+QStringList SettingsLines(const QString &path)
+{
+    try {
+        return ReadTextLines(path);
+    } catch (const Error &e) {
+        FileFailure(path, e.what());
+    }
+}
+
 std::vector<std::string> ParameterTexts(const QString &path, int count)
 {
-    const QStringList lines = ReadTextLines(path);
+    const QStringList lines = SettingsLines(path);
     const QStringList fields = SplitFields(lines.isEmpty() ? QStringView() : QStringView(lines.first()), count);
     std::vector<std::string> texts;
     for (const QString &f : fields)
@@ -169,7 +179,14 @@ std::vector<std::string> ParameterTexts(const QString &path, int count)
 
 // A common-point file of seven fields a line (name, three old values, three new values); the
 // cells of every line, as the common-point table holds them after "文件导入".
-PointCells CommonCells(const QString &path) { return ReadPointCells(path, 7); }
+PointCells CommonCells(const QString &path)
+{
+    try {
+        return ReadPointCells(path, 7);
+    } catch (const Error &e) {
+        FileFailure(path, e.what());
+    }
+}
 
 Real CellNumberAt(const QString &path, const PointCells &cells, int row, int column)
 {
@@ -396,7 +413,7 @@ int PlaneRun(const Options &o, const QStringList &positional)
         // The common-point file of the two-point tool: base point X′, Y′, X, Y; second point
         // X′, Y′, X, Y; old and new height of the height reference point.
         const QString path = o.text("two-point");
-        const QStringList lines = ReadTextLines(path);
+        const QStringList lines = SettingsLines(path);
         const int counts[] = {4, 4, 2};
         std::vector<Real> v;
         for (int line = 0; line < 3; ++line)
