@@ -2,6 +2,7 @@
 
 #include "tools/BJFH/TFormBJFH.h"
 #include "tools/DBFH/TFormDBFH.h"
+#include "tools/DLXPDB/TFormDLXPDB.h"
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
 #include "tools/GSFS/TFormGSFS.h"
@@ -73,7 +74,7 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Tools, {}, "CAD取点坐标", "CAD取点坐标", T::Tools, "getXYHClick", "TFormCADpoint", "由CAD获取的点坐标数据", nullptr, true, "cadpoint"},
         {Tools, {}, "CAD标注地理坐标", "CAD标注地理坐标", T::Tools, "bzBLClick", "TFormBZBL", "CAD标注地理坐标", nullptr, false, "bzbl"},
         {Tools, {}, "CAD标注平面坐标", "CAD标注平面坐标", T::Tools, "bzXYClick", {}, {}, nullptr, false, "bzxy"},
-        {Tools, {}, "电力线平断表", "电力线平纵断面", T::Tools, "N6Click", "TFormDLXPDB", "电力线平纵断面编辑表", nullptr, true, "dlxpdb"},
+        {Tools, {}, "电力线平断表", "电力线平纵断面", T::Tools, "N6Click", "TFormDLXPDB", "电力线平纵断面编辑表", Create<TFormDLXPDB>, true, "dlxpdb"},
         {Tools, {}, "图形窗口", "图形窗口", T::Tools, "drawingClick", "TFormDrawing", "图形窗口", OpenDrawingWindow, true, "drawing"},
     };
     // clang-format on

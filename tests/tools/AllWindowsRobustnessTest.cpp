@@ -403,6 +403,7 @@ QHash<QString, Recipe> Recipes()
          {{{"Edit1", "1000"}, {"Edit2", "1000"}, {"Edit5", "50"}, {"Edit7", "1.5"}, {"Edit6", "0"}, {"Edit8", "0"}},
           {{"StringGrid1", {{"P1", "", "30.0000", "100", "0", "1.5"}}}},
           {"ToolButton7"}}},
+        {"TFormDLXPDB", {{}, {{"StringGrid1", {{"A", "0", "0"}, {"B", "3", "4"}, {"C", "6", "0"}}}}, {"ToolButton7"}}},
     };
 }
 
@@ -440,8 +441,11 @@ private:
             stray = QApplication::activePopupWidget();
         if (!stray)
             return;
-        fail(QStringLiteral("dialog"), QStringLiteral("opened a %1 \"%2\" that is not a scripted prompt")
-                                            .arg(QString::fromLatin1(stray->metaObject()->className()), stray->windowTitle()));
+        // The settings dialog a tool opens on the user's request is a modal dialog of its own.
+        const bool requested = stray->objectName() == QStringLiteral("TFormDLXset");
+        if (!requested)
+            fail(QStringLiteral("dialog"), QStringLiteral("opened a %1 \"%2\" that is not a scripted prompt")
+                                                .arg(QString::fromLatin1(stray->metaObject()->className()), stray->windowTitle()));
         if (auto *dialog = qobject_cast<QDialog *>(stray))
             dialog->reject();
         else
