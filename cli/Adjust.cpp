@@ -5,8 +5,10 @@
 #include "Console.h"
 #include "PointStream.h"
 
+#include "io/AdjustmentReport.h"
 #include "io/AdjustmentTable.h"
 #include "io/PointFile.h"
+#include "io/ProgramFiles.h"
 
 namespace quorvil::cli {
 
@@ -67,11 +69,14 @@ int AdjustRun(const Options &o, const QStringList &positional)
     const AdjustmentKind kind = KindOf(o.choice("type", KindNames()));
     const QString input = positional.at(0), output = positional.at(1);
     TextTable table;
+    QStringList header;
     try {
         const AdjustmentFileMap map = AdjustmentMapOf(kind);
         // A data file is small and read whole, standard input included.
         const QString path = input == QStringLiteral("-") ? QStringLiteral("/dev/stdin") : input;
-        table = AdjustmentTableOf(ReadAdjustmentFile(path, map.layout), map, AdjustmentColumnsOf(kind));
+        const AdjustmentData data = ReadAdjustmentFile(path, map.layout);
+        header = data.header;
+        table = AdjustmentTableOf(data, map, AdjustmentColumnsOf(kind));
     } catch (const Error &e) {
         PrintError(input.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
@@ -100,6 +105,27 @@ int AdjustRun(const Options &o, const QStringList &positional)
         else
             PrintOut(line + "\n");
     }
+    if (o.isSet("report")) {
+        // The Word report of "Word报表": the header of the data file, the adjusted table and the
+        // working values, from the tool's template beside the program.
+        AdjustmentReportData report;
+        report.kind = kind;
+        report.header = header;
+        for (int r = 0; r < table.rows; ++r) {
+            QStringList row;
+            for (int c = 0; c < table.columns; ++c)
+                row += table.at(r, c);
+            report.rows += row;
+        }
+        AttachWorking(report, working);
+        const QString path = o.text("report");
+        try {
+            WriteAdjustmentReport(report, ProgramFile(ReportTemplateName(kind)), path);
+        } catch (const Error &e) {
+            PrintError(path.toStdString() + ": " + e.what() + "\n");
+            return ExitFailed;
+        }
+    }
     return ExitOk;
 }
 
@@ -114,6 +140,7 @@ Command AdjustCommand()
                              "open (支导线), levelling (附/闭合高程路线), coord-connecting (坐标附合导线), "
                              "coord-single-side (坐标测量单边附合导线), coord-no-orientation (坐标测量无定向导线)",
                              "type"});
+                p.addOption({"report", "写出 Word 平差报表 (.docx), 由程序旁的报表模板生成", "file.docx"});
                 p.addPositionalArgument("input", "平差数据文件 (与窗口的“文件导入”相同), - 表示标准输入");
                 p.addPositionalArgument("output", "平差后的表格 (每行一个测站, 各列以逗号分隔), - 表示标准输出");
             },

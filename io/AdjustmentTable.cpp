@@ -332,6 +332,16 @@ TextTable AdjustmentTableOf(const AdjustmentData &data, const AdjustmentFileMap 
     return t;
 }
 
+void AttachWorking(AdjustmentReportData &data, const AdjustmentWorking &working)
+{
+    if (data.kind == AdjustmentKind::Levelling)
+        data.levelling = &working.levelling;
+    else if (AdjustmentColumnsOf(data.kind) == 7)
+        data.coordinate = &working.coordinates;
+    else
+        data.traverse = &working.traverse;
+}
+
 void AdjustTable(AdjustmentKind kind, TextTable &table, AdjustmentSummary &summary, AdjustmentWorking &working)
 {
     switch (kind) {

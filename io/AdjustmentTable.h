@@ -5,6 +5,7 @@
 #pragma once
 
 #include "AdjustmentFile.h"
+#include "AdjustmentReport.h"
 
 #include "core/CoordinateTraverse.h"
 #include "core/Levelling.h"
@@ -19,16 +20,8 @@
 
 namespace quorvil {
 
-enum class AdjustmentKind {
-    Connecting,              // 边角附合导线
-    SingleSide,              // 单边附合导线
-    NoOrientation,           // 无定向导线
-    Open,                    // 支导线
-    Levelling,               // 附/闭合高程路线
-    CoordinateConnecting,    // 坐标附合导线
-    CoordinateSingleSide,    // 坐标测量单边附合导线
-    CoordinateNoOrientation, // 坐标测量无定向导线
-};
+// The eight adjustment tools, as their reports name them.
+using AdjustmentKind = ReportKind;
 
 // Where the lines of a data file sit in the table. Model rows (data row r is model row r − 1);
 // a negative row counts from the end of the table (−1 is the last row).
@@ -67,6 +60,10 @@ struct AdjustmentWorking {
     LevellingResult levelling;             // levelling route
     CoordinateTraverseResult coordinates;  // coordinate traverses
 };
+
+// Points the report at the working values its kind reads: the traverse, the levelling route or
+// the coordinate traverse.
+void AttachWorking(AdjustmentReportData &data, const AdjustmentWorking &working);
 
 // Summary labels by object name ("LabFB", "LabFx", ...) and their texts, in the window's order.
 using AdjustmentSummary = std::vector<std::pair<QString, std::string>>;

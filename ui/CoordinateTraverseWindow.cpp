@@ -25,6 +25,7 @@ TraverseWindowLayout CoordinateTraverseLayout(const QString &groupCaption, int s
     layout.summaryLabels += {{QStringLiteral("LabFh"), QString::fromUtf8(FhCaption)},
                              {QStringLiteral("LabES"), QString::fromUtf8(TraverseLengthCaption)}};
     layout.summarySpacing = 14;
+    layout.report = kind;
     layout.file = AdjustmentMapOf(kind);
     return layout;
 }

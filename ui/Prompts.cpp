@@ -17,6 +17,11 @@ FileDialogSpec SavePointsDialog()
     return {PromptTexts::SavePointsTitle, PromptTexts::TextFilter, QStringLiteral("txt")};
 }
 
+FileDialogSpec ReportDialog()
+{
+    return {PromptTexts::ReportTitle, PromptTexts::WordFilter, QStringLiteral("docx")};
+}
+
 namespace {
 
 class QtPrompts final : public Prompts {

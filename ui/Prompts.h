@@ -21,12 +21,16 @@ namespace PromptTexts {
 inline const QString OpenPointsTitle = QStringLiteral("打开坐标数据文件");
 inline const QString SavePointsTitle = QStringLiteral("坐标数据另存为...");
 inline const QString TextFilter = QStringLiteral("Text files (*.txt)");
+inline const QString ReportTitle = QStringLiteral("生成的Word文件...");
+inline const QString WordFilter = QStringLiteral("Word files (*.docx)");
 inline const QString OverwriteQuestion = QStringLiteral("文件已存在,覆盖吗?");
 inline const QString InformationCaption = QStringLiteral("Information");
 } // namespace PromptTexts
 
 FileDialogSpec OpenPointsDialog();
 FileDialogSpec SavePointsDialog();
+// The save dialog of the adjustment reports.
+FileDialogSpec ReportDialog();
 
 class Prompts {
 public:

@@ -8,7 +8,9 @@
 
 #include "core/FpGuard.h"
 #include "core/TraverseSummary.h"
+#include "io/ProgramFiles.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFrame>
 #include <QGridLayout>
@@ -74,6 +76,7 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     AddCommand(m_toolBar, TableCaptions::Delete, QStringLiteral("ToolButton4"), [this] { m_grid->deleteRowAtCursor(); });
     AddCommand(m_toolBar, TableCaptions::Clear, QStringLiteral("ToolButton5"), [this] { m_grid->clearRows(m_layout.clearRows); });
     AddCommand(m_toolBar, QStringLiteral("计算"), QStringLiteral("ToolButton6"), [this] { compute(); });
+    AddCommand(m_toolBar, QStringLiteral("Word报表"), QStringLiteral("ToolButton8"), [this] { makeReport(); });
     outer->addWidget(m_toolBar);
 
     m_group = new QGroupBox(layout.groupCaption, this);
@@ -243,7 +246,7 @@ void TraverseWindow::applyFileData(const AdjustmentData &data)
     m_grid->setCurrentDataRow(0);
 }
 
-void TraverseWindow::adjust(AdjustmentKind kind)
+void TraverseWindow::adjust()
 {
     PointTableModel *t = table();
     TextTable cells;
@@ -273,7 +276,7 @@ void TraverseWindow::adjust(AdjustmentKind kind)
             Q_EMIT t->dataChanged(t->index(0, 0), t->index(cells.rows - 1, cells.columns - 1));
     };
     try {
-        AdjustTable(kind, cells, summary, m_working);
+        AdjustTable(m_layout.report, cells, summary, m_working);
     } catch (...) {
         show();
         throw;
@@ -298,6 +301,37 @@ void TraverseWindow::saveFile()
         return;
     BusyCursor busy;
     WriteAdjustmentFile(path, data);
+}
+
+void TraverseWindow::makeReport()
+{
+    // The report shows the table as it stands: it is computed first, and a computation that
+    // fails ends the report with its message before anything is asked or written.
+    compute();
+    AdjustmentReportData data;
+    data.kind = m_layout.report;
+    data.header = headerTexts();
+    const PointTableModel *t = table();
+    data.rows.reserve(t->rows());
+    for (int row = 0; row < t->rows(); ++row)
+        data.rows.append(t->rowTexts(row));
+    AttachWorking(data, m_working); // the working values of the computation just made
+
+    const QString path = AskSaveFileName(this, ReportDialog());
+    if (path.isEmpty())
+        return;
+    BusyCursor busy;
+    m_progressPanel->show();
+    m_progress->setValue(0);
+    struct HideStrip {
+        QFrame *panel;
+        ~HideStrip() { panel->hide(); }
+    } hide{m_progressPanel};
+    WriteAdjustmentReport(data, ProgramFile(ReportTemplateName(data.kind)), path, [this](int percent) {
+        m_progress->setValue(percent);
+        // Let the strip paint; the user's input waits until the report is written.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
 }
 
 } // namespace quorvil

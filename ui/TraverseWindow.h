@@ -2,10 +2,11 @@
 // fields, one editable table of stations with the traverse toolbar, and a summary line of labels.
 //
 // A tool describes its window in a TraverseWindowLayout (captions, columns, starting rows, the
-// rows " 清空 " leaves, its summary labels, and where the lines of its data file go in the
-// table) and implements compute(). Everything else - the toolbar (" 追加 ", " 插入 ",
-// "文件导入", "数据另存", " 删除 ", " 清空 ", "计算"), the data file import and save, the header
-// fields with today's date - is here, once for every adjustment tool.
+// rows " 清空 " leaves, its summary labels, where the lines of its data file go in the table and
+// which report it writes), implements compute() and hands its last result to the report.
+// Everything else - the toolbar (" 追加 ", " 插入 ", "文件导入", "数据另存", " 删除 ", " 清空 ",
+// "计算", "Word报表"), the data file import and save, the Word report with its progress strip,
+// the header fields with today's date - is here, once for every adjustment tool.
 #pragma once
 
 #include "ToolWindow.h"
@@ -13,6 +14,7 @@
 #include "Prompts.h"
 #include "core/Traverse.h"
 #include "io/AdjustmentFile.h"
+#include "io/AdjustmentReport.h"
 #include "io/AdjustmentTable.h"
 
 #include <QList>
@@ -42,6 +44,7 @@ struct TraverseWindowLayout {
     QList<QPair<QString, QString>> summaryLabels; // object name and starting caption, in order
     int summarySpacing = 24;       // room between the summary labels
     AdjustmentFileMap file;
+    ReportKind report = ReportKind::Connecting; // the tool: its adjustment and its Word report
 };
 
 // Object names and captions of the header fields, in the order of the data file's header line.
@@ -90,10 +93,10 @@ protected:
     // The work of "计算" (ToolButton6Click); runs through the command runner.
     virtual void compute() = 0;
 
-    // Adjusts the table as a tool of `kind` (io/AdjustmentTable): the computed cells and the
+    // Adjusts the table as the layout's tool (io/AdjustmentTable): the computed cells and the
     // summary labels are shown, also those written before an error ended the work, which is then
-    // passed on. The working values of the adjustment are kept.
-    void adjust(AdjustmentKind kind);
+    // passed on. The working values of the adjustment are kept for the report.
+    void adjust();
     const AdjustmentWorking &working() const { return m_working; }
 
     void setSummary(const QString &name, const std::string &text);
@@ -108,6 +111,7 @@ protected:
 private:
     void importFile();
     void saveFile();
+    void makeReport();
     int modelRow(int place) const;
 
     TraverseWindowLayout m_layout;

@@ -1,6 +1,7 @@
 // quorvil-cli run as a program: each subcommand on cases the windows' tests know, byte for byte
 // the file the window's "数据另存" writes for the same input, bad lines, standard streams, empty
 // input, bad options, and a file split over parallel jobs and joined again.
+#include "support/DocxReader.h"
 #include "support/WindowTestSupport.h"
 
 #include "io/TextCodec.h"
@@ -299,6 +300,46 @@ private slots:
             QCOMPARE(piped.status, 0);
             QCOMPARE(piped.out, Gb(lines.join(QString())));
             QCOMPARE(QString::fromUtf8(piped.err), summary);
+        }
+    }
+
+    // "--report" writes the report "Word报表" of the window writes for the same data file: the same
+    // paragraphs and table cells, read back by python-docx.
+    void reportsMatchTheWindows()
+    {
+        if (!DocxReaderAvailable())
+            QSKIP(DocxReaderMissing);
+        struct Case {
+            const char *type;
+            std::function<TraverseWindow *()> make;
+            QByteArray data;
+        } cases[] = {
+            {"connecting", [] { return new TFormBJFH(nullptr); },
+             Gb("某工程,一级,张三,李四,2026-12-07\r\n1\r\nA,5000,5000\r\nB,5000,5100\r\nC,5100,5300\r\nD,5000,5400\r\n"
+                "B,135.0006,141.425\r\nP1,225.0000,100.002\r\nC,224.5957,\r\n")},
+            {"levelling", [] { return new TFormGCFH(nullptr); },
+             Gb("某工程,四等,张三,李四,2026-12-07\r\n2\r\nBM1,100.000\r\nBM2,101.000\r\nBM1,1.2,0.505\r\n"
+                "P1,0.8,0.503\r\nP2,0.5,-0.01\r\n")},
+            {"coord-connecting", [] { return new TFormZBFH(nullptr); },
+             Gb("某工程,图根,张三,李四,2026-12-07\r\n1\r\nA,1000,1000,10\r\nB,1000,1100,11\r\nC,1100,1100,12\r\n"
+                "D,1200,1100,13\r\nP1,1050.003,1099.996,11.5\r\nC,1100.004,1099.997,12.004\r\nD,1200.004,1099.994,13.004\r\n")},
+        };
+        for (const Case &c : cases) {
+            const QString data = file(QString("report-%1.txt").arg(c.type), c.data);
+            const QString windowReport = dir.filePath(QString("window-%1.docx").arg(c.type));
+            const QString cliReport = dir.filePath(QString("cli-%1.docx").arg(c.type));
+            std::unique_ptr<TraverseWindow> w(c.make());
+            prompts->openAnswers.push_back(data);
+            QVERIFY2(Press(w.get(), "ToolButton3"), c.type);
+            prompts->saveAnswers.push_back(windowReport);
+            QVERIFY2(Press(w.get(), "ToolButton8"), c.type);
+            QVERIFY2(prompts->errors.isEmpty(), c.type + QByteArray(": ") + prompts->errors.join('\n').toUtf8());
+            const Run run = Cli({"adjust", "--type", c.type, "--report", cliReport, data, dir.filePath("table.txt")});
+            QVERIFY2(run.status == 0, c.type + QByteArray(": ") + run.err);
+            const DocxContents fromWindow = ReadDocx(windowReport), fromCli = ReadDocx(cliReport);
+            QVERIFY2(fromWindow.error.isEmpty() && fromCli.error.isEmpty(), qPrintable(fromWindow.error + fromCli.error));
+            QVERIFY2(fromWindow.rowCount() > 3, c.type);
+            QVERIFY2(fromCli.json == fromWindow.json, c.type);
         }
     }
 

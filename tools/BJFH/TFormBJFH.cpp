@@ -10,7 +10,8 @@ TraverseWindowLayout Layout()
 {
     TraverseWindowLayout layout = AngleTraverseLayout(QStringLiteral("边角测量附(闭)合导线计算表"), 5, 5,
                                                       TraverseSummaryKind::AnglesAndCoordinates);
-    layout.file = AdjustmentMapOf(AdjustmentKind::Connecting);
+    layout.report = ReportKind::Connecting;
+    layout.file = AdjustmentMapOf(layout.report);
     return layout;
 }
 
@@ -23,7 +24,7 @@ TFormBJFH::TFormBJFH(QWidget *owner)
 
 void TFormBJFH::compute()
 {
-    adjust(AdjustmentKind::Connecting);
+    adjust();
 }
 
 } // namespace quorvil

@@ -8,7 +8,8 @@ TraverseWindowLayout Layout()
 {
     TraverseWindowLayout layout = AngleTraverseLayout(QStringLiteral("边角测量单边附合导线计算表"), 4, 4,
                                                       TraverseSummaryKind::Coordinates);
-    layout.file = AdjustmentMapOf(AdjustmentKind::SingleSide);
+    layout.report = ReportKind::SingleSide;
+    layout.file = AdjustmentMapOf(layout.report);
     return layout;
 }
 
@@ -21,7 +22,7 @@ TFormDBFH::TFormDBFH(QWidget *owner)
 
 void TFormDBFH::compute()
 {
-    adjust(AdjustmentKind::SingleSide);
+    adjust();
 }
 
 } // namespace quorvil

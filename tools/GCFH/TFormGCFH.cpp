@@ -17,7 +17,8 @@ TraverseWindowLayout Layout()
     layout.clearRows = 3;
     layout.summaryLabels = {{"LabFh", FhCaption}, {"LabL", RouteLengthCaption}};
     layout.summarySpacing = 60;
-    layout.file = AdjustmentMapOf(AdjustmentKind::Levelling);
+    layout.report = ReportKind::Levelling;
+    layout.file = AdjustmentMapOf(layout.report);
     return layout;
 }
 
@@ -30,7 +31,7 @@ TFormGCFH::TFormGCFH(QWidget *owner)
 
 void TFormGCFH::compute()
 {
-    adjust(AdjustmentKind::Levelling);
+    adjust();
 }
 
 } // namespace quorvil

@@ -8,7 +8,8 @@ TraverseWindowLayout Layout()
 {
     TraverseWindowLayout layout = AngleTraverseLayout(QStringLiteral("边角测量无定向导线计算表"), 3, 3,
                                                       TraverseSummaryKind::Coordinates);
-    layout.file = AdjustmentMapOf(AdjustmentKind::NoOrientation);
+    layout.report = ReportKind::NoOrientation;
+    layout.file = AdjustmentMapOf(layout.report);
     return layout;
 }
 
@@ -21,7 +22,7 @@ TFormWDX::TFormWDX(QWidget *owner)
 
 void TFormWDX::compute()
 {
-    adjust(AdjustmentKind::NoOrientation);
+    adjust();
 }
 
 } // namespace quorvil

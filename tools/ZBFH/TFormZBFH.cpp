@@ -20,7 +20,7 @@ TFormZBFH::TFormZBFH(QWidget *owner)
 
 void TFormZBFH::compute()
 {
-    adjust(AdjustmentKind::CoordinateConnecting);
+    adjust();
 }
 
 } // namespace quorvil

@@ -20,7 +20,7 @@ TFormZBFH1::TFormZBFH1(QWidget *owner)
 
 void TFormZBFH1::compute()
 {
-    adjust(AdjustmentKind::CoordinateSingleSide);
+    adjust();
 }
 
 } // namespace quorvil

@@ -20,7 +20,7 @@ TFormZBwdx::TFormZBwdx(QWidget *owner)
 
 void TFormZBwdx::compute()
 {
-    adjust(AdjustmentKind::CoordinateNoOrientation);
+    adjust();
 }
 
 } // namespace quorvil

@@ -8,7 +8,8 @@ TraverseWindowLayout Layout()
 {
     TraverseWindowLayout layout =
         AngleTraverseLayout(QStringLiteral("支导线计算表"), 3, 5, TraverseSummaryKind::None);
-    layout.file = AdjustmentMapOf(AdjustmentKind::Open);
+    layout.report = ReportKind::Open;
+    layout.file = AdjustmentMapOf(layout.report);
     return layout;
 }
 
@@ -21,7 +22,7 @@ TFormZDX::TFormZDX(QWidget *owner)
 
 void TFormZDX::compute()
 {
-    adjust(AdjustmentKind::Open);
+    adjust();
 }
 
 } // namespace quorvil

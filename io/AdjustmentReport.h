@@ -1,0 +1,62 @@
+// The reports of the eight adjustment tools: each fills the first table of its Word template
+// with the table of the tool as it stands after the computation, the working values of that
+// computation (bearings, increments, corrections) and the summary line, and replaces the five
+// header placeholders. The windows and the command line share this; neither needs Word.
+#pragma once
+
+#include "core/CoordinateTraverse.h"
+#include "core/Levelling.h"
+#include "core/Traverse.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace quorvil {
+
+enum class ReportKind {
+    Connecting,              // 边角附合导线, "DXbjfh.docx"
+    SingleSide,              // 单边附合导线, "DXdbfh.docx"
+    NoOrientation,           // 无定向导线, "DXwdx.docx"
+    Open,                    // 支导线, "DXzdx.docx"
+    Levelling,               // 附/闭合高程路线, "GCLX.docx"
+    CoordinateConnecting,    // 坐标附合导线, "DXzbfh.docx"
+    CoordinateSingleSide,    // 坐标测量单边附合导线, "DXzbDBfh.docx"
+    CoordinateNoOrientation, // 坐标测量无定向导线, "DXzbWDX.docx"
+};
+
+// The template's file name, looked up beside the program (ProgramFile).
+QString ReportTemplateName(ReportKind kind);
+
+// The placeholders of the header fields, in the order of the fields.
+inline constexpr const char *ReportPlaceholders[5] = {"[工程名称]", "[等级]", "[计算者]", "[校核者]", "[日期]"};
+
+struct AdjustmentReportData {
+    ReportKind kind = ReportKind::Connecting;
+    QStringList header;      // 工程名称, 等级, 计算者, 校核者, 日期
+    QList<QStringList> rows; // the data rows of the tool's table after the computation
+    // The result of that computation: `traverse` for the four angle traverses, `levelling` for
+    // the levelling route, `coordinate` for the three coordinate traverses.
+    const TraverseResult *traverse = nullptr;
+    const LevellingResult *levelling = nullptr;
+    const CoordinateTraverseResult *coordinate = nullptr;
+};
+
+// Reports the progress of a report in percent.
+using ReportProgress = std::function<void(int percent)>;
+
+// Writes the report of `data` from the template at `templatePath` to `outputPath` (atomically:
+// a report that cannot be written leaves an existing file whole). Throws PackageError naming the
+// template when it is missing, broken or its table does not fit, Error when the result does not
+// belong to the rows, FileError when the file cannot be written.
+void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &templatePath, const QString &outputPath,
+                           const ReportProgress &progress = {});
+
+// The summary line of the report, as the tool's summary labels show it.
+QString ReportSummary(const AdjustmentReportData &data);
+
+inline constexpr const char *ReportResultMismatchText = "计算结果与表格不符，请先重新计算。";
+
+} // namespace quorvil

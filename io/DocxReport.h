@@ -1,0 +1,64 @@
+// A Word report made from a .docx template: the template's first table is turned into point
+// blocks and filled cell by cell, the header placeholders are replaced, and the result is written
+// as a new .docx. Nothing but the package itself is needed (no Word, WPS or LibreOffice).
+//
+// Cells are addressed as Word addresses them: (row, column) from 1, the column counting the cells
+// of that row, so a cell spanning several grid columns is one column and a vertically merged cell
+// is addressed by its first row. The template is found by structure, never by byte offsets: the
+// first table of the body, the placeholders in any run split, in the body, headers and footers,
+// so a user may restyle a template in Word, WPS or LibreOffice.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvil {
+
+class DocxReport {
+public:
+    // Opens the template at `path`. Throws PackageError naming the template when it is missing,
+    // unreadable, broken or has no table.
+    explicit DocxReport(const QString &path);
+    ~DocxReport();
+    DocxReport(const DocxReport &) = delete;
+    DocxReport &operator=(const DocxReport &) = delete;
+
+    // The template's file name, for messages.
+    QString name() const;
+
+    // Rows of the first table, and cells of one row (1-based).
+    int rowCount() const;
+    int cellCount(int row) const;
+
+    // Replaces every occurrence of each `placeholders[i].first` by its `second` in the body, the
+    // headers, the footers and the notes, also where the editor split a placeholder over several
+    // runs. One pass: a replacement text is never searched again.
+    void replacePlaceholders(const std::vector<std::pair<std::string, std::string>> &placeholders);
+
+    // Turns the data row `dataRow` of the first table into `points` blocks of two rows: point r
+    // (from 1) owns rows dataRow + 2(r − 1) and the one below. Outside columns
+    // [firstLegColumn, lastLegColumn] the two rows of a point are one cell; inside, the lower row
+    // of a point and the upper row of the next point are one leg cell, addressed by the lower
+    // row. The new rows keep the data row's cell widths, borders, alignment and fonts; the rows
+    // below move down.
+    void splitIntoPointBlocks(int dataRow, int points, int firstLegColumn, int lastLegColumn);
+
+    // Sets the text of cell (row, column); the cell keeps its paragraph and font settings.
+    void setCellText(int row, int column, const std::string &text);
+
+    // Gives rows [firstRow, lastRow] an exact height in points.
+    void setExactRowHeight(int firstRow, int lastRow, int points);
+
+    // Writes the report to `path` atomically. Throws FileError.
+    void save(const QString &path);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace quorvil
