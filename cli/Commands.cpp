@@ -99,9 +99,7 @@ void AddStreamOptions(QCommandLineParser &parser)
     parser.addPositionalArgument("output", "输出文件, - 表示标准输出");
 }
 
-namespace {
-
-StreamOptions Stream(const Options &o, const QStringList &positional)
+StreamOptions StreamOptionsOf(const Options &o, const QStringList &positional)
 {
     StreamOptions s;
     s.input = positional.at(0);
@@ -117,6 +115,8 @@ StreamOptions Stream(const Options &o, const QStringList &positional)
     }
     return s;
 }
+
+namespace {
 
 void AddZoneOptions(QCommandLineParser &parser)
 {
@@ -218,7 +218,7 @@ void WriteCommonWithResiduals(const QString &path, const PointCells &cells,
 template <typename Conversion, typename... Settings>
 int Convert(const Options &o, const QStringList &positional, const Settings &...settings)
 {
-    const StreamOptions stream = Stream(o, positional);
+    const StreamOptions stream = StreamOptionsOf(o, positional);
     FpGuard guard;
     const Conversion conversion(settings...);
     guard.check();
@@ -375,7 +375,7 @@ int PlaneRun(const Options &o, const QStringList &positional)
     if (!o.isSet("common") && (o.isSet("residuals") || o.isSet("save-parameters")))
         throw UsageError("--residuals 与 --save-parameters 须与 --common 同用");
 
-    StreamOptions stream = Stream(o, positional);
+    StreamOptions stream = StreamOptionsOf(o, positional);
     FourParameters p;
     PlaneSimilarityConversion::Model model = PlaneSimilarityConversion::Model::FourParameters;
     if (o.isSet("parameters")) {

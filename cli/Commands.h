@@ -3,6 +3,7 @@
 
 #include "core/Ellipsoid.h"
 #include "core/Error.h"
+#include "PointStream.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -56,8 +57,10 @@ QList<Command> AllCommands();
 
 // The options every ellipsoid takes: --<prefix>ellipsoid, --<prefix>a, --<prefix>b.
 void AddEllipsoidOptions(QCommandLineParser &parser, const QString &prefix, const QString &whose);
-// --keep-going and --threads.
+// --keep-going, --threads, --input-encoding and the input and output arguments.
 void AddStreamOptions(QCommandLineParser &parser);
+// What those options and arguments ask for.
+StreamOptions StreamOptionsOf(const Options &options, const QStringList &positional);
 
 // Adjustment subcommand (Adjust.cpp).
 Command AdjustCommand();
