@@ -1,6 +1,8 @@
 #include "Catalogue.h"
 
 #include "tools/BJFH/TFormBJFH.h"
+#include "tools/BZBL/TFormBZBL.h"
+#include "tools/CADpoint/TFormCADpoint.h"
 #include "tools/DBFH/TFormDBFH.h"
 #include "tools/DLXPDB/TFormDLXPDB.h"
 #include "tools/GCDC/TFormGCDC.h"
@@ -10,6 +12,7 @@
 #include "tools/JZBCL/TFormJZBCL.h"
 #include "tools/PMZH/TFormPMZH.h"
 #include "tools/PMZH2/TFormPMZH2.h"
+#include "tools/TFH/TFormTFH.h"
 #include "tools/TQZH/TFormTQZH.h"
 #include "tools/TQdTOd/TFormTQdTOd.h"
 #include "tools/TQdTOp/TFormTQdTOp.h"
@@ -21,6 +24,7 @@
 #include "tools/ZBZFS/TFormZBZFS.h"
 #include "tools/ZBwdx/TFormZBwdx.h"
 #include "tools/ZDX/TFormZDX.h"
+#include "ui/DrawingCommands.h"
 #include "ui/drawing/TFormDrawing.h"
 
 namespace quorvil {
@@ -31,6 +35,13 @@ template <typename Window>
 [[maybe_unused]] QWidget *Create(QWidget *owner)
 {
     return new Window(owner);
+}
+
+// "CAD标注平面坐标" opens no window: it runs its labelling loop in the drawing window.
+QWidget *AnnotatePlaneCoordinates(QWidget *owner)
+{
+    RunPlaneAnnotation(owner);
+    return nullptr;
 }
 
 // The drawing window is one for the program: the command brings it back.
@@ -70,10 +81,10 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Adjustment, {}, "附合高程路线", "高程路线", T::Traverse, "FHGcClick", "TFormGCFH", "附/闭合高程路线", Create<TFormGCFH>, true, "gcfh"},
         {Tools, {}, "坐标正反算", "坐标正反算", T::Tools, "zbZSFClick", "TFormZBZFS", "坐标正反算", Create<TFormZBZFS>, false, "zbzfs"},
         {Tools, {}, "极坐标测量计算", "极坐标测量计算", T::Tools, "jzbCLJSClick", "TFormJZBCL", "极坐标测量计算", Create<TFormJZBCL>, false, "jzbcl"},
-        {Tools, {}, "图幅号计算", {}, T::None, "N7Click", "TFormTFH", "1:1万图幅号计算", nullptr, false, "tfh"},
-        {Tools, {}, "CAD取点坐标", "CAD取点坐标", T::Tools, "getXYHClick", "TFormCADpoint", "由CAD获取的点坐标数据", nullptr, true, "cadpoint"},
-        {Tools, {}, "CAD标注地理坐标", "CAD标注地理坐标", T::Tools, "bzBLClick", "TFormBZBL", "CAD标注地理坐标", nullptr, false, "bzbl"},
-        {Tools, {}, "CAD标注平面坐标", "CAD标注平面坐标", T::Tools, "bzXYClick", {}, {}, nullptr, false, "bzxy"},
+        {Tools, {}, "图幅号计算", {}, T::None, "N7Click", "TFormTFH", "1:1万图幅号计算", Create<TFormTFH>, false, "tfh"},
+        {Tools, {}, "CAD取点坐标", "CAD取点坐标", T::Tools, "getXYHClick", "TFormCADpoint", "由CAD获取的点坐标数据", Create<TFormCADpoint>, true, "cadpoint"},
+        {Tools, {}, "CAD标注地理坐标", "CAD标注地理坐标", T::Tools, "bzBLClick", "TFormBZBL", "CAD标注地理坐标", Create<TFormBZBL>, false, "bzbl"},
+        {Tools, {}, "CAD标注平面坐标", "CAD标注平面坐标", T::Tools, "bzXYClick", {}, {}, AnnotatePlaneCoordinates, false, "bzxy"},
         {Tools, {}, "电力线平断表", "电力线平纵断面", T::Tools, "N6Click", "TFormDLXPDB", "电力线平纵断面编辑表", Create<TFormDLXPDB>, true, "dlxpdb"},
         {Tools, {}, "图形窗口", "图形窗口", T::Tools, "drawingClick", "TFormDrawing", "图形窗口", OpenDrawingWindow, true, "drawing"},
     };

@@ -9,7 +9,7 @@
 
 namespace quorvil {
 
-// Creates a new tool window owned by `owner`.
+// Creates a new tool window owned by `owner`; a command without window runs and returns nullptr.
 using ToolFactory = QWidget *(*)(QWidget *owner);
 
 enum class ToolBarId { None, Conversion, Traverse, Tools };

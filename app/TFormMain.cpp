@@ -146,6 +146,8 @@ QWidget *TFormMain::openTool(const CatalogueEntry &entry)
     if (!entry.factory)
         return nullptr;
     QWidget *window = entry.factory(this);
+    if (!window) // a command without window
+        return nullptr;
     if (!m_tools.contains(window)) // a window of which the program has one comes back
         m_tools.append(window);
     window->show();

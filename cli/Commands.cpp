@@ -522,6 +522,7 @@ QList<Command> AllCommands()
                      },
                      PlaneRun});
     commands.append(AdjustCommand());
+    commands.append(SheetCommand());
     return commands;
 }
 

@@ -62,7 +62,8 @@ void AddStreamOptions(QCommandLineParser &parser);
 // What those options and arguments ask for.
 StreamOptions StreamOptionsOf(const Options &options, const QStringList &positional);
 
-// Adjustment subcommand (Adjust.cpp).
+// Adjustment subcommand (Adjust.cpp) and map-sheet subcommand (Sheet.cpp).
 Command AdjustCommand();
+Command SheetCommand();
 
 } // namespace quorvil::cli

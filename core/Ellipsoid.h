@@ -38,4 +38,9 @@ inline constexpr std::array<EllipsoidPreset, 5> EllipsoidPresets{{
     {"自定义", "", ""},
 }};
 
+// The shorter list of the drawing annotation and map-sheet tools: no 2000 system; "自定义" is the
+// fourth entry there.
+inline constexpr std::array<EllipsoidPreset, 4> DrawingEllipsoidPresets{{
+    EllipsoidPresets[0], EllipsoidPresets[1], EllipsoidPresets[3], EllipsoidPresets[4]}};
+
 } // namespace quorvil

@@ -106,9 +106,14 @@ public:
         } else if (m_utf8 || (!m_codec && m_guessUtf8 && IsValidUtf8(bytes.data(), qsizetype(bytes.size())))) {
             s = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
         } else {
-            QStringDecoder decoder(m_codec ? m_codec : "GB18030");
-            s = decoder.isValid() ? decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())))
-                                  : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+            const char *name = m_codec ? m_codec : "GB18030";
+            if (name != m_decoderName) {
+                m_decoder = QStringDecoder(name);
+                m_decoderName = name;
+            }
+            m_decoder.resetState();
+            s = m_decoder.isValid() ? m_decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())))
+                                    : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
         }
         return s.contains(QLatin1String("\\U+"), Qt::CaseInsensitive) ? Unescape(s) : s;
     }
@@ -117,39 +122,45 @@ private:
     bool m_utf8 = false;
     bool m_guessUtf8 = true;
     const char *m_codec = nullptr;
+    mutable QStringDecoder m_decoder;
+    mutable const char *m_decoderName = nullptr;
 };
 
 // Encodes text for a file in `codePage`: what the code page cannot hold is written as \U+XXXX.
 class TextEncoder {
 public:
-    explicit TextEncoder(const QString &codePage)
+    explicit TextEncoder(const QString &codePage) : m_name(CodecOf(codePage))
     {
-        const char *codec = CodecOf(codePage);
-        m_name = codec;
+        if (m_name) {
+            m_encoder = QStringEncoder(m_name);
+            m_decoder = QStringDecoder(m_name);
+        }
     }
 
     std::string encode(const QString &text) const
     {
+        bool ascii = true;
+        for (QChar c : text)
+            if (c.unicode() >= 0x80) {
+                ascii = false;
+                break;
+            }
+        if (ascii)
+            return text.toStdString();
+        // The whole text at once when the code page holds all of it.
+        if (m_name) {
+            const QByteArray bytes = convert(text);
+            if (!bytes.isEmpty())
+                return bytes.toStdString();
+        }
         std::string out;
-        out.reserve(std::size_t(text.size()));
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar c = text.at(i);
             if (c.unicode() < 0x80) {
                 out.push_back(char(c.unicode()));
                 continue;
             }
-            QByteArray bytes;
-            if (m_name && !c.isSurrogate()) {
-                // Encoders put a substitute for what the code page lacks; only a round trip tells.
-                QStringEncoder encoder(m_name);
-                bytes = encoder.encode(QStringView(&c, 1));
-                QStringDecoder decoder(m_name);
-                if (encoder.hasError() || QString(decoder.decode(bytes)) != QString(c))
-                    bytes.clear();
-                // Code page 936 readers differ on its single-byte extras (0x80 for the euro sign).
-                if (bytes.size() == 1 && qstrcmp(m_name, "GBK") == 0)
-                    bytes.clear();
-            }
+            const QByteArray bytes = m_name && !c.isSurrogate() ? convert(QString(c)) : QByteArray();
             if (bytes.isEmpty()) {
                 char escape[8];
                 std::snprintf(escape, sizeof escape, "\\U+%04X", unsigned(c.unicode()));
@@ -162,7 +173,24 @@ public:
     }
 
 private:
-    const char *m_name = nullptr;
+    // The text in the code page, or nothing when the code page lacks some of it: encoders put a
+    // substitute for what it lacks, which only a round trip tells.
+    QByteArray convert(const QString &text) const
+    {
+        m_encoder.resetState();
+        m_decoder.resetState();
+        QByteArray bytes = m_encoder.encode(text);
+        if (m_encoder.hasError() || QString(m_decoder.decode(bytes)) != text)
+            return {};
+        // Code page 936 readers differ on its single-byte extras (0x80 for the euro sign).
+        if (qstrcmp(m_name, "GBK") == 0 && bytes.contains('\x80'))
+            return {};
+        return bytes;
+    }
+
+    const char *m_name;
+    mutable QStringEncoder m_encoder;
+    mutable QStringDecoder m_decoder;
 };
 
 // ---- reading ---------------------------------------------------------------------------------
@@ -233,13 +261,17 @@ bool IsRealCode(int code)
 bool IsNumber(std::string_view value)
 {
     value = Trimmed(value);
-    std::string text(value);
-    std::replace(text.begin(), text.end(), ',', '.');
-    if (!text.empty() && text.front() == '+')
-        text.erase(0, 1);
+    if (!value.empty() && value.front() == '+')
+        value.remove_prefix(1);
+    std::string text;
+    if (value.find(',') != std::string_view::npos) {
+        text.assign(value);
+        std::replace(text.begin(), text.end(), ',', '.');
+        value = text;
+    }
     double v = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    return ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(v);
+    const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), v);
+    return ec == std::errc() && ptr == value.data() + value.size() && std::isfinite(v);
 }
 
 // Group codes of text values (names, strings, handles).
@@ -274,24 +306,24 @@ public:
 
     std::vector<DxfEntity> &container() { return m_block ? m_block->entities : m_doc.entities; }
 
-    // dxflib hands every group code / value pair here before it handles it, and calls endSection()
-    // after a record (an entity, a table entry, a header variable) is complete. The group codes of
-    // records of ENTITIES and BLOCKS are kept here, with the vertices and attributes that follow
-    // them, for the records that do not become an entity of ours.
-    void processCodeValuePair(unsigned int code, const std::string &value) override
+    // dxflib is shown every group code / value pair (pairs[index]) before it handles it, and calls
+    // endSection() after a record (an entity, a table entry, a header variable) is complete. The
+    // records of ENTITIES and BLOCKS that do not become an entity of ours are kept as their group
+    // codes, with the vertices and attributes that follow them; they are copied out of the pairs
+    // only then.
+    void pair(const std::vector<Pair> &pairs, std::size_t index, const std::string &value)
     {
-        m_lastCode = int(code);
+        m_pairs = &pairs;
+        m_current = index;
+        const int code = pairs[index].code;
+        m_lastCode = code;
         if (code == 0) {
             m_nextRecord = value;
             handled = false;
-            return;
-        }
-        if (code == 2 && m_expectSectionName) {
+        } else if (code == 2 && m_expectSectionName) {
             m_section = value;
             m_expectSectionName = false;
         }
-        if (m_rawOpen && code != 5 && code != 330 && code != 360)
-            m_raw.emplace_back(int(code), IsTextCode(int(code)) ? text(value).toStdString() : value);
     }
 
     void endSection() override
@@ -302,17 +334,15 @@ public:
         if (type != "VERTEX")
             flush();
         endRecord();
-        if (m_rawOpen && m_rawKeep && (type == "VERTEX" || type == "SEQEND" || type == "ATTRIB")) {
-            m_raw.emplace_back(0, type);
-            return;
-        }
-        closeRaw();
+        if (m_rawOpen && m_rawKeep && (type == "VERTEX" || type == "SEQEND" || type == "ATTRIB"))
+            return; // still the same record
+        closeRaw(m_current);
         m_expectSectionName = type == "SECTION";
         if (type == "ENDSEC")
             m_section.clear();
         if ((m_section == "ENTITIES" || m_section == "BLOCKS") && IsEntityRecord(type)) {
             m_rawOpen = true;
-            m_raw.emplace_back(0, type);
+            m_rawBegin = m_current;
         }
         handled = false;
     }
@@ -323,7 +353,7 @@ public:
         flush();
         if (!lastRecordComplete)
             m_rawKeep = false;
-        closeRaw();
+        closeRaw(m_pairs ? m_pairs->size() : 0);
     }
     bool inBlock() const { return m_block != nullptr; }
 
@@ -402,7 +432,7 @@ public:
         }
         m_doc.blocks.push_back({blockName, data.flags, {data.bpx, data.bpy, data.bpz}, {}});
         m_block = &m_doc.blocks.back();
-        if (!Sane(data.bpx) || !Sane(data.bpy))
+        if (!Sane(data.bpx) || !Sane(data.bpy) || !Sane(data.bpz))
             m_block->base = {};
     }
     void endBlock() override
@@ -673,15 +703,21 @@ private:
             m_rawKeep = !handled;
         }
     }
-    void closeRaw()
+    void closeRaw(std::size_t end)
     {
-        if (m_rawOpen && m_rawKeep && !m_raw.empty()) {
+        if (m_rawOpen && m_rawKeep && m_pairs) {
             DxfEntity e;
             e.type = DxfType::Other;
-            e.raw = std::move(m_raw);
-            container().push_back(std::move(e));
+            for (std::size_t i = m_rawBegin; i < end && i < m_pairs->size(); ++i) {
+                const Pair &p = (*m_pairs)[i];
+                if (p.code < 0 || p.code == 5 || p.code == 330 || p.code == 360)
+                    continue; // skipped, or handles that the writer gives anew
+                std::string value(p.value);
+                e.raw.emplace_back(p.code, IsTextCode(p.code) ? text(value).toStdString() : std::move(value));
+            }
+            if (!e.raw.empty())
+                container().push_back(std::move(e));
         }
-        m_raw.clear();
         m_rawOpen = m_rawDecided = m_rawKeep = false;
     }
 
@@ -689,7 +725,8 @@ private:
     std::string m_nextRecord;
     std::string m_section;
     bool m_expectSectionName = false;
-    std::vector<std::pair<int, std::string>> m_raw;
+    const std::vector<Pair> *m_pairs = nullptr;
+    std::size_t m_current = 0, m_rawBegin = 0;
     bool m_rawOpen = false, m_rawDecided = false, m_rawKeep = false;
 
     DxfDocument &m_doc;
@@ -834,6 +871,8 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
     DxfDocument doc;
     doc.codePage.clear();
     doc.truncated = !clean || Trimmed(pairs.back().value) != "EOF" || pairs.back().code != 0;
+    // Room for every record (the drawing's entities are most of them).
+    doc.entities.reserve(std::size_t(std::count_if(pairs.begin(), pairs.end(), [](const Pair &p) { return p.code == 0; })));
     Reader reader(doc);
     reader.codec.guessFrom(IsValidUtf8(bytes.constData(), bytes.size()));
     reader.codec.configure(false, {});
@@ -845,8 +884,6 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
     // A file cut short: the record read last counts only when the next one had begun.
     if (doc.truncated && cutAtRecordStart)
         pairs.push_back({0, "EOF"});
-    std::vector<std::pair<int, std::string>> fed; // the pairs as dxflib reads them
-    fed.reserve(pairs.size() - first);
     std::string normalized;
     normalized.reserve(std::size_t(bytes.size()) + pairs.size() * 2);
     bool expectSectionName = false;
@@ -854,8 +891,10 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
     for (std::size_t i = first; i < pairs.size(); ++i) {
         std::string_view value = pairs[i].value;
         // Code 9 names a header variable; elsewhere dxflib would take it for the end of a record.
-        if (pairs[i].code == 9 && section != "HEADER")
+        if (pairs[i].code == 9 && section != "HEADER") {
+            pairs[i].code = -1;
             continue;
+        }
         if (expectSectionName && pairs[i].code == 2)
             section = Trimmed(value);
         if (pairs[i].code == 0 && Trimmed(value) == "ENDSEC")
@@ -866,11 +905,12 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
         value = value.substr(0, std::min(value.size(), ValueLimit));
         if (IsRealCode(pairs[i].code) && !IsNumber(value))
             value = "1e999"; // read by dxflib as the largest double: the entity is left out as unsound
-        normalized += std::to_string(pairs[i].code);
+        char code[8];
+        normalized.append(code, std::to_chars(code, code + sizeof code, pairs[i].code).ptr);
         normalized += '\n';
         normalized += value;
         normalized += '\n';
-        fed.emplace_back(pairs[i].code, value);
+        pairs[i].value = value; // as dxflib reads it
     }
 
     DL_Dxf dxf;
@@ -879,10 +919,12 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
         dxf.in(empty, &reader);
     }
     std::istringstream stream(std::move(normalized));
-    pairs.clear();
-    counts.clear();
-    for (const auto &[code, value] : fed) {
-        reader.processCodeValuePair(unsigned(code), value);
+    std::string value;
+    for (std::size_t i = first; i < pairs.size(); ++i) {
+        if (pairs[i].code < 0)
+            continue;
+        value.assign(pairs[i].value);
+        reader.pair(pairs, i, value);
         dxf.readDxfGroups(stream, &reader);
     }
     if (doc.truncated)
@@ -918,6 +960,14 @@ DxfDocument ReadDxf(const QString &path)
 // ---- writing ---------------------------------------------------------------------------------
 
 namespace {
+
+// dxflib prints numbers into a fixed buffer in fixed notation: a number that is not sound would
+// overrun it. Every number goes through here; what could not be read back is written as 0.
+class SafeWriter final : public DL_WriterA {
+public:
+    using DL_WriterA::DL_WriterA;
+    void dxfReal(int gc, double value) const override { DL_WriterA::dxfReal(gc, Sane(value) ? value : 0); }
+};
 
 class Writer {
 public:
@@ -1108,7 +1158,7 @@ private:
             for (std::size_t i = 0; i < loop.size() && loop.size() >= 2; ++i) {
                 const DxfVertex &s = loop[i];
                 const DxfVertex &t = loop[(i + 1) % loop.size()];
-                if (s.bulge == 0) {
+                if (std::fabs(s.bulge) < 1e-9) { // (an arc that flat is a line, and its radius absurd)
                     if (s.x != t.x || s.y != t.y)
                         edges.emplace_back(s.x, s.y, t.x, t.y);
                     continue;
@@ -1163,9 +1213,9 @@ QByteArray DxfBytes(const DxfDocument &document)
         throw FileError::Io(5);
     const QString path = dir.filePath(QStringLiteral("drawing.dxf"));
     {
-        DL_Dxf dxf;
-        std::unique_ptr<DL_WriterA> dw(dxf.out(QFile::encodeName(path).constData(), DL_Codes::AC1015));
-        if (!dw)
+        DL_Dxf dxf; // writes DXF R2000 unless told otherwise
+        auto dw = std::make_unique<SafeWriter>(QFile::encodeName(path).constData(), DL_Codes::AC1015);
+        if (dw->openFailed())
             throw FileError::Io(5);
         Writer(document, *dw, dxf).write();
         dw->close();

@@ -9,10 +9,10 @@
 namespace quorvil {
 
 EllipsoidGroup::EllipsoidGroup(const EllipsoidGroupNames &names, QWidget *parent)
-    : QGroupBox(names.title, parent), m_list(new QComboBox(this)), m_a(new QLineEdit(this)), m_b(new QLineEdit(this)),
+    : QGroupBox(names.title, parent), m_presets(names.presets), m_list(new QComboBox(this)), m_a(new QLineEdit(this)), m_b(new QLineEdit(this)),
       m_form(new QFormLayout(this))
 {
-    for (const EllipsoidPreset &preset : EllipsoidPresets)
+    for (const EllipsoidPreset &preset : m_presets)
         m_list->addItem(QString::fromUtf8(preset.caption.data(), static_cast<qsizetype>(preset.caption.size())));
     m_list->setObjectName(names.listName);
     m_a->setObjectName(names.aName);
@@ -39,14 +39,31 @@ QLineEdit *EllipsoidGroup::addField(const QString &caption, const QString &objec
 
 void EllipsoidGroup::applyPreset(int index)
 {
-    if (index >= 0 && index < CustomEllipsoidIndex) {
-        const EllipsoidPreset &preset = EllipsoidPresets[static_cast<size_t>(index)];
+    const int custom = static_cast<int>(m_presets.size()) - 1;
+    if (index >= 0 && index < custom) {
+        const EllipsoidPreset &preset = m_presets[static_cast<size_t>(index)];
         m_a->setText(QString::fromLatin1(preset.aText.data(), static_cast<qsizetype>(preset.aText.size())));
         m_b->setText(QString::fromLatin1(preset.bText.data(), static_cast<qsizetype>(preset.bText.size())));
     }
-    const bool custom = index == CustomEllipsoidIndex;
-    m_a->setEnabled(custom);
-    m_b->setEnabled(custom);
+    m_a->setEnabled(index == custom);
+    m_b->setEnabled(index == custom);
+}
+
+QComboBox *EllipsoidGroup::addZoneWidthList(const QString &caption, const QString &objectName)
+{
+    auto *list = new QComboBox(this);
+    list->setObjectName(objectName);
+    list->addItems({QStringLiteral("3度带"), QStringLiteral("6度带")});
+    m_form->addRow(caption, list);
+    return list;
+}
+
+void EllipsoidGroup::restore(int index, const QString &a, const QString &b)
+{
+    m_list->setCurrentIndex(index < m_list->count() ? index : -1);
+    applyPreset(m_list->currentIndex()); // the enabled state, also when the index did not change
+    m_a->setText(a);
+    m_b->setText(b);
 }
 
 Ellipsoid EllipsoidGroup::ellipsoid() const

@@ -114,7 +114,8 @@ private slots:
     {
         TFormMain main;
         for (const CatalogueEntry &entry : Catalogue()) {
-            if (!entry.factory || entry.windowClass == "TFormDrawing") // one for the program: tested below
+            // The plane labels open no window; the drawing window is one for the program: tested below.
+            if (!entry.factory || entry.windowClass.isEmpty() || entry.windowClass == "TFormDrawing")
                 continue;
             auto *action = main.findChild<QAction *>(entry.handler);
             const int before = main.findChildren<QWidget *>(entry.windowClass).size();

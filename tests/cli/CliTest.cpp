@@ -12,6 +12,7 @@
 #include "tools/GSZS/TFormGSZS.h"
 #include "tools/PMZH/TFormPMZH.h"
 #include "tools/PMZH2/TFormPMZH2.h"
+#include "tools/TFH/TFormTFH.h"
 #include "tools/TQZH/TFormTQZH.h"
 #include "tools/TQdTOd/TFormTQdTOd.h"
 #include "tools/TQdTOp/TFormTQdTOp.h"
@@ -343,6 +344,48 @@ private slots:
         }
     }
 
+    // Sheet numbers and their neighbours as the map-sheet window shows them, from longitude and
+    // latitude and from plane coordinates, in both numberings; the window's own examples.
+    void sheetsMatchTheWindow()
+    {
+        QCOMPARE(Cli({"sheet", "-", "-"}, "P,114,34\r\n").out, QByteArray("P,I50G048001\r\n"));
+        QCOMPARE(Cli({"sheet", "--numbering", "old", "-", "-"}, "P,114,34\r\n").out, QByteArray("P,I-50-61-(57)\r\n"));
+        QCOMPARE(Cli({"sheet", "--from", "sheet", "-", "-"}, "S,J-50-133-(12)\r\n").out, QByteArray("S,J50G090004\r\n"));
+        QCOMPARE(Cli({"sheet", "--from", "sheet", "--input-numbering", "new", "--numbering", "old", "-", "-"},
+                     "S,J50G090004\r\n")
+                     .out,
+                 QByteArray("S,J-50-133-(12)\r\n"));
+        struct Case {
+            const char *from;
+            QString first, second; // E, N or X, Y
+        } cases[] = {{"geodetic", "116.2315", "39.5412"}, {"geodetic", "87.3712", "43.4801"},
+                     {"plane", "3763000.5", "38512345.678"}, {"plane", "4420000", "39460000"}};
+        const QStringList sheetFields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8", "Edit9"};
+        for (const Case &c : cases)
+            for (const bool isNew : {true, false}) {
+                TFormTFH w(nullptr);
+                w.findChild<QRadioButton *>(isNew ? "RadioButton1" : "RadioButton2")->setChecked(true);
+                const bool plane = QByteArray(c.from) == "plane";
+                if (plane) {
+                    w.findChild<QComboBox *>("ComboBox1")->setCurrentIndex(0);
+                    w.findChild<QComboBox *>("ComboBox2")->setCurrentIndex(0);
+                    SetField(&w, "EditXX", "0");
+                    SetField(&w, "EditYY", "0");
+                    SetField(&w, "EditX", c.first);
+                    SetField(&w, "EditY", c.second);
+                } else {
+                    SetField(&w, "EditE", c.first);
+                    SetField(&w, "EditN", c.second);
+                }
+                QVERIFY(Press(&w, plane ? "Button2" : "Button4"));
+                QVERIFY2(prompts->errors.isEmpty(), qPrintable(prompts->errors.join('\n')));
+                const Run run = Cli({"sheet", "--from", c.from, "--numbering", isNew ? "new" : "old", "--neighbours", "-", "-"},
+                                    ("P," + c.first + "," + c.second + "\r\n").toUtf8());
+                QVERIFY2(run.status == 0, run.err);
+                QCOMPARE(QString::fromUtf8(run.out), "P," + Fields(&w, sheetFields).join(',') + "\r\n");
+            }
+    }
+
     // A bad line stops the run with its number and message, exit status 1, no output file; an
     // old output file stays whole. With --keep-going the good rows are written. The line is found
     // across the blocks the work is cut into.
@@ -432,6 +475,7 @@ private slots:
             {"plane", "--common", in, "--cass", in, "-"},
             {"adjust", "--type", "closed", in, "-"},
             {"gauss-forward", "--threads", "0", in, "-"},
+            {"sheet", "--zone-width", "5", in, "-"},
         };
         for (const QStringList &arguments : cases) {
             const Run run = Cli(arguments);

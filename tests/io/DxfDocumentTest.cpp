@@ -274,6 +274,8 @@ TEST(DxfDocument, BadFilesGiveAMessageOrTheirSoundPart)
         {"garbage code line", QByteArray(good).replace("0\nCIRCLE", "zz\nCIRCLE"), 1, "", true, 0},
         {"NaN and huge coordinates", QByteArray(good).replace("11\n5\n", "11\nnan\n").replace("10\n1\n", "10\n1e300\n"), 0, "", false, 2},
         {"vertex count far beyond the vertices", "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n90\n2000000000\n10\n0\n20\n0\n10\n1\n20\n1\n0\nENDSEC\n0\nEOF\n", 1, "", false, 0},
+        {"absurd block base", "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n10\n0\n20\n0\n30\n1e999\n0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDBLK\n0\nENDSEC\n0\nEOF\n", 0, "", false, 0},
+        {"code 9 inside an entity", QByteArray(good).replace("11\n5\n", "9\n5\n"), 2, "", false, 0},
         {"CRLF and padded names", QByteArray(good).replace("\n", "\r\n").replace("LINE\r", "LINE  \r"), 2, "", false, 0},
     };
     for (const auto &c : cases) {
@@ -282,6 +284,10 @@ TEST(DxfDocument, BadFilesGiveAMessageOrTheirSoundPart)
             EXPECT_EQ(int(doc.entities.size()), c.entities) << c.label;
             EXPECT_EQ(doc.truncated, c.truncated) << c.label;
             EXPECT_EQ(doc.unsoundEntities, c.unsound) << c.label;
+            // What was read saves, and reads back the same.
+            const DxfDocument back = ParseDxf(DxfBytes(doc), "back.dxf");
+            EXPECT_EQ(back.entities.size(), doc.entities.size()) << c.label;
+            EXPECT_EQ(back.blocks.size(), doc.blocks.size()) << c.label;
         } catch (const DxfError &e) {
             EXPECT_EQ(c.entities, -1) << c.label << ": " << e.what();
             EXPECT_NE(QString::fromUtf8(e.what()).indexOf(QString::fromUtf8(c.message)), -1) << c.label << ": " << e.what();

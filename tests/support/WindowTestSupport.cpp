@@ -192,4 +192,33 @@ bool GrabTo(QWidget *widget, const QString &path)
     return widget->grab().save(path);
 }
 
+QStringList CallLog(const ScriptedCadSession &cad, const QStringList &skip)
+{
+    const auto number = [](double v) { return QString::number(v, 'g', 12); };
+    QStringList log;
+    for (const ScriptedCadSession::Call &call : cad.calls()) {
+        if (skip.contains(call.name))
+            continue;
+        QStringList parts{call.name};
+        for (const CadPoint &p : call.points)
+            parts << QStringLiteral("(%1,%2,%3)").arg(number(p.x), number(p.y), number(p.z));
+        for (double v : call.numbers)
+            parts << number(v);
+        parts << call.texts;
+        if (call.handle != 0)
+            parts << QStringLiteral("#%1").arg(call.handle);
+        log << parts.join(u' ');
+    }
+    return log;
+}
+
+QStringList CadPrompts(const ScriptedCadSession &cad)
+{
+    QStringList prompts;
+    for (const ScriptedCadSession::Call &call : cad.calls())
+        if (call.name == u"GetString" || call.name == u"GetPoint")
+            prompts << call.texts.value(0);
+    return prompts;
+}
+
 } // namespace quorvil::test

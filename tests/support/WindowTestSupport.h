@@ -2,6 +2,7 @@
 // drive a window by object names, as a user would.
 #pragma once
 
+#include "io/CadSession.h"
 #include "ui/PointTableModel.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
@@ -76,6 +77,20 @@ int GroupWidthAt(QWidget *window, int width, int height, const QString &group);
 // Writes `bytes` to a file and returns its path.
 QString WriteFile(const QString &path, const QByteArray &bytes);
 QByteArray ReadFile(const QString &path);
+
+// The calls a scripted CAD session recorded, one line each: the name, then the points as (x,y,z),
+// the numbers and the texts, numbers with up to 12 significant digits, and "#handle" of the entity
+// made or worked on. Calls named in `skip`
+// (prompts, say) are left out.
+QStringList CallLog(const ScriptedCadSession &cad, const QStringList &skip = {});
+// The prompts of the GetString and GetPoint calls, in order.
+QStringList CadPrompts(const ScriptedCadSession &cad);
+
+// A scripted drawing session that the tools attach to while it lives.
+struct ActiveCadSession : ScriptedCadSession {
+    ActiveCadSession() { CadSession::setActive(this); }
+    ~ActiveCadSession() override { CadSession::setActive(nullptr); }
+};
 
 // Grabs the widget to a PNG (offscreen) and returns whether it was written.
 bool GrabTo(QWidget *widget, const QString &path);

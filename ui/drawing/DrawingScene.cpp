@@ -44,13 +44,17 @@ class EntityItem final : public QGraphicsItem {
 public:
     enum Kind { Path, Line, Node, Text };
 
-    EntityItem(Kind kind, const QColor &color, QGraphicsItem *parent) : QGraphicsItem(parent), m_kind(kind), m_color(color) {}
+    EntityItem(Kind kind, const QColor &color, QGraphicsItem *parent, int order)
+        : QGraphicsItem(parent), order(order), m_kind(kind), m_color(color) {}
+
+    int order; // drawing order: later entities over earlier ones
 
     QPainterPath path;
     QLineF line;
     QStringList textLines;
     QTransform textPlacement; // font units to item coordinates
     double lineStep = 0;      // between text lines, font units
+    double textWidth = 0;     // of the longest line, font units
     Qt::BrushStyle fill = Qt::NoBrush;
     std::vector<SnapPoint> snaps; // item coordinates
 
@@ -69,9 +73,14 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) override
     {
-        const double lod = option->levelOfDetailFromTransform(painter->worldTransform());
-        QPen pen(m_color, 0);
-        painter->setPen(pen);
+        draw(painter, option->levelOfDetailFromTransform(painter->worldTransform()));
+    }
+
+    // Paints in item coordinates at `lod` pixels per unit.
+    void draw(QPainter *painter, double lod) const
+    {
+        if (painter->pen().color() != m_color || painter->pen().widthF() != 0)
+            painter->setPen(QPen(m_color, 0));
         // Smaller than a pixel on screen: a dot does.
         if (m_kind != Line && m_kind != Node && m_bounds.width() * lod < 1 && m_bounds.height() * lod < 1) {
             painter->drawPoint(m_bounds.center());
@@ -95,6 +104,12 @@ public:
                 painter->drawPath(path);
             break;
         case Text: {
+            // Text a couple of pixels high reads as nothing: a line along its baseline does (greeking).
+            if (std::sqrt(std::fabs(textPlacement.determinant())) * CapHeight() * lod < 3) {
+                const QLineF baseline = textPlacement.map(QLineF(0, 0, textWidth, 0));
+                painter->drawLine(baseline);
+                break;
+            }
             painter->save();
             painter->setTransform(textPlacement, true);
             painter->setFont(TextFont());
@@ -210,6 +225,8 @@ DrawingScene::DrawingScene(QObject *parent) : QGraphicsScene(parent)
 void DrawingScene::load(const DxfDocument &document)
 {
     clear();
+    m_top.clear();
+    m_order = 0;
     m_extents = QRectF();
     // The origin: the middle of where the entities are anchored.
     QRectF anchors;
@@ -242,6 +259,7 @@ QGraphicsItem *DrawingScene::addEntity(const DxfDocument &document, const DxfEnt
     if (item) {
         item->setPos(-m_origin);
         addItem(item);
+        m_top.push_back(item);
         grow(item);
     }
     return item;
@@ -286,7 +304,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
 
     auto entity = [&](EntityItem::Kind kind) {
         ++m_items;
-        return new EntityItem(kind, color, parent);
+        return new EntityItem(kind, color, parent, m_order++);
     };
 
     switch (e.type) {
@@ -368,6 +386,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         double width = 0;
         for (const QString &line : item->textLines)
             width = std::max(width, fm.horizontalAdvance(line));
+        item->textWidth = width;
         const double cap = CapHeight();
         double dx = 0, dy = 0;
         QPointF at = P(e.p);
@@ -450,6 +469,57 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         break;
     }
     return nullptr;
+}
+
+void DrawingScene::removeTopItem(QGraphicsItem *item)
+{
+    if (!item)
+        return;
+    std::erase(m_top, item);
+    delete item;
+}
+
+namespace {
+
+// Paints an item and its children (a block insert) in drawing order.
+void PaintTree(QPainter *painter, QGraphicsItem *item, const QTransform &toDevice, QTransform &current)
+{
+    const QTransform t = item->transform() * QTransform::fromTranslate(item->pos().x(), item->pos().y()) * toDevice;
+    if (item->type() == QGraphicsItem::UserType + 1) {
+        if (t != current)
+            painter->setTransform(current = t);
+        static_cast<EntityItem *>(item)->draw(painter, std::sqrt(std::fabs(t.determinant())));
+        return;
+    }
+    for (QGraphicsItem *child : item->childItems())
+        PaintTree(painter, child, t, current);
+}
+
+} // namespace
+
+void DrawingScene::paintDrawing(QPainter *painter, const QTransform &sceneToDevice, const QRectF &visible) const
+{
+    QTransform current = painter->transform();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    if (visible.contains(m_extents)) {
+        // All of the drawing: in the order it was built, without asking the index.
+        for (QGraphicsItem *item : m_top)
+            PaintTree(painter, item, sceneToDevice, current);
+        return;
+    }
+    std::vector<EntityItem *> shown;
+    // Unsorted (-1): sorted below by drawing order, which is cheaper than the scene's stacking order.
+    for (QGraphicsItem *item : items(visible, Qt::IntersectsItemBoundingRect, Qt::SortOrder(-1)))
+        if (item->type() == QGraphicsItem::UserType + 1)
+            shown.push_back(static_cast<EntityItem *>(item));
+    std::sort(shown.begin(), shown.end(), [](const EntityItem *a, const EntityItem *b) { return a->order < b->order; });
+    for (EntityItem *item : shown) {
+        const QTransform toItem = item->sceneTransform();
+        const QTransform t = toItem * sceneToDevice;
+        if (t != current)
+            painter->setTransform(current = t);
+        item->draw(painter, std::sqrt(std::fabs(t.determinant())));
+    }
 }
 
 std::optional<SnapPoint> DrawingScene::snap(const QPointF &at, double tolerance) const

@@ -43,6 +43,13 @@ public:
     QPointF toDrawing(const QPointF &scene) const { return scene + m_origin; }
     QPointF toScene(const QPointF &drawing) const { return drawing - m_origin; }
 
+    // Removes one item built by addEntity (a hatch that got its boundary is built again).
+    void removeTopItem(QGraphicsItem *item);
+
+    // Paints what lies in `visible` (scene coordinates) in drawing order: the view renders the
+    // drawing through this, without the per-item work of a graphics view.
+    void paintDrawing(QPainter *painter, const QTransform &sceneToDevice, const QRectF &visible) const;
+
     // The nearest snap point within `tolerance` (scene units) of `at` (scene coordinates).
     std::optional<SnapPoint> snap(const QPointF &at, double tolerance) const;
 
@@ -64,6 +71,8 @@ private:
     void grow(const QGraphicsItem *item);
 
     QPointF m_origin;
+    std::vector<QGraphicsItem *> m_top; // items of the model-space entities, in drawing order
+    int m_order = 0;
     QRectF m_extents;
     int m_items = 0;
     bool m_hitLimit = false;

@@ -30,8 +30,62 @@ DrawingView::DrawingView(DrawingScene *scene, QWidget *parent) : QGraphicsView(s
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(150);
+    connect(&m_rest, &QTimer::timeout, this, [this] { invalidate(); });
+    connect(scene, &QGraphicsScene::changed, this, [this] { invalidate(); });
     updateCursor();
     apply();
+}
+
+void DrawingView::invalidate()
+{
+    m_cacheDirty = true;
+    viewport()->update();
+}
+
+void DrawingView::interacting()
+{
+    m_rest.start();
+}
+
+void DrawingView::renderCache()
+{
+    const qreal ratio = viewport()->devicePixelRatioF();
+    m_cache = QPixmap(viewport()->size() * ratio);
+    m_cache.setDevicePixelRatio(ratio);
+    m_cache.fill(backgroundBrush().style() == Qt::NoBrush ? m_scene->backgroundBrush().color() : backgroundBrush().color());
+    {
+        QPainter painter(&m_cache);
+        const double w = viewport()->width(), h = viewport()->height();
+        const QTransform toDevice(m_scale, 0, 0, -m_scale, w / 2 - m_centre.x() * m_scale, h / 2 + m_centre.y() * m_scale);
+        m_scene->paintDrawing(&painter, toDevice, QRectF(sceneAt({0, h}), sceneAt({w, 0})).normalized());
+    }
+    m_cacheCentre = m_centre;
+    m_cacheScale = m_scale;
+    m_cacheDirty = false;
+}
+
+void DrawingView::paintEvent(QPaintEvent *)
+{
+    if ((m_cacheDirty && !m_rest.isActive() && !m_panning) || m_cache.isNull() || m_cache.size() != viewport()->size() * viewport()->devicePixelRatioF())
+        renderCache();
+    QPainter painter(viewport());
+    if (m_cacheScale == m_scale && m_cacheCentre == m_centre) {
+        painter.drawPixmap(0, 0, m_cache);
+    } else {
+        // The image of a moment ago, moved and scaled to where the view is now.
+        painter.fillRect(viewport()->rect(), m_scene->backgroundBrush());
+        const double k = m_scale / m_cacheScale;
+        const QPointF at = viewAt(m_cacheCentre);
+        painter.translate(at);
+        painter.scale(k, k);
+        painter.translate(-viewport()->width() / 2.0, -viewport()->height() / 2.0);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawPixmap(0, 0, m_cache);
+        painter.resetTransform();
+    }
+    drawOverlay(&painter);
 }
 
 void DrawingView::apply()
@@ -39,6 +93,10 @@ void DrawingView::apply()
     setTransform(QTransform(m_scale, 0, 0, -m_scale, 0, 0));
     const QSizeF half(viewport()->width() / 2.0 / m_scale, viewport()->height() / 2.0 / m_scale);
     setSceneRect(QRectF(m_centre.x() - half.width(), m_centre.y() - half.height(), 2 * half.width(), 2 * half.height()));
+    if (!m_rest.isActive() && !m_panning)
+        m_cacheDirty = true;
+    else
+        m_cacheDirty = true, interacting();
     viewport()->update();
 }
 
@@ -134,8 +192,10 @@ void DrawingView::updateCursor()
 void DrawingView::wheelEvent(QWheelEvent *event)
 {
     const double steps = event->angleDelta().y() / 120.0;
-    if (steps != 0)
+    if (steps != 0) {
+        interacting();
         zoomAt(event->position(), std::pow(1.25, steps));
+    }
     event->accept();
 }
 
@@ -171,6 +231,7 @@ void DrawingView::mouseReleaseEvent(QMouseEvent *event)
     if (m_panning && (event->button() == Qt::MiddleButton || event->button() == Qt::LeftButton)) {
         m_panning = false;
         updateCursor();
+        invalidate();
     }
     event->accept();
 }
@@ -222,7 +283,12 @@ QRect DrawingView::overlayRect() const
     return r.normalized().toAlignedRect().adjusted(-12, -12, 12, 12);
 }
 
-void DrawingView::drawForeground(QPainter *painter, const QRectF &)
+void DrawingView::drawForeground(QPainter *, const QRectF &)
+{
+    // The markers go over the image of the drawing (drawOverlay), never into it.
+}
+
+void DrawingView::drawOverlay(QPainter *painter)
 {
     if (!m_picking || !m_mouse)
         return;

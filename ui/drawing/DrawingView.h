@@ -1,5 +1,7 @@
 // The view of the drawing: Y up, zoom with the wheel about the cursor, pan with the middle button
-// or the hand tool, zoom to extents. While a point is asked for, a click picks the snapped point
+// or the hand tool, zoom to extents. The drawing is rendered once into an image; panning and
+// zooming move and scale that image at once and the drawing is rendered anew when the hand
+// rests, so large drawings follow the mouse without stutter. While a point is asked for, a click picks the snapped point
 // (or the cursor position) and a rubber band may run from a base point; snap markers show where a
 // click would land.
 #pragma once
@@ -7,6 +9,8 @@
 #include "DrawingScene.h"
 
 #include <QGraphicsView>
+#include <QPixmap>
+#include <QTimer>
 
 #include <optional>
 
@@ -56,8 +60,13 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void drawForeground(QPainter *painter, const QRectF &rect) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    void renderCache();
+    void interacting(); // a pan or zoom step: show the image, render when the hand rests
+    void invalidate();
+    void drawOverlay(QPainter *painter);
     void apply();
     void updateCursor();
     QRect overlayRect() const; // where markers and the rubber band are drawn
@@ -73,6 +82,12 @@ private:
     std::optional<QPointF> m_base;
     std::optional<QPointF> m_mouse; // viewport position of the cursor, when inside
     std::optional<SnapPoint> m_snap;
+
+    QPixmap m_cache;
+    QPointF m_cacheCentre;
+    double m_cacheScale = 0;
+    bool m_cacheDirty = true;
+    QTimer m_rest;
 };
 
 } // namespace quorvil

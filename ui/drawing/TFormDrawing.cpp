@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -453,7 +454,10 @@ void TFormDrawing::wait()
 {
     QEventLoop loop;
     m_loop = &loop;
+    const QPointer<TFormDrawing> self(this);
     loop.exec();
+    if (!self) // the window went away while it waited (the program ends)
+        throw CadCancelled();
     m_loop = nullptr;
     m_kind = PromptKind::None;
     m_base.reset();
@@ -606,7 +610,7 @@ void TFormDrawing::AppendOuterLoop(CadHandle hatch, const std::vector<CadHandle>
     DxfEntity &h = m_doc.entities[hatchIndex];
     h.loops.insert(h.loops.begin(), boundary);
     h.p = {boundary.empty() ? 0 : boundary[0].x, boundary.empty() ? 0 : boundary[0].y, 0};
-    delete hatchItem;
+    m_scene->removeTopItem(hatchItem);
     hatchItem = m_scene->addEntity(m_doc, h);
     setModified(true);
 }
