@@ -1,6 +1,7 @@
 // Throughput of the Gauss–Krüger routines against PROJ's transverse Mercator and GeographicLib's
 // TransverseMercator on the same million points, and an end-to-end conversion of a million-row
-// point file compared with PROJ's cs2cs on the same data in the same run.
+// point file compared with PROJ's cs2cs on the same data in the same run: the core routines in one
+// thread, the command line quorvil-cli (both cores) and the forward tool window.
 //
 //   GaussBench [work folder]      (default: the system's temporary folder)
 #include "core/GaussKruger.h"
@@ -320,6 +321,27 @@ int main(int argc, char **argv)
     Report("cs2cs on the same points", cs2cs, 0);
     std::printf("  (%.3f s)\n", cs2csCpu);
     std::printf("  Quorvil core / cs2cs time: %.2f (%.2f)\n", plain / cs2cs, plainCpu / cs2csCpu);
+
+    // The command line on the same file, as a script would run it.
+    {
+        const std::filesystem::path cliOutput = work / "gauss-bench-cli-output.txt";
+        const std::string cli = std::string(QUORVIL_CLI) + " gauss-forward --ellipsoid krassovsky --central-meridian 114 " +
+                                input.string() + " " + cliOutput.string();
+        const double before = ChildrenSeconds();
+        const double wall = Seconds([&] { status = std::system(cli.c_str()); });
+        const double cpu = ChildrenSeconds() - before;
+        if (status != 0)
+            std::printf("  quorvil-cli failed (status %d)\n", status);
+        Report("quorvil-cli gauss-forward", wall, 0);
+        std::printf("  (%.3f s)\n", cpu);
+        std::printf("  quorvil-cli / cs2cs time: %.2f (%.2f)\n", wall / cs2cs, cpu / cs2csCpu);
+        std::ifstream a(output, std::ios::binary), b(cliOutput, std::ios::binary);
+        std::stringstream sa, sb;
+        sa << a.rdbuf();
+        sb << b.rdbuf();
+        std::printf("  quorvil-cli output %s the core's\n", sa.str() == sb.str() ? "is byte-identical with" : "DIFFERS from");
+        std::filesystem::remove(cliOutput);
+    }
 
     // The forward tool as the user drives it: import, compute, save.
     {

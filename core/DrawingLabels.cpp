@@ -68,13 +68,19 @@ int GbkLength(std::string_view utf8)
     return bytes;
 }
 
-GeographicLabel GeographicLabelOf(const Ellipsoid &ellipsoid, Real X, Real Y, int zoneWidth, int secondDecimals)
+GridGeodetic GeodeticOfGrid(const Ellipsoid &ellipsoid, Real X, Real Y, int zoneWidth)
 {
     const GaussZone zone = ZoneOfEasting(Y, zoneWidth);
     const LatLon geodetic = GaussInverse(ellipsoid, X, zone.reducedY);
+    return {geodetic.B, geodetic.l + zone.centralMeridian};
+}
+
+GeographicLabel GeographicLabelOf(const Ellipsoid &ellipsoid, Real X, Real Y, int zoneWidth, int secondDecimals)
+{
+    const GridGeodetic geodetic = GeodeticOfGrid(ellipsoid, X, Y, zoneWidth);
     GeographicLabel label;
     label.B = geodetic.B;
-    label.L = geodetic.l + zone.centralMeridian;
+    label.L = geodetic.L;
     const auto decimals = static_cast<unsigned char>(std::clamp(secondDecimals, 0, 6));
     label.north = "N" + DmsText(decimals, label.B);
     label.east = "E" + DmsText(decimals, label.L);

@@ -26,6 +26,15 @@ struct GaussZone {
 // without zone number (below 1000000) is zone 0.
 GaussZone ZoneOfEasting(Real Y, int zoneWidth);
 
+// Latitude and longitude (decimal degrees, the longitude counted from Greenwich) of grid point X
+// north, Y east with zone number and Y constant, by the inverse projection in its zone. Throws
+// Error as ZoneOfEasting.
+struct GridGeodetic {
+    Real B = 0;
+    Real L = 0;
+};
+GridGeodetic GeodeticOfGrid(const Ellipsoid &ellipsoid, Real X, Real Y, int zoneWidth);
+
 // Bytes of a UTF-8 text in the GBK encoding: one for ASCII, two for each other character (the
 // degree, minute and second marks and Chinese characters).
 int GbkLength(std::string_view utf8);

@@ -35,6 +35,14 @@ constexpr int FootpointRoundLimit = 10000;
 constexpr Real SmallStep = 3e-5L;
 constexpr Real MediumStep = 1e-2L;
 
+// Fixed factors of the inverse series, as multiplications.
+constexpr Real Half = Real(1) / 2;
+constexpr Real Sixth = Real(1) / 6;
+constexpr Real Twelfth = Real(1) / 12;
+constexpr Real Per120 = Real(1) / 120;
+constexpr Real Per360 = Real(1) / 360;
+constexpr Real DegreesPerRadian = 180 / Pi;
+
 // sin and cos of φ + δ from those of φ.
 SineCosine Advanced(const SineCosine &sc, Real delta)
 {
@@ -82,6 +90,22 @@ GaussKrugerSeries::GaussKrugerSeries(const Ellipsoid &ellipsoid)
                 e2 * (Real(6237) / 20480 + e2 * (Real(99099) / 327680 + e2 * (Real(552123) / 1835008))));
     polarFactor_ = ellipsoid.a * (1 - e2);
     K_ = polarFactor_ * C0_;
+    perA2_ = 1 / a2_;
+
+    // The footpoint series φ = μ + b1 sin 2μ + b2 sin 4μ + b3 sin 6μ + b4 sin 8μ in the third
+    // flattening n = (a − b) / (a + b), with sin 4μ = 2 sin 2μ c, sin 6μ = sin 2μ (4c² − 1) and
+    // sin 8μ = sin 2μ (8c³ − 4c), c = cos 2μ. Its first omitted term is of order n⁵ (1e-14 on the
+    // Krasovsky ellipsoid), so the iteration starts within a hair of its fixed point.
+    const Real n = (ellipsoid.a - ellipsoid.b) / (ellipsoid.a + ellipsoid.b);
+    const Real n2 = n * n, n3 = n2 * n, n4 = n2 * n2;
+    const Real b1 = Real(3) / 2 * n - Real(27) / 32 * n3;
+    const Real b2 = Real(21) / 16 * n2 - Real(55) / 32 * n4;
+    const Real b3 = Real(151) / 96 * n3;
+    const Real b4 = Real(1097) / 512 * n4;
+    F0_ = b1 - b3;
+    F1_ = 2 * b2 - 4 * b4;
+    F2_ = 4 * b3;
+    F3_ = 8 * b4;
 }
 
 // N = a² / √(a² cos²φ + b² sin²φ).
@@ -103,7 +127,7 @@ Real GaussKrugerSeries::MeridianArc(Real phi) const
     return polarFactor_ * (C0_ * phi - ArcPeriodic(sc.sin, sc.cos));
 }
 
-PlaneXY GaussKrugerSeries::Forward(Real B, Real l) const
+[[gnu::flatten]] PlaneXY GaussKrugerSeries::Forward(Real B, Real l) const
 {
     const Real phi = DegToRad(B);
     const SineCosine sc = SinCos(phi);
@@ -125,14 +149,24 @@ PlaneXY GaussKrugerSeries::Forward(Real B, Real l) const
     return {x, y};
 }
 
-LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
+[[gnu::flatten]] LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
 {
     // Footpoint latitude: the latitude whose meridian arc is x, by fixed-point iteration on
     // φ = (x + a(1 − e²) cos φ (C1 sin φ + …)) / K. The loop is written so that a NaN (from an
     // empty custom ellipsoid) ends it at once; the fault itself stays in the flags.
     const Real perK = 1 / K_; // a multiplication in the loop instead of a slower division
-    Real phi = x * perK;
-    SineCosine sc = SinCos(phi);
+    const Real mu = x * perK;
+    SineCosine sc = SinCos(mu);
+    Real phi = mu;
+    {
+        const Real sin2mu = 2 * sc.sin * sc.cos;
+        const Real cos2mu = 1 - 2 * sc.sin * sc.sin;
+        const Real start = sin2mu * (F0_ + cos2mu * (F1_ + cos2mu * (F2_ + cos2mu * F3_)));
+        if (std::fabs(start) <= MediumStep) {
+            phi = mu + start;
+            sc = Advanced(sc, start);
+        }
+    }
     for (int round = 0; round < FootpointRoundLimit; ++round) {
         const Real next = (x + polarFactor_ * ArcPeriodic(sc.sin, sc.cos)) * perK;
         const Real delta = next - phi;
@@ -143,28 +177,32 @@ LatLon GaussKrugerSeries::Inverse(Real x, Real y) const
             break;
     }
 
-    const Real t = sc.sin / sc.cos;
+    // The series at the footpoint latitude. Divisions cost several times a multiplication in
+    // extended precision: the fixed divisors are taken as reciprocals worked out once, and the
+    // secant serves both t and the longitude.
+    const Real secant = 1 / sc.cos;
+    const Real t = sc.sin * secant;
     const Real t2 = t * t;
     const Real eta2 = ep2_ * sc.cos * sc.cos;
-    const Real N = PrimeVerticalRadius(sc.sin, sc.cos);
-    const Real u = y / N;
+    // u = y / N, with 1 / N = √(a² cos²φ + b² sin²φ) / a².
+    const Real u = y * std::sqrt(a2_ * sc.cos * sc.cos + b2_ * sc.sin * sc.sin) * perA2_;
     const Real u2 = u * u;
 
     const Real latitudeCorrection =
-        t * (1 + eta2) / 2 * u2 *
-        (1 - u2 * ((5 + 3 * t2 + eta2 - 9 * eta2 * t2) / 12 - u2 * (61 + 90 * t2 + 45 * t2 * t2) / 360));
-    const Real B = RadToDeg(phi) - RadToDeg(latitudeCorrection);
+        t * (1 + eta2) * Half * u2 *
+        (1 - u2 * ((5 + 3 * t2 + eta2 - 9 * eta2 * t2) * Twelfth - u2 * (61 + 90 * t2 + 45 * t2 * t2) * Per360));
+    const Real B = (phi - latitudeCorrection) * DegreesPerRadian;
 
     const Real lRad = u *
-                      (1 - u2 * ((1 + 2 * t2 + eta2) / 6 -
-                                 u2 * (5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * eta2 * t2) / 120)) /
-                      sc.cos;
-    return {B, RadToDeg(lRad)};
+                      (1 - u2 * ((1 + 2 * t2 + eta2) * Sixth -
+                                 u2 * (5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * eta2 * t2) * Per120)) *
+                      secant;
+    return {B, lRad * DegreesPerRadian};
 }
 
 bool GaussKrugerSeries::IsFinite() const
 {
-    for (Real value : {a2_, b2_, e2_, ep2_, polarFactor_, C0_, C1_, C2_, C3_, C4_, K_})
+    for (Real value : {a2_, b2_, e2_, ep2_, polarFactor_, C0_, C1_, C2_, C3_, C4_, K_, perA2_, F0_, F1_, F2_, F3_})
         if (!std::isfinite(value))
             return false;
     return true;
@@ -192,8 +230,21 @@ struct SeriesCache {
 
 constinit thread_local SeriesCache Cache;
 
-// The series of `ellipsoid` from the cache, worked out and kept there if it is not yet; nullptr
+// Works out the series of a new ellipsoid and keeps it in place of the one not used last; nullptr
 // when its constants are not all finite (the caller then works them out itself, faults and all).
+// Out of line: it runs once per ellipsoid, and the routines below stay small.
+[[gnu::noinline]] const GaussKrugerSeries *AddToCache(SeriesCache &cache, const Ellipsoid &ellipsoid)
+{
+    const GaussKrugerSeries series(ellipsoid);
+    if (!series.IsFinite())
+        return nullptr;
+    SeriesCacheEntry &entry = cache.entries[cache.older];
+    entry = {ellipsoid.a, ellipsoid.b, series};
+    cache.older = 1 - cache.older;
+    return &*entry.series;
+}
+
+// The series of `ellipsoid` from the cache, worked out and kept there if it is not yet.
 const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
 {
     SeriesCache &cache = Cache;
@@ -202,13 +253,24 @@ const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
             cache.older = 1 - i;
             return &*cache.entries[i].series;
         }
-    const GaussKrugerSeries series(ellipsoid);
-    if (!series.IsFinite())
-        return nullptr;
-    SeriesCacheEntry &entry = cache.entries[cache.older];
-    entry = {ellipsoid.a, ellipsoid.b, series};
-    cache.older = 1 - cache.older;
-    return &*entry.series;
+    return AddToCache(cache, ellipsoid);
+}
+
+// Ellipsoids whose constants are not all finite are worked out anew at each call, out of line, so
+// that the routines below hold one inlined copy of the series, for the cached constants.
+[[gnu::noinline]] Real UncachedMeridianArc(const Ellipsoid &ellipsoid, Real phi)
+{
+    return GaussKrugerSeries(ellipsoid).MeridianArc(phi);
+}
+
+[[gnu::noinline]] PlaneXY UncachedForward(const Ellipsoid &ellipsoid, Real B, Real l)
+{
+    return GaussKrugerSeries(ellipsoid).Forward(B, l);
+}
+
+[[gnu::noinline]] LatLon UncachedInverse(const Ellipsoid &ellipsoid, Real x, Real y)
+{
+    return GaussKrugerSeries(ellipsoid).Inverse(x, y);
 }
 
 } // namespace
@@ -219,21 +281,21 @@ const GaussKrugerSeries *CachedSeries(const Ellipsoid &ellipsoid)
 {
     if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
         return series->MeridianArc(phi);
-    return GaussKrugerSeries(ellipsoid).MeridianArc(phi);
+    return UncachedMeridianArc(ellipsoid, phi);
 }
 
 [[gnu::flatten]] PlaneXY GaussForward(const Ellipsoid &ellipsoid, Real B, Real l)
 {
     if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
         return series->Forward(B, l);
-    return GaussKrugerSeries(ellipsoid).Forward(B, l);
+    return UncachedForward(ellipsoid, B, l);
 }
 
 [[gnu::flatten]] LatLon GaussInverse(const Ellipsoid &ellipsoid, Real x, Real y)
 {
     if (const GaussKrugerSeries *series = CachedSeries(ellipsoid))
         return series->Inverse(x, y);
-    return GaussKrugerSeries(ellipsoid).Inverse(x, y);
+    return UncachedInverse(ellipsoid, x, y);
 }
 
 } // namespace quorvil

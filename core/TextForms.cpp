@@ -7,6 +7,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
+#include <iterator>
 #include <system_error>
 
 namespace quorvil {
@@ -44,10 +47,27 @@ bool ScaledDecimal(Real value, int decimals, uint64_t &result)
         result = 0;
         return true;
     }
-    int exponent = 0;
-    const Real fraction = std::frexp(std::fabs(value), &exponent); // |value| = fraction × 2^exponent
-    const auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 64)); // exact: 64-bit mantissa
-    const int shift = 64 - exponent;                                        // |value| = mantissa / 2^shift
+    uint64_t mantissa = 0;
+    int shift = 0; // |value| = mantissa / 2^shift
+#if defined(__x86_64__) || defined(__i386__)
+    // The x87 extended format holds the 64-bit mantissa with its integer bit, then the sign and
+    // the biased exponent: read them as they are (the library's frexp and ldexp cost more than
+    // the rest of this routine).
+    static_assert(std::numeric_limits<Real>::digits == 64);
+    unsigned char bytes[sizeof(Real)];
+    std::memcpy(bytes, &value, sizeof bytes);
+    std::memcpy(&mantissa, bytes, sizeof mantissa);
+    const int biased = (bytes[8] | (bytes[9] << 8)) & 0x7FFF;
+    if (biased != 0 && (mantissa >> 63) != 0) {
+        shift = 16383 + 63 - biased;
+    } else
+#endif
+    {
+        int exponent = 0;
+        const Real fraction = std::frexp(std::fabs(value), &exponent); // |value| = fraction × 2^exponent
+        mantissa = static_cast<uint64_t>(std::ldexp(fraction, 64));    // exact: 64-bit mantissa
+        shift = 64 - exponent;
+    }
     if (shift <= 0 || shift >= 128)
         return false;
     using U128 = unsigned __int128;
@@ -228,6 +248,36 @@ Real TextToNumber(std::string_view text)
     if (digits.front() == '+' || digits.front() == '-') {
         negative = digits.front() == '-';
         digits.remove_prefix(1);
+    }
+    // Fast path: at most 19 significant digits and no exponent. The digits as one integer and the
+    // power of ten of the decimals are both exact, so their quotient is the correctly rounded
+    // value of the text, the number from_chars gives.
+    {
+        uint64_t mantissa = 0;
+        int significant = 0, decimals = 0;
+        bool afterPoint = false, fits = true;
+        for (char c : digits) {
+            if (c == '.') {
+                afterPoint = true;
+                continue;
+            }
+            if (!IsDigit(c)) { // an exponent
+                fits = false;
+                break;
+            }
+            if (mantissa != 0 || c != '0')
+                ++significant;
+            decimals += afterPoint;
+            if (significant > 19 || decimals >= static_cast<int>(std::size(PowersOfTen))) {
+                fits = false;
+                break;
+            }
+            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+        }
+        if (fits) {
+            const Real value = static_cast<Real>(mantissa) / static_cast<Real>(PowersOfTen[decimals]);
+            return negative ? -value : value;
+        }
     }
     Real value = 0;
     auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);

@@ -19,6 +19,8 @@ packages=(
   libgtest-dev libbenchmark-dev libgeographiclib-dev libproj-dev proj-bin locales
   # independent readers of the reports, workbooks and drawings the program writes
   python3 python3-docx python3-openpyxl python3-ezdxf
+  # the command line's test of a file split over parallel jobs
+  parallel
   # fuzzing the drawing open path (scripts/fuzz-dxf.sh: libFuzzer with the sanitizers)
   clang libclang-rt-14-dev
 )

@@ -3,6 +3,7 @@
 #include "EllipsoidGroup.h"
 #include "Fields.h"
 #include "PointTableView.h"
+#include "ProjectionTools.h"
 #include "Prompts.h"
 #include "TableToolBars.h"
 
@@ -26,10 +27,6 @@ namespace quorvil {
 namespace {
 
 constexpr int CommonRowsAtOpening = 3;
-constexpr int CoordinateDecimals = 4;     // plane coordinates and heights
-constexpr int PackedAngleDecimals = 10;   // geodetic B, L as ddd.mmss
-constexpr int ParameterDecimals = 10;     // the seven panel values
-constexpr int SecondsResidualDecimals = 6;
 
 // Widths of the old group and of the input-table group: half the window less its frame.
 constexpr int WindowFrameAllowance = 13;
@@ -58,15 +55,6 @@ void SetWidths(PointTableView *table, const QList<int> &widths)
 {
     for (int c = 0; c < widths.size(); ++c)
         table->setColumnWidth(c, widths.at(c));
-}
-
-// The three values of a row as the side shows them.
-QStringList SideTexts(DatumCoordinates kind, const DatumTriple &v)
-{
-    if (kind == DatumCoordinates::Geodetic)
-        return {NumberText(PackedAngleDecimals, DegToDms(v[0])), NumberText(PackedAngleDecimals, DegToDms(v[1])),
-                NumberText(CoordinateDecimals, v[2])};
-    return {NumberText(CoordinateDecimals, v[0]), NumberText(CoordinateDecimals, v[1]), NumberText(CoordinateDecimals, v[2])};
 }
 
 DatumTriple RowTriple(const PointTableModel *table, int row, int firstColumn)
@@ -246,15 +234,10 @@ DatumTransform DatumWindow::readTransform() const
 
 SevenParameters DatumWindow::readPanel() const
 {
-    SevenParameters p;
-    p.DX = FieldNumber(m_panel.at(0));
-    p.DY = FieldNumber(m_panel.at(1));
-    p.DZ = FieldNumber(m_panel.at(2));
-    p.WX = SecondsToRadians(FieldNumber(m_panel.at(3)));
-    p.WY = SecondsToRadians(FieldNumber(m_panel.at(4)));
-    p.WZ = SecondsToRadians(FieldNumber(m_panel.at(5)));
-    p.K = FieldNumber(m_panel.at(6));
-    return p;
+    std::vector<std::string> texts;
+    for (const QLineEdit *edit : m_panel)
+        texts.push_back(edit->text().toStdString());
+    return SevenParametersFromTexts(texts);
 }
 
 void DatumWindow::ToolButton6Click()
@@ -262,35 +245,7 @@ void DatumWindow::ToolButton6Click()
     FpGuard guard;
     const DatumTransform t = readTransform();
     const SevenParameters p = readPanel();
-    const PointTableModel *input = m_input->table();
-    PointTableModel *result = m_result->table();
-    const int rows = input->rows();
-    constexpr int columns = 4;
-    BusyCursor busy;
-    // The result rows are gathered and handed to the table at once; a bad cell or a fault stops
-    // the command with the rows before it written and the later rows as they were.
-    std::vector<QString> cells;
-    cells.reserve(static_cast<size_t>(rows) * columns);
-    try {
-        for (int r = 0; r < rows; ++r) {
-            const DatumTriple v = TransformDatumPoint(t, p, RowTriple(input, r, 1));
-            guard.check(v[0], v[1], v[2]);
-            cells.push_back(input->cell(r, 0));
-            for (QString &text : SideTexts(m_tool.newSide.kind, v))
-                cells.push_back(std::move(text));
-        }
-    } catch (...) {
-        result->setRowCount(rows);
-        const int done = static_cast<int>(cells.size() / columns);
-        for (int r = 0; r < done; ++r) {
-            QStringList row;
-            for (int c = 0; c < columns; ++c)
-                row.append(cells[static_cast<size_t>(r) * columns + c]);
-            result->setRowTexts(r, row);
-        }
-        throw;
-    }
-    result->replaceCells(rows, columns, std::move(cells));
+    ConvertRows(*m_input->table(), *m_result->table(), DatumPointConversion(t, p));
 }
 
 void DatumWindow::ToolButton7Click()
@@ -324,15 +279,14 @@ void DatumWindow::ToolButton13Click()
         guard.check(v[0], v[1], v[2]);
     guard.check(shown);
 
-    const int angleDecimals = m_tool.newSide.kind == DatumCoordinates::Geodetic ? SecondsResidualDecimals : CoordinateDecimals;
     for (int r = 0; r < common->rows(); ++r) {
-        const DatumTriple &v = e.residuals[static_cast<size_t>(r)];
-        common->setCell(r, 7, NumberText(angleDecimals, v[0]));
-        common->setCell(r, 8, NumberText(angleDecimals, v[1]));
-        common->setCell(r, 9, NumberText(CoordinateDecimals, v[2]));
+        const auto texts = DatumResidualTexts(m_tool.newSide.kind, e.residuals[static_cast<size_t>(r)]);
+        for (int i = 0; i < 3; ++i)
+            common->setCell(r, 7 + i, QString::fromStdString(texts[static_cast<size_t>(i)]));
     }
+    const auto panel = SevenParameterTexts(p);
     for (int i = 0; i < 7; ++i)
-        m_panel.at(i)->setText(NumberText(ParameterDecimals, shown[i]));
+        m_panel.at(i)->setText(QString::fromStdString(panel[static_cast<size_t>(i)]));
 }
 
 void DatumWindow::ToolButton14Click()

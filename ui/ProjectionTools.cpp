@@ -44,31 +44,37 @@ void UseSingleBorder(QWidget *window, bool minimiseAndCloseOnly)
     window->setFixedSize(window->size().expandedTo(window->minimumSizeHint()));
 }
 
-void ComputePointRows(const PointTableModel &input, PointTableModel &result, int decimals, const FpGuard &guard,
-                      const std::function<RowValues(int row)> &computeRow)
+void ConvertRows(const PointTableModel &input, PointTableModel &result, const PointConversion &conversion)
 {
-    constexpr int Columns = 3;
+    const int columns = conversion.resultColumns();
+    const int fieldCount = conversion.inputFields();
     const int rows = input.rows();
     BusyCursor busy;
     // The new texts are gathered and handed to the table in one piece: a million rows written cell
     // by cell would make the view repaint a million times.
-    std::vector<QString> cells(static_cast<size_t>(rows) * Columns);
+    std::vector<QString> cells(static_cast<size_t>(rows) * columns);
+    std::vector<std::string> texts(static_cast<size_t>(fieldCount));
+    std::vector<std::string_view> fields(static_cast<size_t>(fieldCount));
+    std::vector<std::string> out(static_cast<size_t>(columns - 1));
     int done = 0;
     auto commit = [&] {
         // Rows not reached keep their old texts (a row the table did not have stays empty).
         for (int r = done; r < rows && r < result.rows(); ++r)
-            for (int c = 0; c < Columns; ++c)
-                cells[static_cast<size_t>(r) * Columns + c] = result.cell(r, c);
-        result.replaceCells(rows, Columns, std::move(cells));
+            for (int c = 0; c < columns; ++c)
+                cells[static_cast<size_t>(r) * columns + c] = result.cell(r, c);
+        result.replaceCells(rows, columns, std::move(cells));
     };
     try {
         for (; done < rows; ++done) {
-            const RowValues values = computeRow(done);
-            guard.check(values.first, values.second);
-            QString *row = &cells[static_cast<size_t>(done) * Columns];
+            for (int c = 1; c < fieldCount; ++c) {
+                texts[static_cast<size_t>(c)] = input.cell(done, c).toStdString();
+                fields[static_cast<size_t>(c)] = texts[static_cast<size_t>(c)];
+            }
+            conversion.convert(fields, out);
+            QString *row = &cells[static_cast<size_t>(done) * columns];
             row[0] = input.cell(done, 0);
-            row[1] = NumberText(decimals, values.first);
-            row[2] = NumberText(decimals, values.second);
+            for (int c = 1; c < columns; ++c)
+                row[c] = QString::fromLatin1(out[static_cast<size_t>(c - 1)]);
         }
     } catch (...) {
         commit();

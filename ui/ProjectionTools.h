@@ -7,9 +7,8 @@
 #include "PointToolWindow.h"
 
 #include "core/FpGuard.h"
+#include "core/PointConversions.h"
 #include "core/Real.h"
-
-#include <functional>
 
 class QGroupBox;
 class QLineEdit;
@@ -41,17 +40,12 @@ QGroupBox *MakeZoneGroup(const QString &title, const QString &meridianName, cons
 // title bar offers only the minimise and close boxes.
 void UseSingleBorder(QWidget *window, bool minimiseAndCloseOnly);
 
-// The two values a row computes, as they are written (already in their final unit).
-struct RowValues {
-    Real first = 0, second = 0;
-};
-
-// Gives `result` as many rows as `input`, then for each row writes the input's point name and the
-// two values `computeRow` returns, with `decimals` decimals. The guard (created by the caller
-// before anything of the command was computed) is checked before each row is written. An error
-// ends the loop at its row: rows before it keep their new results, the rest keep what they had.
-void ComputePointRows(const PointTableModel &input, PointTableModel &result, int decimals, const FpGuard &guard,
-                      const std::function<RowValues(int row)> &computeRow);
+// Gives `result` as many rows as `input` and converts every input row, empty rows included, into
+// the same result row: the input's point name, then the texts `conversion` gives. An error ends
+// the loop at its row: rows before it keep their new results, the rest keep what they had. The
+// caller's floating-point guard, created before anything of the command was computed, stays in
+// force (the conversion checks under it).
+void ConvertRows(const PointTableModel &input, PointTableModel &result, const PointConversion &conversion);
 
 // The Gauss forward and inverse tools: the point-tool layout with the parameter group under the
 // tables.

@@ -239,29 +239,48 @@ AdjustmentData TraverseWindow::fileData() const
 
 void TraverseWindow::applyFileData(const AdjustmentData &data)
 {
-    const AdjustmentFileMap &map = m_layout.file;
-    const int rows = data.count + map.rowsBeyondCount;
-    const int columns = table()->columns();
-    std::vector<QString> cells(static_cast<size_t>(rows) * columns);
-    auto cell = [&](int row, int column) -> QString & { return cells[static_cast<size_t>(row) * columns + column]; };
-    for (int i = 0; i < map.pointRows.size() && i < data.points.size(); ++i) {
-        const int place = map.pointRows[i];
-        const int row = place >= 0 ? place : rows + place;
-        for (int f = 0; f < map.pointColumns.size(); ++f)
-            cell(row, map.pointColumns[f]) = data.points[i].value(f);
-    }
-    // The observation lines come last: the names of stations that are also known points are
-    // read twice, and the observation line's name stands.
-    for (int i = 0; i < data.observations.size(); ++i) {
-        const int row = map.firstObservationRow + i;
-        if (row >= rows)
-            break;
-        for (int f = 0; f < map.observationColumns.size(); ++f)
-            cell(row, map.observationColumns[f]) = data.observations[i].value(f);
-    }
-    table()->replaceCells(rows, columns, std::move(cells));
+    TextTable cells = AdjustmentTableOf(data, m_layout.file, table()->columns());
+    table()->replaceCells(cells.rows, cells.columns, std::move(cells.cells));
     setHeaderTexts(data.header);
     m_grid->setCurrentDataRow(0);
+}
+
+void TraverseWindow::adjust()
+{
+    PointTableModel *t = table();
+    TextTable cells;
+    cells.rows = t->rows();
+    cells.columns = t->columns();
+    cells.cells.reserve(static_cast<size_t>(cells.rows) * cells.columns);
+    for (int r = 0; r < cells.rows; ++r)
+        for (int c = 0; c < cells.columns; ++c)
+            cells.cells.push_back(t->cell(r, c));
+    const TextTable before = cells;
+    AdjustmentSummary summary;
+    // Shows what the adjustment wrote, in one change for the view.
+    auto show = [&] {
+        for (const auto &[name, text] : summary)
+            setSummary(name, text);
+        bool changed = false;
+        {
+            const QSignalBlocker quiet(t);
+            for (int r = 0; r < cells.rows; ++r)
+                for (int c = 0; c < cells.columns; ++c)
+                    if (cells.at(r, c) != before.at(r, c)) {
+                        t->setCell(r, c, cells.at(r, c));
+                        changed = true;
+                    }
+        }
+        if (changed)
+            Q_EMIT t->dataChanged(t->index(0, 0), t->index(cells.rows - 1, cells.columns - 1));
+    };
+    try {
+        AdjustTable(m_layout.report, cells, summary, m_working);
+    } catch (...) {
+        show();
+        throw;
+    }
+    show();
 }
 
 void TraverseWindow::importFile()
@@ -295,7 +314,7 @@ void TraverseWindow::makeReport()
     data.rows.reserve(t->rows());
     for (int row = 0; row < t->rows(); ++row)
         data.rows.append(t->rowTexts(row));
-    attachResult(data);
+    AttachWorking(data, m_working); // the working values of the computation just made
 
     const QString path = AskSaveFileName(this, ReportDialog());
     if (path.isEmpty())
@@ -312,23 +331,6 @@ void TraverseWindow::makeReport()
         // Let the strip paint; the user's input waits until the report is written.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
-}
-
-void AngleTraverseWindow::closeTraverse(const FpGuard &guard, const TraverseResult &carried, int firstNewRow)
-{
-    guard.check(carried.fx, carried.fy, carried.fs);
-    setSummary(QStringLiteral("LabFx"), FxText(carried.fx));
-    setSummary(QStringLiteral("LabFy"), FyText(carried.fy));
-    setSummary(QStringLiteral("LabFs"), FsText(carried.fs));
-    const std::string k = KText(carried.totalLength, carried.fs);
-    guard.check(carried.totalLength);
-    setSummary(QStringLiteral("LabK"), k);
-
-    // Misclosure over legs of no length is an invalid operation: the summary stays, nothing more.
-    TraverseResult adjusted = DistributeMisclosure(carried);
-    guard.check(adjusted.stations, adjusted.legs);
-    m_last = std::move(adjusted);
-    setCellPoints(firstNewRow, m_last.NewPoints());
 }
 
 } // namespace quorvil

@@ -15,6 +15,7 @@
 #include "core/Traverse.h"
 #include "io/AdjustmentFile.h"
 #include "io/AdjustmentReport.h"
+#include "io/AdjustmentTable.h"
 
 #include <QList>
 #include <QPair>
@@ -34,19 +35,6 @@ namespace quorvil {
 class PointTableModel;
 class PointTableView;
 
-// Where the lines of a data file sit in the table. Model rows (data row r is model row r − 1);
-// a negative row counts from the end of the table (−1 is the last row).
-struct AdjustmentFileMap {
-    AdjustmentFileLayout layout;   // counts and fields of the lines
-    int rowsBeyondCount = 2;       // the table has n + rowsBeyondCount data rows
-    QList<int> pointRows;          // model row of each known-point line
-    QList<int> pointColumns;       // columns its fields fill: {0, 3, 4} or {0, 4}
-    int firstObservationRow = 1;   // model row of the first observation line
-    QList<int> observationColumns = {0, 1, 2};
-    int minimumCount = 0;          // fewest new points of a table worth writing
-    QString tooFewText;            // the message for a table too short to be written
-};
-
 struct TraverseWindowLayout {
     QString groupCaption;          // caption of GroupBox1
     QStringList columns;           // captions of StringGrid1
@@ -56,7 +44,7 @@ struct TraverseWindowLayout {
     QList<QPair<QString, QString>> summaryLabels; // object name and starting caption, in order
     int summarySpacing = 24;       // room between the summary labels
     AdjustmentFileMap file;
-    ReportKind report = ReportKind::Connecting; // the Word report of "Word报表"
+    ReportKind report = ReportKind::Connecting; // the tool: its adjustment and its Word report
 };
 
 // Object names and captions of the header fields, in the order of the data file's header line.
@@ -104,8 +92,12 @@ public:
 protected:
     // The work of "计算" (ToolButton6Click); runs through the command runner.
     virtual void compute() = 0;
-    // Points the report data at the result of the last computation.
-    virtual void attachResult(AdjustmentReportData &data) const = 0;
+
+    // Adjusts the table as the layout's tool (io/AdjustmentTable): the computed cells and the
+    // summary labels are shown, also those written before an error ended the work, which is then
+    // passed on. The working values of the adjustment are kept for the report.
+    void adjust();
+    const AdjustmentWorking &working() const { return m_working; }
 
     void setSummary(const QString &name, const std::string &text);
     // Writes a computed cell (model row, column).
@@ -131,9 +123,8 @@ private:
     QList<QLabel *> m_labels;
     QFrame *m_progressPanel = nullptr;
     QProgressBar *m_progress = nullptr;
+    AdjustmentWorking m_working;
 };
-
-class FpGuard;
 
 // The window of the traverses observed as angles and distances. It keeps the working values of
 // its last computation (bearings, raw increments, their corrections, the correction per angle),
@@ -144,18 +135,7 @@ class AngleTraverseWindow : public TraverseWindow {
 public:
     using TraverseWindow::TraverseWindow;
 
-    const TraverseResult &lastResult() const { return m_last; }
-
-protected:
-    void attachResult(AdjustmentReportData &data) const override { data.traverse = &m_last; }
-
-    // The end of every closing traverse: shows Fx, Fy, Fs and K of the carried traverse,
-    // distributes its coordinate misclosure, keeps the result as the working values and writes
-    // the new points into consecutive model rows from `firstNewRow` with 3 decimals. Nothing is
-    // shown or written that has not passed the guard.
-    void closeTraverse(const FpGuard &guard, const TraverseResult &carried, int firstNewRow);
-
-    TraverseResult m_last;
+    const TraverseResult &lastResult() const { return working().traverse; }
 };
 
 } // namespace quorvil

@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -114,6 +115,43 @@ TEST(TextToNumber, SecondTextOfTheLongEllipsoidAxisReadsNearest)
 {
     const Real b = TextToNumber("6356752.3141403558478521068615295");
     EXPECT_EQ(b, 6356752.3141403558478521068615295L);
+}
+
+TEST(TextToNumber, ShortDecimalsReadAsTheCorrectlyRoundedNumber)
+{
+    // Texts of up to 19 significant digits take a fast path of their own; every one must read as
+    // the correctly rounded number that the general conversion gives.
+    unsigned long long state = 20261207;
+    auto next = [&state] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return state >> 11;
+    };
+    std::vector<std::string> texts = {"0", "0.0", "-0", "007.50", "9999999999999999999", "0.0000000000000000001",
+                                      "18446744073709551615", "1.8446744073709551615", "123456789.0123456789",
+                                      "-.5", "5.", "0.1", "0.3", "3878776.946", "38773912.254"};
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits = std::to_string(next() % 10000000000000000000ULL);
+        digits.resize(1 + next() % digits.size());
+        const size_t point = next() % (digits.size() + 1);
+        std::string text = digits.substr(0, point) + "." + digits.substr(point);
+        if (next() % 5 == 0)
+            text = std::string(next() % 4, '0') + text;
+        if (next() % 3 == 0)
+            text = "-" + text;
+        texts.push_back(text);
+    }
+    for (const std::string &text : texts) {
+        std::string_view body = text;
+        const bool negative = body.front() == '-';
+        if (negative)
+            body.remove_prefix(1);
+        Real expected = 0;
+        std::from_chars(body.data(), body.data() + body.size(), expected, std::chars_format::general);
+        if (negative)
+            expected = -expected;
+        const Real read = TextToNumber(text);
+        EXPECT_TRUE(read == expected && std::signbit(read) == std::signbit(expected)) << text;
+    }
 }
 
 TEST(NumberToText, FixedDecimals)

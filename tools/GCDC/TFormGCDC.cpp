@@ -163,13 +163,7 @@ void TFormGCDC::compute()
     // stripped.
     const Real yConstant = FieldNumber(m_yConstant);
     const Ellipsoid target{FieldNumber(m_a2), FieldNumber(m_b2)};
-    const PointTableModel &points = *input()->table();
-    ComputePointRows(points, *result()->table(), 4, guard, [&](int row) {
-        const Real x = CellNumber(&points, row, 1);
-        const Real y = CellNumber(&points, row, 2) - yConstant;
-        const PlaneXY p = CompensationTransform(source, target, x, y);
-        return RowValues{p.x, p.y + yConstant};
-    });
+    ConvertRows(*input()->table(), *result()->table(), CompensationConversion(source, target, yConstant));
 }
 
 } // namespace quorvil

@@ -15,14 +15,10 @@ public:
 
     // The working values of this window's last computation (the corrected height differences
     // among them), read by the adjustment report.
-    const LevellingResult &lastResult() const { return m_last; }
+    const LevellingResult &lastResult() const { return working().levelling; }
 
 protected:
     void compute() override;
-    void attachResult(AdjustmentReportData &data) const override { data.levelling = &m_last; }
-
-private:
-    LevellingResult m_last;
 };
 
 } // namespace quorvil

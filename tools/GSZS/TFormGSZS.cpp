@@ -1,6 +1,5 @@
 #include "TFormGSZS.h"
 
-#include "core/GaussKruger.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 
@@ -27,16 +26,10 @@ TFormGSZS::TFormGSZS(QWidget *owner) : GaussToolWindow(owner, QStringLiteral("TF
 void TFormGSZS::compute()
 {
     FpGuard guard;
-    const GaussKrugerSeries series(parameters()->ellipsoid());
+    const Ellipsoid ellipsoid = parameters()->ellipsoid();
     const Real centralMeridian = FieldDegrees(centralMeridianField());
     const Real yConstant = FieldNumber(yConstantField());
-    const PointTableModel &points = *input()->table();
-    ComputePointRows(points, *result()->table(), 3, guard, [&](int row) {
-        const Real B = CellDegrees(&points, row, 1);
-        const Real L = CellDegrees(&points, row, 2);
-        const PlaneXY p = series.Forward(B, L - centralMeridian);
-        return RowValues{p.x, p.y + yConstant}; // no zone number is put in front of y
-    });
+    ConvertRows(*input()->table(), *result()->table(), GaussForwardConversion(ellipsoid, centralMeridian, yConstant));
 }
 
 } // namespace quorvil

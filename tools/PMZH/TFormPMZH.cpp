@@ -6,6 +6,7 @@
 #include "ui/CommandRunner.h"
 #include "ui/Fields.h"
 #include "ui/PlaneTransformTables.h"
+#include "ui/ProjectionTools.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
 #include "ui/TableToolBars.h"
@@ -223,11 +224,7 @@ void TFormPMZH::Button6Click()
     const FourParameters p = TwoPointSimilarity(common);
     const Real rotation = DegToDms(RadToDeg(p.T)); // packed ddd.mmss
     guard.check(p.Dx, p.Dy, p.K, p.Dh, rotation);
-    EditK->setText(NumberText(12, p.K));
-    EditDX->setText(NumberText(6, p.Dx));
-    EditDY->setText(NumberText(6, p.Dy));
-    EditT->setText(NumberText(10, rotation));
-    EditDH->setText(NumberText(4, p.Dh));
+    showParameters(TwoPointParameterTexts(p, false));
 }
 
 void TFormPMZH::EditKDblClick()
@@ -237,11 +234,14 @@ void TFormPMZH::EditKDblClick()
     const FourParameters p = TwoPointSimilarity(common, true);
     const Real rotation = DegToDms(RadToDeg(p.T));
     guard.check(p.Dx, p.Dy, p.Dh, rotation);
-    EditK->setText(QStringLiteral("1"));
-    EditDX->setText(NumberText(4, p.Dx));
-    EditDY->setText(NumberText(4, p.Dy));
-    EditT->setText(NumberText(10, rotation));
-    EditDH->setText(NumberText(4, p.Dh));
+    showParameters(TwoPointParameterTexts(p, true));
+}
+
+void TFormPMZH::showParameters(const std::array<std::string, 5> &texts)
+{
+    QLineEdit *const order[5] = {EditDX, EditDY, EditT, EditK, EditDH};
+    for (int i = 0; i < 5; ++i)
+        order[i]->setText(QString::fromStdString(texts[static_cast<size_t>(i)]));
 }
 
 void TFormPMZH::ToolButton3Click()
@@ -260,15 +260,13 @@ void TFormPMZH::ToolButton3Click()
 
 void TFormPMZH::ToolButton6Click()
 {
-    FourParameters p;
-    p.Dx = FieldNumber(EditDX);
-    p.Dy = FieldNumber(EditDY);
-    p.K = FieldNumber(EditK);
-    p.Dh = FieldNumber(EditDH);
-    p.T = DegToRad(FieldDegrees(EditT));
+    FpGuard guard;
+    const FourParameters p = TwoPointParametersFromTexts(std::vector<std::string>{
+        EditDX->text().toStdString(), EditDY->text().toStdString(), EditT->text().toStdString(),
+        EditK->text().toStdString(), EditDH->text().toStdString()});
     BusyCursor busy;
-    ConvertPointRows(StringGrid1->table(), StringGrid2->table(),
-                     [&p](const PlanePointH &old) { return ConvertTwoPoint(p, old); });
+    ConvertRows(*StringGrid1->table(), *StringGrid2->table(),
+                PlaneSimilarityConversion(PlaneSimilarityConversion::Model::TwoPoint, p));
 }
 
 void TFormPMZH::ToolButton8Click()

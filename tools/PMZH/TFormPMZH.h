@@ -4,6 +4,9 @@
 #pragma once
 
 #include "core/PlaneSimilarity.h"
+
+#include <array>
+#include <string>
 #include "ui/ToolWindow.h"
 
 class QGroupBox;
@@ -34,6 +37,7 @@ private:
     void ToolButton8Click();  // "另存为Cass格式"
 
     TwoCommonPoints readCommonPoints() const;
+    void showParameters(const std::array<std::string, 5> &texts); // Dx, Dy, T, K, Dh
     QList<QLineEdit *> commonFields() const; // file order: base line, second line, heights
 
     QLineEdit *EditUo, *EditVo, *EditXo, *EditYo;

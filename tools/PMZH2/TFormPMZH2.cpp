@@ -5,6 +5,7 @@
 #include "io/PointFile.h"
 #include "ui/Fields.h"
 #include "ui/PlaneTransformTables.h"
+#include "ui/ProjectionTools.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
 #include "ui/TableToolBars.h"
@@ -123,31 +124,27 @@ void TFormPMZH2::ToolButton6Click()
     guard.check(p.Dx, p.Dy, p.K, p.Dh, rotationSeconds, estimate.residuals);
 
     for (int r = 0; r < common->rows(); ++r) {
-        const PlanePointH &v = estimate.residuals[static_cast<size_t>(r)];
-        common->setCell(r, ResidualX, NumberText(4, v.x));
-        common->setCell(r, ResidualX + 1, NumberText(4, v.y));
-        common->setCell(r, ResidualX + 2, NumberText(4, v.H));
+        const auto texts = PlaneResidualTexts(estimate.residuals[static_cast<size_t>(r)]);
+        for (int i = 0; i < 3; ++i)
+            common->setCell(r, ResidualX + i, QString::fromStdString(texts[static_cast<size_t>(i)]));
     }
-    EditA->setText(NumberText(6, p.Dx));
-    EditB->setText(NumberText(6, p.Dy));
-    EditC->setText(NumberText(10, rotationSeconds));
-    EditD->setText(NumberText(10, p.K));
-    EditDH->setText(NumberText(4, p.Dh));
+    const auto shown = FourParameterTexts(p);
+    const QList<QLineEdit *> fields = parameterFields();
+    for (int i = 0; i < fields.size(); ++i)
+        fields.at(i)->setText(QString::fromStdString(shown[static_cast<size_t>(i)]));
 }
 
 void TFormPMZH2::ToolButton7Click()
 {
     // The parameters as the fields show them: T and K rounded to 10 decimals, Dx and Dy to 6.
     FpGuard guard;
-    FourParameters p;
-    p.Dx = FieldNumber(EditA);
-    p.Dy = FieldNumber(EditB);
-    p.T = ArcSecondsToRadians(FieldNumber(EditC));
-    p.K = FieldNumber(EditD);
-    p.Dh = FieldNumber(EditDH);
+    std::vector<std::string> texts;
+    for (const QLineEdit *field : parameterFields())
+        texts.push_back(field->text().toStdString());
+    const FourParameters p = FourParametersFromTexts(texts);
     BusyCursor busy;
-    ConvertPointRows(StringGrid2->table(), StringGrid3->table(),
-                     [&p](const PlanePointH &old) { return ConvertFourParameters(p, old); });
+    ConvertRows(*StringGrid2->table(), *StringGrid3->table(),
+                PlaneSimilarityConversion(PlaneSimilarityConversion::Model::FourParameters, p));
 }
 
 void TFormPMZH2::ToolButton15Click()

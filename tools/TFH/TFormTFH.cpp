@@ -230,9 +230,8 @@ void TFormTFH::Button2Click()
     const Real X = FieldNumberStrict(EditX) + FieldNumberStrict(EditXX);
     const Real Y = FieldNumberStrict(EditY) + FieldNumberStrict(EditYY);
     guard.check(X, Y);
-    const GaussZone zone = ZoneOfEasting(Y, ComboBox2->currentIndex() == 1 ? 6 : 3);
-    const LatLon geodetic = GaussInverse(ellipsoid, X, zone.reducedY);
-    const SheetPoint point{(geodetic.l + zone.centralMeridian) * 3600, geodetic.B * 3600};
+    const GridGeodetic geodetic = GeodeticOfGrid(ellipsoid, X, Y, ComboBox2->currentIndex() == 1 ? 6 : 3);
+    const SheetPoint point{geodetic.L * 3600, geodetic.B * 3600};
     guard.check(point.lambda, point.phi);
     showSheets(point);
 }

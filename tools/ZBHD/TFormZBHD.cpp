@@ -1,7 +1,5 @@
 #include "TFormZBHD.h"
 
-#include "core/DatumConversion.h"
-#include "core/GaussKruger.h"
 #include "core/TextForms.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
@@ -44,21 +42,14 @@ TFormZBHD::TFormZBHD(QWidget *owner) : PointToolWindow(owner, QStringLiteral("TF
 void TFormZBHD::compute()
 {
     FpGuard guard;
-    const GaussKrugerSeries series(m_ellipsoid->ellipsoid());
+    const Ellipsoid ellipsoid = m_ellipsoid->ellipsoid();
     // The zone fields take the plain number conversion: an empty field is an error here.
     const Real sourceMeridian = DmsToDeg(FieldNumberStrict(m_sourceMeridian));
     const Real sourceYConstant = FieldNumberStrict(m_sourceYConstant);
     const Real targetMeridian = DmsToDeg(FieldNumberStrict(m_targetMeridian));
     const Real targetYConstant = FieldNumberStrict(m_targetYConstant);
-    const PointTableModel &points = *input()->table();
-    ComputePointRows(points, *result()->table(), 3, guard, [&](int row) {
-        const Real x = CellNumber(&points, row, 1);
-        const Real y = StripZoneNumber(CellNumber(&points, row, 2)) - sourceYConstant;
-        const LatLon g = series.Inverse(x, y);
-        // Longitude difference from the target meridian.
-        const PlaneXY p = series.Forward(g.B, g.l + sourceMeridian - targetMeridian);
-        return RowValues{p.x, p.y + targetYConstant}; // no zone number is put in front of y
-    });
+    ConvertRows(*input()->table(), *result()->table(),
+                ZoneChangeConversion(ellipsoid, sourceMeridian, sourceYConstant, targetMeridian, targetYConstant));
 }
 
 } // namespace quorvil

@@ -1,0 +1,150 @@
+// The adjustment subcommand: a tool's data file in, its table adjusted as the window adjusts it,
+// the summary line as the window shows it, and the adjusted table written.
+#include "Commands.h"
+
+#include "Console.h"
+#include "PointStream.h"
+
+#include "io/AdjustmentReport.h"
+#include "io/AdjustmentTable.h"
+#include "io/PointFile.h"
+#include "io/ProgramFiles.h"
+
+namespace quorvil::cli {
+
+namespace {
+
+struct KindName {
+    const char *name;
+    AdjustmentKind kind;
+};
+
+constexpr KindName Kinds[] = {
+    {"connecting", AdjustmentKind::Connecting},
+    {"single-side", AdjustmentKind::SingleSide},
+    {"no-orientation", AdjustmentKind::NoOrientation},
+    {"open", AdjustmentKind::Open},
+    {"levelling", AdjustmentKind::Levelling},
+    {"coord-connecting", AdjustmentKind::CoordinateConnecting},
+    {"coord-single-side", AdjustmentKind::CoordinateSingleSide},
+    {"coord-no-orientation", AdjustmentKind::CoordinateNoOrientation},
+};
+
+QStringList KindNames()
+{
+    QStringList names;
+    for (const KindName &k : Kinds)
+        names << QString::fromLatin1(k.name);
+    return names;
+}
+
+AdjustmentKind KindOf(const QString &name)
+{
+    for (const KindName &k : Kinds)
+        if (name == QLatin1String(k.name))
+            return k.kind;
+    return AdjustmentKind::Connecting;
+}
+
+// The table as comma-separated lines, one per row, every column.
+QByteArray TableBytes(const TextTable &t)
+{
+    LineWriter writer;
+    for (int r = 0; r < t.rows; ++r) {
+        QString line;
+        for (int c = 0; c < t.columns; ++c) {
+            if (c)
+                line += u',';
+            line += t.at(r, c);
+        }
+        writer.addLine(line);
+    }
+    return writer.bytes();
+}
+
+int AdjustRun(const Options &o, const QStringList &positional)
+{
+    if (!o.isSet("type"))
+        throw UsageError("须给出 --type");
+    const AdjustmentKind kind = KindOf(o.choice("type", KindNames()));
+    const QString input = positional.at(0), output = positional.at(1);
+    TextTable table;
+    QStringList header;
+    try {
+        const AdjustmentFileMap map = AdjustmentMapOf(kind);
+        // A data file is small and read whole, standard input included.
+        const QString path = input == QStringLiteral("-") ? QStringLiteral("/dev/stdin") : input;
+        const AdjustmentData data = ReadAdjustmentFile(path, map.layout);
+        header = data.header;
+        table = AdjustmentTableOf(data, map, AdjustmentColumnsOf(kind));
+    } catch (const Error &e) {
+        PrintError(input.toStdString() + ": " + e.what() + "\n");
+        return ExitFailed;
+    }
+    AdjustmentSummary summary;
+    AdjustmentWorking working;
+    try {
+        AdjustTable(kind, table, summary, working);
+    } catch (const Error &e) {
+        PrintError(input.toStdString() + ": " + e.what() + "\n");
+        return ExitFailed;
+    }
+    // The summary labels side by side, as the window's summary line reads.
+    std::string line;
+    for (const auto &[name, text] : summary)
+        line += (line.empty() ? "" : "  ") + text;
+    try {
+        WriteOutput(output, TableBytes(table));
+    } catch (const Error &e) {
+        PrintError(output.toStdString() + ": " + e.what() + "\n");
+        return ExitFailed;
+    }
+    if (!line.empty()) {
+        if (output == QStringLiteral("-"))
+            PrintError(line + "\n");
+        else
+            PrintOut(line + "\n");
+    }
+    if (o.isSet("report")) {
+        // The Word report of "Word报表": the header of the data file, the adjusted table and the
+        // working values, from the tool's template beside the program.
+        AdjustmentReportData report;
+        report.kind = kind;
+        report.header = header;
+        for (int r = 0; r < table.rows; ++r) {
+            QStringList row;
+            for (int c = 0; c < table.columns; ++c)
+                row += table.at(r, c);
+            report.rows += row;
+        }
+        AttachWorking(report, working);
+        const QString path = o.text("report");
+        try {
+            WriteAdjustmentReport(report, ProgramFile(ReportTemplateName(kind)), path);
+        } catch (const Error &e) {
+            PrintError(path.toStdString() + ": " + e.what() + "\n");
+            return ExitFailed;
+        }
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+Command AdjustCommand()
+{
+    return {"adjust", "导线与高程路线平差: 数据文件 → 平差后的表格, 并打印闭合差",
+            [](QCommandLineParser &p) {
+                p.addOption({"type",
+                             "平差类型: connecting (边角附合导线), single-side (单边附合导线), no-orientation (无定向导线), "
+                             "open (支导线), levelling (附/闭合高程路线), coord-connecting (坐标附合导线), "
+                             "coord-single-side (坐标测量单边附合导线), coord-no-orientation (坐标测量无定向导线)",
+                             "type"});
+                p.addOption({"report", "写出 Word 平差报表 (.docx), 由程序旁的报表模板生成", "file.docx"});
+                p.addPositionalArgument("input", "平差数据文件 (与窗口的“文件导入”相同), - 表示标准输入");
+                p.addPositionalArgument("output", "平差后的表格 (每行一个测站, 各列以逗号分隔), - 表示标准输出");
+            },
+            AdjustRun};
+}
+
+} // namespace quorvil::cli
