@@ -41,7 +41,6 @@ constexpr Real Sixth = Real(1) / 6;
 constexpr Real Twelfth = Real(1) / 12;
 constexpr Real Per120 = Real(1) / 120;
 constexpr Real Per360 = Real(1) / 360;
-constexpr Real DegreesPerRadian = 180 / Pi;
 
 // sin and cos of φ + δ from those of φ.
 SineCosine Advanced(const SineCosine &sc, Real delta)
@@ -91,21 +90,6 @@ GaussKrugerSeries::GaussKrugerSeries(const Ellipsoid &ellipsoid)
     polarFactor_ = ellipsoid.a * (1 - e2);
     K_ = polarFactor_ * C0_;
     perA2_ = 1 / a2_;
-
-    // The footpoint series φ = μ + b1 sin 2μ + b2 sin 4μ + b3 sin 6μ + b4 sin 8μ in the third
-    // flattening n = (a − b) / (a + b), with sin 4μ = 2 sin 2μ c, sin 6μ = sin 2μ (4c² − 1) and
-    // sin 8μ = sin 2μ (8c³ − 4c), c = cos 2μ. Its first omitted term is of order n⁵ (1e-14 on the
-    // Krasovsky ellipsoid), so the iteration starts within a hair of its fixed point.
-    const Real n = (ellipsoid.a - ellipsoid.b) / (ellipsoid.a + ellipsoid.b);
-    const Real n2 = n * n, n3 = n2 * n, n4 = n2 * n2;
-    const Real b1 = Real(3) / 2 * n - Real(27) / 32 * n3;
-    const Real b2 = Real(21) / 16 * n2 - Real(55) / 32 * n4;
-    const Real b3 = Real(151) / 96 * n3;
-    const Real b4 = Real(1097) / 512 * n4;
-    F0_ = b1 - b3;
-    F1_ = 2 * b2 - 4 * b4;
-    F2_ = 4 * b3;
-    F3_ = 8 * b4;
 }
 
 // N = a² / √(a² cos²φ + b² sin²φ).
@@ -155,18 +139,11 @@ Real GaussKrugerSeries::MeridianArc(Real phi) const
     // φ = (x + a(1 − e²) cos φ (C1 sin φ + …)) / K. The loop is written so that a NaN (from an
     // empty custom ellipsoid) ends it at once; the fault itself stays in the flags.
     const Real perK = 1 / K_; // a multiplication in the loop instead of a slower division
-    const Real mu = x * perK;
-    SineCosine sc = SinCos(mu);
-    Real phi = mu;
-    {
-        const Real sin2mu = 2 * sc.sin * sc.cos;
-        const Real cos2mu = 1 - 2 * sc.sin * sc.sin;
-        const Real start = sin2mu * (F0_ + cos2mu * (F1_ + cos2mu * (F2_ + cos2mu * F3_)));
-        if (std::fabs(start) <= MediumStep) {
-            phi = mu + start;
-            sc = Advanced(sc, start);
-        }
-    }
+    // The iteration starts from x / K and stops at the first step of at most 1e-10 rad: the
+    // footpoint, and so the printed latitude, are those of that stopping point, not of the exact
+    // fixed point, so the start value is part of the result and is kept.
+    Real phi = x * perK;
+    SineCosine sc = SinCos(phi);
     for (int round = 0; round < FootpointRoundLimit; ++round) {
         const Real next = (x + polarFactor_ * ArcPeriodic(sc.sin, sc.cos)) * perK;
         const Real delta = next - phi;
@@ -191,18 +168,19 @@ Real GaussKrugerSeries::MeridianArc(Real phi) const
     const Real latitudeCorrection =
         t * (1 + eta2) * Half * u2 *
         (1 - u2 * ((5 + 3 * t2 + eta2 - 9 * eta2 * t2) * Twelfth - u2 * (61 + 90 * t2 + 45 * t2 * t2) * Per360));
-    const Real B = (phi - latitudeCorrection) * DegreesPerRadian;
+    // Degrees as φ × 180 / π term by term, so that the printed digits are those of the textbook form.
+    const Real B = RadToDeg(phi) - RadToDeg(latitudeCorrection);
 
     const Real lRad = u *
                       (1 - u2 * ((1 + 2 * t2 + eta2) * Sixth -
                                  u2 * (5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * eta2 * t2) * Per120)) *
                       secant;
-    return {B, lRad * DegreesPerRadian};
+    return {B, RadToDeg(lRad)};
 }
 
 bool GaussKrugerSeries::IsFinite() const
 {
-    for (Real value : {a2_, b2_, e2_, ep2_, polarFactor_, C0_, C1_, C2_, C3_, C4_, K_, perA2_, F0_, F1_, F2_, F3_})
+    for (Real value : {a2_, b2_, e2_, ep2_, polarFactor_, C0_, C1_, C2_, C3_, C4_, K_, perA2_})
         if (!std::isfinite(value))
             return false;
     return true;

@@ -42,9 +42,6 @@ private:
     Real polarFactor_ = 0;     // a (1 − e²)
     Real C0_ = 0, C1_ = 0, C2_ = 0, C3_ = 0, C4_ = 0; // meridian-arc coefficients
     Real K_ = 0;               // a (1 − e²) C0, arc length per radian of the mean term
-    // Start of the footpoint iteration: φ ≈ μ + sin 2μ (F0 + F1 cos 2μ + F2 cos²2μ + F3 cos³2μ),
-    // μ = x / K, the footpoint series in the third flattening n folded into powers of cos 2μ.
-    Real F0_ = 0, F1_ = 0, F2_ = 0, F3_ = 0;
 };
 
 // Meridian arc from the equator to latitude phi (radians).
