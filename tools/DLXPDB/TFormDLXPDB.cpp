@@ -8,6 +8,7 @@
 #include "io/PointFile.h"
 #include "io/PowerLineOutput.h"
 #include "io/ProgramFiles.h"
+#include "ui/CadAttach.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
@@ -191,12 +192,9 @@ void TFormDLXPDB::ToolButton9Click()
 
 void TFormDLXPDB::ToolButton10Click()
 {
-    CadSession *session = CadSession::active();
-    if (!session) {
-        Prompts::instance().showMessage(this, CadNotOpenMessage, PromptTexts::InformationCaption,
-                                        QMessageBox::Information, QMessageBox::Yes);
+    CadSession *session = AttachCad(this);
+    if (!session)
         return;
-    }
     BusyCursor busy;
     StatusDuring status(StatusBar1, CadWorking);
     // The whole set is laid out and checked before the first entity is drawn.
