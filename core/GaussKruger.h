@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Ellipsoid.h"
+#include "SinCos.h"
 
 namespace quorvil {
 
@@ -33,8 +34,16 @@ public:
     bool IsFinite() const;
 
 private:
+    struct Footpoint {
+        Real phi;
+        SineCosine sc;
+    };
+
     Real PrimeVerticalRadius(Real sinPhi, Real cosPhi) const;
     Real ArcPeriodic(Real sinPhi, Real cosPhi) const;
+    Real FootpointMap(Real x, const SineCosine &sc) const;
+    Footpoint FootpointLatitude(Real x) const;
+    bool FootpointBySeries(Real phi0, const SineCosine &sc0, Real phi1, Footpoint &footpoint) const;
 
     Real a2_ = 0, b2_ = 0;     // squared semi-axes
     Real perA2_ = 0;           // 1 / a²
@@ -42,6 +51,11 @@ private:
     Real polarFactor_ = 0;     // a (1 − e²)
     Real C0_ = 0, C1_ = 0, C2_ = 0, C3_ = 0, C4_ = 0; // meridian-arc coefficients
     Real K_ = 0;               // a (1 − e²) C0, arc length per radian of the mean term
+    Real perK_ = 0;            // 1 / K
+    // Taylor coefficients of the footpoint map's derivatives, per order and harmonic (see
+    // FootpointBySeries), and whether the ellipsoid is flat enough for that path.
+    double mapDerivatives_[7][4] = {};
+    bool seriesFootpoint_ = false;
 };
 
 // Meridian arc from the equator to latitude phi (radians).
