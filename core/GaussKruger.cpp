@@ -21,7 +21,7 @@ namespace {
 // The footpoint iteration stops when two rounds agree to this many radians (0.6 mm on the
 // meridian); each round shrinks the error some two hundredfold, so the last round is far closer.
 constexpr Real FootpointTolerance = 1e-10L;
-constexpr double FootpointToleranceDouble = 1e-10;
+constexpr double FootpointToleranceDouble = double(FootpointTolerance);
 
 // The iteration is a contraction for every real ellipsoid and converges in a handful of rounds.
 // A nonsense custom ellipsoid (b > a, or b close to 0) can make it wander; this bound keeps the
@@ -65,6 +65,23 @@ SineCosine Advanced(const SineCosine &sc, Real delta)
         cosDeltaMinus1 = -d2 / 2 * (1 - d2 / 12 * (1 - d2 / 30 * (1 - d2 / 56)));
     }
     return {sc.sin + (sc.sin * cosDeltaMinus1 + sc.cos * sinDelta), sc.cos + (sc.cos * cosDeltaMinus1 - sc.sin * sinDelta)};
+}
+
+// Sine and cosine of an angle in double precision, for the small terms of the footpoint series.
+struct Harmonic {
+    double sin, cos;
+};
+
+// Of twice the angle; cos 2α as (cos α − sin α)(cos α + sin α), which keeps its accuracy near 45°.
+Harmonic Doubled(const Harmonic &a)
+{
+    return {2 * a.sin * a.cos, (a.cos - a.sin) * (a.cos + a.sin)};
+}
+
+// Of the sum of two angles.
+Harmonic Sum(const Harmonic &a, const Harmonic &b)
+{
+    return {a.sin * b.cos + a.cos * b.sin, a.cos * b.cos - a.sin * b.sin};
 }
 
 } // namespace
@@ -190,15 +207,16 @@ bool GaussKrugerSeries::FootpointBySeries(Real phi0, const SineCosine &sc0, Real
 
     // sin 2jφ0 and cos 2jφ0, j = 1 … 4, and the Taylor coefficients of g(φ0 + e) − g(φ0).
     const double s = double(sc0.sin), c = double(sc0.cos);
-    const double sin2 = 2 * s * c, cos2 = (c - s) * (c + s);
-    const double sin4 = 2 * sin2 * cos2, cos4 = (cos2 - sin2) * (cos2 + sin2);
-    const double sin6 = sin4 * cos2 + cos4 * sin2, cos6 = cos4 * cos2 - sin4 * sin2;
-    const double sin8 = 2 * sin4 * cos4, cos8 = (cos4 - sin4) * (cos4 + sin4);
+    Harmonic h[4];
+    h[0] = Doubled({s, c});
+    h[1] = Doubled(h[0]);
+    h[2] = Sum(h[1], h[0]);
+    h[3] = Doubled(h[1]);
     double t[SeriesOrder];
     for (int n = 0; n < SeriesOrder; ++n) {
         const double *d = mapDerivatives_[n];
-        t[n] = n % 2 == 0 ? d[0] * cos2 + d[1] * cos4 + d[2] * cos6 + d[3] * cos8
-                          : d[0] * sin2 + d[1] * sin4 + d[2] * sin6 + d[3] * sin8;
+        t[n] = n % 2 == 0 ? d[0] * h[0].cos + d[1] * h[1].cos + d[2] * h[2].cos + d[3] * h[3].cos
+                          : d[0] * h[0].sin + d[1] * h[1].sin + d[2] * h[2].sin + d[3] * h[3].sin;
     }
 
     // moved = φ − φ1 of the current iterate; each round the next one, till a round moves at most
