@@ -9,6 +9,7 @@
 #include "tools/GCFH/TFormGCFH.h"
 #include "tools/GSFS/TFormGSFS.h"
 #include "tools/GSZS/TFormGSZS.h"
+#include "tools/HXZH/TFormHXZH.h"
 #include "tools/JZBCL/TFormJZBCL.h"
 #include "tools/PMZH/TFormPMZH.h"
 #include "tools/PMZH2/TFormPMZH2.h"
@@ -69,6 +70,7 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Projection, BetweenEllipsoids, "平面->大地", "椭球间平面转大地", T::Conversion, "tqPtoDClick", "TFormTQpTOd", "平面坐标转换为另一椭球大地坐标", Create<TFormTQpTOd>, false, "tqptod"},
         {Projection, BetweenEllipsoids, "大地->大地", "椭球间大地坐标转换", T::Conversion, "N8Click", "TFormTQdTOd", "椭球间大地坐标转换", Create<TFormTQdTOd>, false, "tqdtod"},
         {Projection, {}, "抵偿高程面坐标转换", "高程抵偿面坐标计算", T::Conversion, "N9Click", "TFormGCDC", "抵偿高程面确定及投影变换", Create<TFormGCDC>, false, "gcdc"},
+        {Projection, {}, "互联网地图坐标转换", {}, T::None, "hxZHClick", "TFormHXZH", "互联网地图坐标转换", Create<TFormHXZH>, true, "hxzh"},
         {Plane, {}, "二公共点简易转换", "二公共点简易转换", T::Conversion, "PMZH1Click", "TFormPMZH", "二公共点平面简易转换", Create<TFormPMZH>, false, "pmzh"},
         {Plane, {}, "多公共点相似变换", "多公共点相似变换", T::Conversion, "PMZH2Click", "TFormPMZH2", "多公共点平面相似变换", Create<TFormPMZH2>, false, "pmzh2"},
         {Adjustment, {}, "附合导线", "附合导线", T::Traverse, "BJFHClick", "TFormBJFH", "边角附合导线", Create<TFormBJFH>, false, "bjfh"},

@@ -451,6 +451,16 @@ int PlaneRun(const Options &o, const QStringList &positional)
     return RunPointStream(conversion, stream);
 }
 
+int WebMapRun(const Options &o, const QStringList &positional)
+{
+    const QStringList datums = {"wgs84", "gcj02", "bd09"};
+    if (!o.isSet("from") || !o.isSet("to"))
+        throw UsageError("须给出 --from 与 --to");
+    const auto from = static_cast<WebMapDatum>(datums.indexOf(o.choice("from", datums)));
+    const auto to = static_cast<WebMapDatum>(datums.indexOf(o.choice("to", datums)));
+    return Convert<WebMapConversion>(o, positional, from, to, o.isSet("dms"));
+}
+
 } // namespace
 
 QList<Command> AllCommands()
@@ -521,6 +531,14 @@ QList<Command> AllCommands()
                          AddStreamOptions(p);
                      },
                      PlaneRun});
+    commands.append({"webmap", "互联网地图坐标转换: 点号,经度,纬度 → 点号,经度,纬度,说明 (WGS84/GCJ-02/BD-09)",
+                     [](QCommandLineParser &p) {
+                         p.addOption({"from", "原坐标系: wgs84 (= CGCS2000), gcj02 或 bd09", "datum"});
+                         p.addOption({"to", "目标坐标系: wgs84, gcj02 或 bd09", "datum"});
+                         p.addOption({"dms", "经纬度按度分秒 (ddd.mmss) 读写; 默认为十进制度, 结果 9 位小数"});
+                         AddStreamOptions(p);
+                     },
+                     WebMapRun});
     commands.append(AdjustCommand());
     commands.append(SheetCommand());
     return commands;

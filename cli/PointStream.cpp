@@ -328,7 +328,11 @@ private:
             const int saved = m_conversion.savedColumns();
             for (int i = 0; i + 1 < saved; ++i) {
                 out.append(',');
-                out.append(m_out[static_cast<size_t>(i)].data(), static_cast<qsizetype>(m_out[static_cast<size_t>(i)].size()));
+                const std::string &text = m_out[static_cast<size_t>(i)];
+                if (IsAscii(text))
+                    out.append(text.data(), static_cast<qsizetype>(text.size()));
+                else // a note in words: UTF-8 from the conversion, GB18030 in the file
+                    AppendEncoded(out, QString::fromStdString(text), m_encoder);
             }
         }
         out.append("\r\n", 2);

@@ -15,6 +15,7 @@ constexpr int ParameterDecimals = 10;   // seven parameters; T and K of the plan
 constexpr int ShiftDecimals = 6;        // Dx, Dy of an estimated plane similarity
 constexpr int SecondsResidualDecimals = 6;
 constexpr int TwoPointScaleDecimals = 12;
+constexpr int WebMapDegreeDecimals = 9; // about 0.1 mm
 
 Real Number(std::span<const std::string_view> fields, size_t i) { return TextToNumber(fields[i]); }
 
@@ -143,6 +144,34 @@ void PlaneSimilarityConversion::convert(std::span<const std::string_view> fields
     out[0] = NumberToText(TransformDecimals, p.x);
     out[1] = NumberToText(TransformDecimals, p.y);
     out[2] = NumberToText(TransformDecimals, p.H);
+}
+
+WebMapConversion::WebMapConversion(WebMapDatum from, WebMapDatum to, bool packedAngles)
+    : m_from(from), m_to(to), m_packedAngles(packedAngles)
+{
+}
+
+void WebMapConversion::convert(std::span<const std::string_view> fields, std::span<std::string> out) const
+{
+    FpGuard guard;
+    const LonLat typed{Number(fields, 1), Number(fields, 2)};
+    const LonLat p = m_packedAngles ? LonLat{DmsToDeg(typed.lon), DmsToDeg(typed.lat)} : typed;
+    const WebMapResult r = ConvertWebMap(m_from, m_to, p);
+    if (m_packedAngles) {
+        // A point that was not moved keeps the angles as typed: through decimal degrees and back,
+        // the truncating DegToDms could show 139.42 as 139°41′60″.
+        const bool unmoved = r.outside || m_from == m_to;
+        const Real lon = unmoved ? typed.lon : DegToDms(r.point.lon);
+        const Real lat = unmoved ? typed.lat : DegToDms(r.point.lat);
+        guard.check(lon, lat);
+        out[0] = NumberToText(PackedAngleDecimals, lon);
+        out[1] = NumberToText(PackedAngleDecimals, lat);
+    } else {
+        guard.check(r.point.lon, r.point.lat);
+        out[0] = NumberToText(WebMapDegreeDecimals, r.point.lon);
+        out[1] = NumberToText(WebMapDegreeDecimals, r.point.lat);
+    }
+    out[2] = r.outside ? OutsideChinaNote : "";
 }
 
 std::array<std::string, 7> SevenParameterTexts(const SevenParameters &p)

@@ -10,6 +10,7 @@
 #include "DatumConversion.h"
 #include "GaussKruger.h"
 #include "PlaneSimilarity.h"
+#include "WebMap.h"
 
 #include <array>
 #include <span>
@@ -31,7 +32,8 @@ public:
     virtual int savedColumns() const { return resultColumns(); }
 
     // Computes one row. `fields` holds the inputFields() texts of the row (fields[0], the name,
-    // is not read); `out` receives resultColumns() − 1 texts, the columns after the name. The
+    // is not read); `out` receives resultColumns() − 1 texts (UTF-8; numbers are ASCII), the
+    // columns after the name. The
     // row's values pass a floating-point check before they are formatted. Throws
     // ConversionError for a text that is not a number and FloatError for a fault.
     virtual void convert(std::span<const std::string_view> fields, std::span<std::string> out) const = 0;
@@ -105,6 +107,23 @@ public:
 private:
     DatumTransform m_transform;
     SevenParameters m_parameters;
+};
+
+// "互联网地图坐标转换": longitude, latitude in one web-map datum to another, as decimal degrees
+// with 9 decimals or (`packedAngles`) as ddd.mmss read and written with 10 decimals, then a note:
+// OutsideChinaNote for a point outside the rectangle, else empty.
+class WebMapConversion final : public PointConversion {
+public:
+    WebMapConversion(WebMapDatum from, WebMapDatum to, bool packedAngles);
+    int inputFields() const override { return 3; }
+    int resultColumns() const override { return 4; }
+    void convert(std::span<const std::string_view> fields, std::span<std::string> out) const override;
+
+    static constexpr const char *OutsideChinaNote = "境外，未偏移";
+
+private:
+    WebMapDatum m_from, m_to;
+    bool m_packedAngles;
 };
 
 // The texts of the three values of a datum side: plane x, y, H with 4 decimals; geodetic B, L

@@ -74,7 +74,7 @@ void ConvertRows(const PointTableModel &input, PointTableModel &result, const Po
             QString *row = &cells[static_cast<size_t>(done) * columns];
             row[0] = input.cell(done, 0);
             for (int c = 1; c < columns; ++c)
-                row[c] = QString::fromLatin1(out[static_cast<size_t>(c - 1)]);
+                row[c] = QString::fromUtf8(out[static_cast<size_t>(c - 1)]);
         }
     } catch (...) {
         commit();

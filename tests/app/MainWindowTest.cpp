@@ -57,7 +57,8 @@ private slots:
         QCOMPARE(menus, (QStringList{"椭球坐标转换", "平面坐标转换", "平差计算", "工具", "显示", "帮助"}));
         const auto menu = [&](int i) { return MenuTexts(main.menuBar()->actions().at(i)->menu()); };
         QCOMPARE(menu(0), (QStringList{"高斯投影正算", "高斯投影反算", "坐标换带",
-                                       "椭球间转换>平面->平面|大地->平面|平面->大地|大地->大地", "抵偿高程面坐标转换"}));
+                                       "椭球间转换>平面->平面|大地->平面|平面->大地|大地->大地", "抵偿高程面坐标转换", "-",
+                                       "互联网地图坐标转换"}));
         QCOMPARE(menu(1), (QStringList{"二公共点简易转换", "多公共点相似变换"}));
         QCOMPARE(menu(2), (QStringList{"附合导线", "单边附合导线", "无定向导线", "支导线", "-", "坐标附合导线",
                                        "坐标单边附合导线", "坐标无定向导线", "-", "附合高程路线"}));

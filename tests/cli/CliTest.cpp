@@ -10,6 +10,7 @@
 #include "tools/BJFH/TFormBJFH.h"
 #include "tools/GSFS/TFormGSFS.h"
 #include "tools/GSZS/TFormGSZS.h"
+#include "tools/HXZH/TFormHXZH.h"
 #include "tools/PMZH/TFormPMZH.h"
 #include "tools/PMZH2/TFormPMZH2.h"
 #include "tools/TFH/TFormTFH.h"
@@ -69,6 +70,9 @@ const QString CommonPlane = "A,3870000,38700000,10,3870050.1,38699970.2,10.3\r\n
                             "D,3870000,38710000,40,3870049.8,38709970.0,40.1\r\n";
 const QString CommonLocal = "A,1000,1000,10,5100.2,2950.1,12\r\nB,2000,1000,20,6100.1,2949.9,22\r\n"
                             "C,2000,2000,30,6099.8,3950.3,32.1\r\nD,1000,2000,40,5100,3950,41.9\r\n";
+// Web-map points, longitude first: inside China, in Chinese, outside China, and an empty line.
+const QString WebMapPoints = "P1,121.5272106,31.1774276\r\n点2,116.404,39.915\r\n巴黎,2.3522,48.8566\r\n,,\r\n";
+const QString WebMapDmsPoints = "P1,121.313795816,31.103873936\r\n点2,116.2414,39.5454\r\n";
 const QString LocalPoints = "P1,1500,1500,15\r\n点2,1800.25,1200.5,18\r\nP3,900,2100,0\r\n";
 
 } // namespace
@@ -122,6 +126,8 @@ private slots:
             {"datum, identity, geodetic to plane",
              {"datum", "--from", "geodetic", "--to", "plane", "--ellipsoid", "krassovsky", "--central-meridian", "114"},
              "P,35,117,0\r\n", "P,3878776.9458,773912.2542,0.0000\r\n", ""},
+            {"webmap wgs84 to gcj02", {"webmap", "--from", "wgs84", "--to", "gcj02"}, "P,121.5272106,31.1774276\r\nQ,2.35,48.85\r\n",
+             "P,121.531541859,31.175303984,\r\nQ,2.350000000,48.850000000," + Gb("境外，未偏移") + "\r\n", ""},
             {"adjust levelling", {"adjust", "--type", "levelling"}, ReadFile(levelling), "", "Fh=8mm  线路总长[L]=2"},
         };
         for (const Case &c : cases) {
@@ -177,6 +183,12 @@ private slots:
             {"datum geodetic to geodetic", [] { return new TFormTQdTOd(nullptr); }, {{"EditLL1", "117"}}, {}, {}, {},
              "ToolButton3", GeodeticH, "ToolButton6", "ToolButton7",
              {"datum", "--from", "geodetic", "--to", "geodetic", "--central-meridian", "117"}},
+            {"webmap bd09 to wgs84", [] { return new TFormHXZH(nullptr); },
+             {{"ComboFrom", "BD-09"}, {"ComboTo", "WGS84/CGCS2000"}}, {}, {}, {}, "ToolButton3", WebMapPoints, "ToolButton6",
+             "ToolButton7", {"webmap", "--from", "bd09", "--to", "wgs84"}},
+            {"webmap wgs84 to gcj02, ddd.mmss", [] { return new TFormHXZH(nullptr); },
+             {{"ComboFrom", "WGS84/CGCS2000"}, {"ComboTo", "GCJ-02"}, {"CheckDms", "on"}}, {}, {}, {}, "ToolButton3",
+             WebMapDmsPoints, "ToolButton6", "ToolButton7", {"webmap", "--from", "wgs84", "--to", "gcj02", "--dms"}},
             {"plane, estimated", [] { return new TFormPMZH2(nullptr); }, {}, CommonLocal, "ToolButton3", {"ToolButton6"},
              "ToolButton11", LocalPoints, "ToolButton7", "ToolButton8", {"plane"}, "ToolButton15", "ToolButton14"},
         };
@@ -413,6 +425,13 @@ private slots:
             QVERIFY(going.err.contains("第 " + QByteArray::number(bad) + " 行: 'abc'"));
             QCOMPARE(ReadFile(out).count("\r\n"), lines - 1);
         }
+        // The web-map subcommand follows the same rules.
+        const QString webmapIn = file("webmap-bad.txt", "P,121.5,31.2\r\nQ,abc,31\r\nR,121.5,31.2\r\n");
+        const Run webmap = Cli({"webmap", "--from", "gcj02", "--to", "bd09", "--keep-going", webmapIn, "-"});
+        QCOMPARE(webmap.status, 1);
+        QVERIFY2(webmap.err.contains("第 2 行: 'abc'"), webmap.err);
+        QCOMPARE(webmap.out.count("\r\n"), 2);
+        QCOMPARE(Cli({"webmap", "--from", "gcj02", "--to", "bd09", webmapIn, "-"}).out, QByteArray());
         // A floating-point fault stops the run too: an ellipsoid of empty axes divides by zero.
         const Run fault = Cli({"gauss-forward", "--a", "0", "--b", "0", file("one.txt", "P,1,2\r\n"), "-"});
         QCOMPARE(fault.status, 1);
@@ -476,6 +495,8 @@ private slots:
             {"adjust", "--type", "closed", in, "-"},
             {"gauss-forward", "--threads", "0", in, "-"},
             {"sheet", "--zone-width", "5", in, "-"},
+            {"webmap", "--from", "wgs84", in, "-"},
+            {"webmap", "--from", "wgs84", "--to", "gcj-02", in, "-"},
         };
         for (const QStringList &arguments : cases) {
             const Run run = Cli(arguments);

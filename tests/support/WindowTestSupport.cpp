@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -107,7 +108,15 @@ void SetRow(QWidget *window, const QString &table, int row, const QStringList &t
 
 void SetField(QWidget *window, const QString &name, const QString &text)
 {
-    window->findChild<QLineEdit *>(name)->setText(text);
+    if (auto *list = window->findChild<QComboBox *>(name)) {
+        const int item = list->findText(text);
+        QVERIFY2(item >= 0, qPrintable(name + ": no item " + text));
+        list->setCurrentIndex(item);
+    } else if (auto *option = window->findChild<QAbstractButton *>(name)) {
+        option->setChecked(text == QStringLiteral("on"));
+    } else {
+        window->findChild<QLineEdit *>(name)->setText(text);
+    }
 }
 
 QString Field(QWidget *window, const QString &name)

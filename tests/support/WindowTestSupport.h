@@ -57,6 +57,7 @@ PointTableModel *Table(QWidget *window, const QString &name);
 void SetCell(QWidget *window, const QString &table, int row, int column, const QString &text);
 QString Cell(QWidget *window, const QString &table, int row, int column);
 void SetRow(QWidget *window, const QString &table, int row, const QStringList &texts);
+// A line edit's text, a list's item by its text, or a check box "on" (anything else: off).
 void SetField(QWidget *window, const QString &name, const QString &text);
 QString Field(QWidget *window, const QString &name);
 QStringList Fields(QWidget *window, const QStringList &names);

@@ -360,6 +360,7 @@ QHash<QString, Recipe> Recipes()
         {"TFormTQdTOp", {{{"EditLL1", "114"}}, {{"StringGrid1", geodeticRow}}, {"ToolButton6"}}},
         {"TFormTQpTOd", {{{"EditLL1", "114"}}, {{"StringGrid1", planeRow}}, {"ToolButton6"}}},
         {"TFormTQdTOd", {{}, {{"StringGrid1", geodeticRow}}, {"ToolButton6"}}},
+        {"TFormHXZH", {{}, {{"StringGrid1", {{"P1", "121.5272106", "31.1774276"}, {"P2", "2.35", "48.85"}}}}, {"ToolButton6"}}},
         {"TFormGCDC",
          {{{"EditXm", "35"}, {"EditYm", "50000"}, {"EditHm", "100"}},
           {{"StringGrid1", {{"A", "3878776.946", "773912.254"}}}},
