@@ -18,18 +18,19 @@ constexpr Real OffsetE2 = 0.00669342162296594323L;
 constexpr Real CentreLon = 105;
 constexpr Real CentreLat = 35;
 
-// sin(π·t). The turns are reduced to [−1, 1] first (exactly: t − 2n is representable), so that
-// the sine of an angle of hundreds of radians is as good as that of a small one and runs on the
-// fast path of SinCos.
+// sin(π·t). The half-turns are reduced to [−1, 1] first (exactly: t − 2n is representable), so
+// that the sine of an angle of hundreds of radians is as good as that of a small one and runs on
+// the fast path of SinCos. rint rather than nearbyint: any whole n serves, and nearbyint saves and
+// restores the floating-point environment, which doubles the time of the whole offset.
 Real SinPi(Real t)
 {
-    const Real r = t - 2 * std::nearbyint(t / 2);
+    const Real r = t - 2 * std::rint(t / 2);
     return SinCos(Pi * r).sin;
 }
 
 Real CosPi(Real t)
 {
-    const Real r = t - 2 * std::nearbyint(t / 2);
+    const Real r = t - 2 * std::rint(t / 2);
     return SinCos(Pi * r).cos;
 }
 
