@@ -39,7 +39,7 @@ LonLat Bd09FromGcj02(LonLat gcj02);
 
 // The change below which the inverse iteration stops, in degrees (about 0.01 mm).
 inline constexpr Real WebMapInverseTolerance = 1e-10L;
-// Rounds the iteration may take before it gives up; it needs four to six in the rectangle.
+// Rounds the iteration may take before it gives up; it needs three to six in the rectangle.
 inline constexpr int WebMapMaxRounds = 50;
 
 struct WebMapInverse {

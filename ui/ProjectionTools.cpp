@@ -44,6 +44,11 @@ void UseSingleBorder(QWidget *window, bool minimiseAndCloseOnly)
     window->setFixedSize(window->size().expandedTo(window->minimumSizeHint()));
 }
 
+int AngleColumnWidth(const PointTableView *table)
+{
+    return table->fontMetrics().horizontalAdvance(QStringLiteral("-180.0000000000")) + 14;
+}
+
 void ConvertRows(const PointTableModel &input, PointTableModel &result, const PointConversion &conversion)
 {
     const int columns = conversion.resultColumns();
@@ -94,7 +99,7 @@ GaussToolWindow::GaussToolWindow(QWidget *owner, const QString &className, const
     // The coordinate columns start at 100 pixels, widened where the font needs more to show a
     // packed angle with its 10 decimals whole.
     for (PointTableView *table : {input(), result()}) {
-        const int angleWidth = table->fontMetrics().horizontalAdvance(QStringLiteral("-180.0000000000")) + 14;
+        const int angleWidth = AngleColumnWidth(table);
         for (int column : {1, 2})
             table->setColumnWidth(column, std::max(table->columnWidth(column), angleWidth));
     }

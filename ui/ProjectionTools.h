@@ -16,6 +16,7 @@ class QLineEdit;
 namespace quorvil {
 
 class PointTableModel;
+class PointTableView;
 
 // Captions of the point tables of the projection tools.
 namespace ProjectionCaptions {
@@ -39,6 +40,10 @@ QGroupBox *MakeZoneGroup(const QString &title, const QString &meridianName, cons
 // A window with a single (fixed) border at its present size; with `minimiseAndCloseOnly` its
 // title bar offers only the minimise and close boxes.
 void UseSingleBorder(QWidget *window, bool minimiseAndCloseOnly);
+
+// The width a coordinate column needs in `table`'s font to show a packed angle with its 10
+// decimals whole.
+int AngleColumnWidth(const PointTableView *table);
 
 // Gives `result` as many rows as `input` and converts every input row, empty rows included, into
 // the same result row: the input's point name, then the texts `conversion` gives. An error ends

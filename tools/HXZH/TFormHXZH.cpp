@@ -47,7 +47,7 @@ QComboBox *DatumList(const QString &name, int current, QWidget *parent)
 void FitColumns(PointTableView *table)
 {
     const QFontMetrics metrics = table->fontMetrics();
-    const int angleWidth = metrics.horizontalAdvance(QStringLiteral("-180.0000000000")) + 14;
+    const int angleWidth = AngleColumnWidth(table);
     const int noteWidth = metrics.horizontalAdvance(QString::fromUtf8(WebMapConversion::OutsideChinaNote)) + 14;
     const int columns = table->table()->columns();
     int total = 0;
