@@ -140,8 +140,10 @@ struct HeightFitResult {
 };
 
 // Condition number of the column-scaled design matrix beyond which the geometry counts as
-// degenerate.
-inline constexpr Real MaxHeightFitCondition = 1e10L;
+// degenerate. Column scaling makes it a property of the layout's shape alone: a layout spread
+// over the area is near 1 to 10; points lying on a line or a conic to within about a millimetre
+// per kilometre reach 10^6, far beyond what coordinates measured to a few millimetres can tell.
+inline constexpr Real MaxHeightFitCondition = 1e6L;
 
 // Fits the surface and converts the points. Throws HeightFitError for an empty common-point
 // table, fewer fitting points than parameters and degenerate geometry; nothing is computed then.

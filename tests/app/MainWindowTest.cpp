@@ -58,7 +58,7 @@ private slots:
         const auto menu = [&](int i) { return MenuTexts(main.menuBar()->actions().at(i)->menu()); };
         QCOMPARE(menu(0), (QStringList{"高斯投影正算", "高斯投影反算", "坐标换带",
                                        "椭球间转换>平面->平面|大地->平面|平面->大地|大地->大地", "抵偿高程面坐标转换"}));
-        QCOMPARE(menu(1), (QStringList{"二公共点简易转换", "多公共点相似变换"}));
+        QCOMPARE(menu(1), (QStringList{"二公共点简易转换", "多公共点相似变换", "-", "GNSS高程拟合"}));
         QCOMPARE(menu(2), (QStringList{"附合导线", "单边附合导线", "无定向导线", "支导线", "-", "坐标附合导线",
                                        "坐标单边附合导线", "坐标无定向导线", "-", "附合高程路线"}));
         QCOMPARE(menu(3), (QStringList{"坐标正反算", "极坐标测量计算", "图幅号计算", "-", "CAD取点坐标",

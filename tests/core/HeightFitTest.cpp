@@ -409,6 +409,11 @@ TEST(HeightFit, DegenerateGeometryIsRefused)
         EXPECT_EQ(MessageOf([&] { FitHeights(at(*points), {}, HeightModel::Plane); }), "(no error)");
     }
     EXPECT_EQ(MessageOf([&] { FitHeights(at(general), {}, HeightModel::Quadratic); }), "(no error)");
+    // On the circle to a tenth of a millimetre (coordinates of 4 decimals) is still on it.
+    std::vector<std::array<Real, 2>> roundedCircle;
+    for (const auto &[x, y] : circle)
+        roundedCircle.push_back({TextToNumber(NumberToText(4, x)), TextToNumber(NumberToText(4, y))});
+    EXPECT_EQ(MessageOf([&] { FitHeights(at(roundedCircle), {}, HeightModel::Quadratic); }), quadraticText);
     // A point off the circle makes it determinate.
     circle.push_back({4401000, 440500});
     EXPECT_EQ(MessageOf([&] { FitHeights(at(circle), {}, HeightModel::Quadratic); }), "(no error)");
