@@ -236,20 +236,39 @@ int RecommendedFittingPoints(HeightModel model)
     return (3 * HeightModelParameters(model) + 1) / 2;
 }
 
-std::vector<HeightCommonPoint> HeightCommonPointsFromTexts(const std::vector<std::vector<std::string>> &rows)
+namespace {
+
+// The rows of a point table: name, X, Y, 大地高, then what `rest` reads; blank rows skipped, names
+// given twice refused.
+template <typename Point, typename Rest>
+std::vector<Point> PointsFromTexts(const std::vector<std::vector<std::string>> &rows, size_t fields, const char *table,
+                                   Rest rest)
 {
-    const RowReader reader{"公共点"};
-    std::vector<HeightCommonPoint> points;
+    const RowReader reader{table};
+    std::vector<Point> points;
     std::vector<size_t> rowOf;
     for (size_t r = 0; r < rows.size(); ++r) {
         const std::vector<std::string> &row = rows[r];
-        if (BlankRow(row, 6))
+        if (BlankRow(row, fields))
             continue;
-        HeightCommonPoint p;
+        Point p;
         p.name = reader.name(row, r);
         p.x = reader.number(row, 1, p.name, "坐标X", MaxCoordinate);
         p.y = reader.number(row, 2, p.name, "坐标Y", MaxCoordinate);
         p.geodetic = reader.number(row, 3, p.name, "大地高", MaxHeight);
+        rest(reader, row, p);
+        points.push_back(std::move(p));
+        rowOf.push_back(r);
+    }
+    RefuseDuplicates(points, rowOf, table);
+    return points;
+}
+
+} // namespace
+
+std::vector<HeightCommonPoint> HeightCommonPointsFromTexts(const std::vector<std::vector<std::string>> &rows)
+{
+    return PointsFromTexts<HeightCommonPoint>(rows, 6, "公共点", [](const RowReader &reader, const auto &row, auto &p) {
         p.normal = reader.number(row, 4, p.name, "正常高", MaxHeight);
         const std::string role = Field(row, 5);
         if (role.empty() || role == FitRoleText)
@@ -258,32 +277,12 @@ std::vector<HeightCommonPoint> HeightCommonPointsFromTexts(const std::vector<std
             p.role = HeightPointRole::Check;
         else
             throw HeightFitError("公共点 " + p.name + " 的用途“" + role + "”应为“拟合”或“检核”！");
-        points.push_back(std::move(p));
-        rowOf.push_back(r);
-    }
-    RefuseDuplicates(points, rowOf, "公共点");
-    return points;
+    });
 }
 
 std::vector<HeightPoint> HeightPointsFromTexts(const std::vector<std::vector<std::string>> &rows)
 {
-    const RowReader reader{"待转换点"};
-    std::vector<HeightPoint> points;
-    std::vector<size_t> rowOf;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        const std::vector<std::string> &row = rows[r];
-        if (BlankRow(row, 4))
-            continue;
-        HeightPoint p;
-        p.name = reader.name(row, r);
-        p.x = reader.number(row, 1, p.name, "坐标X", MaxCoordinate);
-        p.y = reader.number(row, 2, p.name, "坐标Y", MaxCoordinate);
-        p.geodetic = reader.number(row, 3, p.name, "大地高", MaxHeight);
-        points.push_back(std::move(p));
-        rowOf.push_back(r);
-    }
-    RefuseDuplicates(points, rowOf, "待转换点");
-    return points;
+    return PointsFromTexts<HeightPoint>(rows, 4, "待转换点", [](const RowReader &, const auto &, auto &) {});
 }
 
 std::optional<Real> HeightLimitFromText(const std::string &text)

@@ -70,6 +70,24 @@ std::vector<HeightCommonPoint> CommonOf(const Field &field, const std::vector<st
     return points;
 }
 
+// Common points at the given places, the last `checks` of them check points.
+std::vector<HeightCommonPoint> CommonAt(const std::vector<std::array<Real, 2>> &xy, int checks = 0)
+{
+    std::vector<HeightCommonPoint> points;
+    int k = 0;
+    for (const auto &[x, y] : xy) {
+        HeightCommonPoint p;
+        p.name = "C" + std::to_string(++k);
+        p.x = x;
+        p.y = y;
+        p.normal = 50;
+        p.geodetic = 40 + 0.001L * k;
+        p.role = k > static_cast<int>(xy.size()) - checks ? HeightPointRole::Check : HeightPointRole::Fit;
+        points.push_back(p);
+    }
+    return points;
+}
+
 // Points inside and around the area, to compare the fitted surface with the field.
 std::vector<HeightPoint> Probes()
 {
@@ -369,20 +387,7 @@ TEST(HeightFit, WarnsBelowOneAndAHalfTimesTheParameters)
 // Points on a line for the plane, on a conic for the quadratic surface: refused, never a NaN.
 TEST(HeightFit, DegenerateGeometryIsRefused)
 {
-    const auto at = [](std::vector<std::array<Real, 2>> xy) {
-        std::vector<HeightCommonPoint> points;
-        int k = 0;
-        for (const auto &[x, y] : xy) {
-            HeightCommonPoint p;
-            p.name = "D" + std::to_string(++k);
-            p.x = x;
-            p.y = y;
-            p.normal = 50;
-            p.geodetic = 40 + 0.001L * k;
-            points.push_back(p);
-        }
-        return points;
-    };
+    const auto at = [](const std::vector<std::array<Real, 2>> &xy) { return CommonAt(xy); };
     std::vector<std::array<Real, 2>> line, nearLine, circle, twoLines, parabola, samePlace, general;
     for (int k = 0; k < 10; ++k) {
         line.push_back({4400000.123L + 1000.1L * k, 440000.456L + 2000.3L * k});
@@ -423,21 +428,7 @@ TEST(HeightFit, DegenerateGeometryIsRefused)
 // inside; check points do not widen the hull.
 TEST(HeightFit, ExtrapolatedPointsAreMarked)
 {
-    const auto common = [](std::vector<std::array<Real, 2>> xy, int checks = 0) {
-        std::vector<HeightCommonPoint> points;
-        int k = 0;
-        for (const auto &[x, y] : xy) {
-            HeightCommonPoint p;
-            p.name = "C" + std::to_string(++k);
-            p.x = x;
-            p.y = y;
-            p.normal = 100;
-            p.geodetic = 90 + 0.01L * k;
-            p.role = k > static_cast<int>(xy.size()) - checks ? HeightPointRole::Check : HeightPointRole::Fit;
-            points.push_back(p);
-        }
-        return points;
-    };
+    const auto common = [](const std::vector<std::array<Real, 2>> &xy, int checks = 0) { return CommonAt(xy, checks); };
     const std::vector<HeightPoint> probes = {
         {"inside", 4400500, 440500, 10},   {"edge", 4400000, 440500, 10},      {"corner", 4401000, 441000, 10},
         {"outside", 4401000.01L, 440500, 10}, {"far", 4390000, 430000, 10},     {"beyondCorner", 4401000.001L, 441000.001L, 10},
