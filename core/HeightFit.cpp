@@ -201,6 +201,9 @@ std::string SignedMm(Real metres)
     return text.front() == '-' || text.find_first_not_of("0.") == std::string::npos ? text : "+" + text;
 }
 
+// Names of extrapolated points the summary lists at most.
+constexpr int MaxListedNames = 20;
+
 std::string RoleText(HeightPointRole role) { return role == HeightPointRole::Fit ? FitRoleText : CheckRoleText; }
 
 } // namespace
@@ -537,10 +540,14 @@ std::vector<std::string> HeightFitSummary(const HeightFitResult &r)
 
     std::string converted = "待转换点 " + std::to_string(r.points.size()) + " 个";
     if (r.extrapolatedCount > 0) {
+        // The first names only: a large file may have thousands outside the hull.
         std::string names;
-        for (size_t i = 0; i < r.points.size(); ++i)
+        int listed = 0;
+        for (size_t i = 0; i < r.points.size() && listed < MaxListedNames; ++i)
             if (r.converted[i].extrapolated)
-                names += (names.empty() ? "" : "，") + r.points[i].name;
+                names += (listed++ ? "，" : "") + r.points[i].name;
+        if (r.extrapolatedCount > listed)
+            names += " 等";
         converted += "，其中 " + std::to_string(r.extrapolatedCount) + " 个在拟合点的凸包以外，为外推，说明栏注“外推”：" + names;
     } else if (!r.points.empty()) {
         converted += "，都在拟合点的凸包以内";

@@ -448,6 +448,16 @@ TEST(HeightFit, ExtrapolatedPointsAreMarked)
     const auto summary = HeightFitSummary(r);
     EXPECT_EQ(summary.back(), "待转换点 7 个，其中 4 个在拟合点的凸包以外，为外推，说明栏注“外推”：outside，far，beyondCorner，checkArea");
 
+    // Thousands outside: the summary names the first twenty.
+    std::vector<HeightPoint> many;
+    for (int k = 0; k < 2000; ++k)
+        many.push_back({"Q" + std::to_string(k), 4390000.0L + k, 430000, 10});
+    const std::string line = HeightFitSummary(FitHeights(CommonAt({{4400000, 440000}, {4401000, 440000}, {4400000, 441000}}), many,
+                                                         HeightModel::Plane))
+                                 .back();
+    EXPECT_TRUE(line.starts_with("待转换点 2000 个，其中 2000 个在拟合点的凸包以外")) << line;
+    EXPECT_TRUE(line.ends_with("：Q0，Q1，Q2，Q3，Q4，Q5，Q6，Q7，Q8，Q9，Q10，Q11，Q12，Q13，Q14，Q15，Q16，Q17，Q18，Q19 等")) << line;
+
     // The constant model on points of one line: the hull is the segment.
     const HeightFitResult segment = FitHeights(common({{4400000, 440000}, {4401000, 441000}, {4400500, 440500}}),
                                                {{"on", 4400250, 440250, 1}, {"off", 4400250, 440260, 1}, {"beyond", 4401001, 441001, 1}},
