@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <unordered_map>
 
 namespace quorvil {
 
@@ -68,7 +68,8 @@ struct RowReader {
 template <typename Point>
 void RefuseDuplicates(const std::vector<Point> &points, const std::vector<size_t> &rows, const char *table)
 {
-    std::map<std::string, size_t> seen;
+    std::unordered_map<std::string, size_t> seen;
+    seen.reserve(points.size());
     for (size_t i = 0; i < points.size(); ++i) {
         const auto [it, inserted] = seen.emplace(points[i].name, i);
         if (!inserted)

@@ -38,17 +38,16 @@ PointTableView *MakeTable(const QStringList &captions, bool editable, const QStr
 template <size_t N>
 void ShowRows(PointTableView *view, const std::vector<std::array<std::string, N>> &rows)
 {
-    QList<QStringList> texts;
-    for (const auto &row : rows) {
-        QStringList line;
-        for (const std::string &text : row)
-            line += QString::fromStdString(text);
-        texts += line;
-    }
-    if (texts.isEmpty())
+    if (rows.empty()) {
         view->table()->clear(1);
-    else
-        view->table()->replaceRows(texts);
+        return;
+    }
+    std::vector<QString> cells;
+    cells.reserve(rows.size() * N);
+    for (const auto &row : rows)
+        for (const std::string &text : row)
+            cells.push_back(QString::fromStdString(text));
+    view->table()->replaceCells(static_cast<int>(rows.size()), static_cast<int>(N), std::move(cells));
 }
 
 } // namespace
