@@ -54,22 +54,6 @@ const Field Fields[] = {
     {"quadratic", HeightModel::Quadratic, {-9.7377L, 0.0145L, -0.0141L, -6.7e-5L, 6.1e-6L, 1.79e-4L}},
 };
 
-std::vector<HeightCommonPoint> CommonOf(const Field &field, const std::vector<std::array<Real, 2>> &at)
-{
-    std::vector<HeightCommonPoint> points;
-    int k = 0;
-    for (const auto &[x, y] : at) {
-        HeightCommonPoint p;
-        p.name = "G" + std::to_string(++k);
-        p.x = x;
-        p.y = y;
-        p.normal = 30 + 17.3L * k;
-        p.geodetic = p.normal + field(x, y);
-        points.push_back(p);
-    }
-    return points;
-}
-
 // Common points at the given places, the last `checks` of them check points.
 std::vector<HeightCommonPoint> CommonAt(const std::vector<std::array<Real, 2>> &xy, int checks = 0)
 {
@@ -85,6 +69,15 @@ std::vector<HeightCommonPoint> CommonAt(const std::vector<std::array<Real, 2>> &
         p.role = k > static_cast<int>(xy.size()) - checks ? HeightPointRole::Check : HeightPointRole::Fit;
         points.push_back(p);
     }
+    return points;
+}
+
+// Common points whose anomaly is exactly the field's.
+std::vector<HeightCommonPoint> CommonOf(const Field &field, const std::vector<std::array<Real, 2>> &at)
+{
+    std::vector<HeightCommonPoint> points = CommonAt(at);
+    for (HeightCommonPoint &p : points)
+        p.geodetic = p.normal + field(p.x, p.y);
     return points;
 }
 
