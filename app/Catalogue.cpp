@@ -7,6 +7,7 @@
 #include "tools/DLXPDB/TFormDLXPDB.h"
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
+#include "tools/GCNH/TFormGCNH.h"
 #include "tools/GSFS/TFormGSFS.h"
 #include "tools/GSZS/TFormGSZS.h"
 #include "tools/HXZH/TFormHXZH.h"
@@ -73,6 +74,7 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Projection, {}, "互联网地图坐标转换", {}, T::None, "hxZHClick", "TFormHXZH", "互联网地图坐标转换", Create<TFormHXZH>, true, "hxzh"},
         {Plane, {}, "二公共点简易转换", "二公共点简易转换", T::Conversion, "PMZH1Click", "TFormPMZH", "二公共点平面简易转换", Create<TFormPMZH>, false, "pmzh"},
         {Plane, {}, "多公共点相似变换", "多公共点相似变换", T::Conversion, "PMZH2Click", "TFormPMZH2", "多公共点平面相似变换", Create<TFormPMZH2>, false, "pmzh2"},
+        {Plane, {}, "GNSS高程拟合", {}, T::None, "GCNHClick", "TFormGCNH", "GNSS高程拟合", Create<TFormGCNH>, true, "gcnh"},
         {Adjustment, {}, "附合导线", "附合导线", T::Traverse, "BJFHClick", "TFormBJFH", "边角附合导线", Create<TFormBJFH>, false, "bjfh"},
         {Adjustment, {}, "单边附合导线", "单边附合导线", T::Traverse, "DBFHClick", "TFormDBFH", "单边附合导线", Create<TFormDBFH>, false, "dbfh"},
         {Adjustment, {}, "无定向导线", "无定向导线", T::Traverse, "WDXClick", "TFormWDX", "无定向导线", Create<TFormWDX>, false, "wdx"},

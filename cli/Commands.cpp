@@ -541,6 +541,7 @@ QList<Command> AllCommands()
                      WebMapRun});
     commands.append(AdjustCommand());
     commands.append(SheetCommand());
+    commands.append(HeightFitCommand());
     return commands;
 }
 

@@ -65,5 +65,7 @@ StreamOptions StreamOptionsOf(const Options &options, const QStringList &positio
 // Adjustment subcommand (Adjust.cpp) and map-sheet subcommand (Sheet.cpp).
 Command AdjustCommand();
 Command SheetCommand();
+// Height-fitting subcommand (HeightFit.cpp).
+Command HeightFitCommand();
 
 } // namespace quorvil::cli

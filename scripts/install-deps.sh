@@ -19,6 +19,8 @@ packages=(
   fonts-wqy-microhei
   # tests and benchmarks; GeographicLib and PROJ are independent references for the tests
   libgtest-dev libbenchmark-dev libgeographiclib-dev libproj-dev proj-bin locales
+  # the EGM96 geoid grid (egm96_15.gtx) that the height-fitting sample was taken from
+  proj-data
   # independent readers of the reports, workbooks and drawings the program writes
   python3 python3-docx python3-openpyxl python3-ezdxf
   # the command line's test of a file split over parallel jobs

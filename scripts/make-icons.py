@@ -13,7 +13,7 @@ ICONS = {
     "gszs": (BLUE, "正", ""), "gsfs": (BLUE, "反", ""), "zbhd": (BLUE, "换", ""),
     "tqzh": (BLUE, "平", "dot"), "tqdtop": (BLUE, "地", "dot"), "tqptod": (BLUE, "面", "dot"),
     "tqdtod": (BLUE, "球", "dot"), "gcdc": (BLUE, "偿", ""), "hxzh": (BLUE, "网", ""), "pmzh": (BLUE, "二", "bar"),
-    "pmzh2": (BLUE, "多", "bar"),
+    "pmzh2": (BLUE, "多", "bar"), "gcnh": (BLUE, "拟", "dot"),
     "bjfh": (GREEN, "附", ""), "dbfh": (GREEN, "单", ""), "wdx": (GREEN, "无", ""), "zdx": (GREEN, "支", ""),
     "zbfh": (GREEN, "附", "dot"), "zbfh1": (GREEN, "单", "dot"), "zbwdx": (GREEN, "无", "dot"),
     "gcfh": (GREEN, "高", ""),

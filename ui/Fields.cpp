@@ -36,6 +36,15 @@ Real CellDegrees(const PointTableModel *table, int row, int column)
     return DmsToDeg(CellNumber(table, row, column));
 }
 
+std::vector<std::vector<std::string>> TableTexts(const PointTableModel *table)
+{
+    std::vector<std::vector<std::string>> rows(static_cast<size_t>(table->rows()));
+    for (int r = 0; r < table->rows(); ++r)
+        for (int c = 0; c < table->columns(); ++c)
+            rows[static_cast<size_t>(r)].push_back(table->cell(r, c).toStdString());
+    return rows;
+}
+
 QString NumberText(int decimals, Real value)
 {
     return QString::fromStdString(NumberToText(decimals, value));

@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <string>
+#include <vector>
+
 class QLineEdit;
 
 namespace quorvil {
@@ -21,6 +24,9 @@ Real FieldNumberStrict(const QLineEdit *field);
 
 Real CellNumber(const PointTableModel *table, int row, int column);
 Real CellDegrees(const PointTableModel *table, int row, int column);
+
+// The cells of every data row as they stand, for the computations that read whole tables.
+std::vector<std::vector<std::string>> TableTexts(const PointTableModel *table);
 
 // NumberToText as a QString.
 QString NumberText(int decimals, Real value);

@@ -33,7 +33,8 @@ void ToolWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
-QGroupBox *MakeTableGroup(const QString &caption, PointTableView *table, QToolBar *toolbar, QWidget *parent)
+QGroupBox *MakeTableGroup(const QString &caption, PointTableView *table, QToolBar *toolbar, QWidget *parent,
+                          ToolBarPlace place)
 {
     auto *group = new QGroupBox(caption, parent);
     auto *layout = new QVBoxLayout(group);
@@ -43,7 +44,10 @@ QGroupBox *MakeTableGroup(const QString &caption, PointTableView *table, QToolBa
     layout->addWidget(table);
     if (toolbar) {
         toolbar->setParent(group);
-        layout->addWidget(toolbar);
+        if (place == ToolBarPlace::Above)
+            layout->insertWidget(0, toolbar);
+        else
+            layout->addWidget(toolbar);
     }
     return group;
 }

@@ -24,7 +24,9 @@ private:
     bool m_centred = false;
 };
 
-// A captioned group holding a table with a toolbar under it.
-QGroupBox *MakeTableGroup(const QString &caption, PointTableView *table, QToolBar *toolbar, QWidget *parent);
+// A captioned group holding a table with a toolbar under it (or above it).
+enum class ToolBarPlace { Below, Above };
+QGroupBox *MakeTableGroup(const QString &caption, PointTableView *table, QToolBar *toolbar, QWidget *parent,
+                          ToolBarPlace place = ToolBarPlace::Below);
 
 } // namespace quorvil

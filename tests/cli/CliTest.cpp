@@ -7,6 +7,7 @@
 #include "io/TextCodec.h"
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
+#include "tools/GCNH/TFormGCNH.h"
 #include "tools/BJFH/TFormBJFH.h"
 #include "tools/GSFS/TFormGSFS.h"
 #include "tools/GSZS/TFormGSZS.h"
@@ -240,6 +241,57 @@ private slots:
                 QVERIFY2(ReadFile(dir.filePath("residuals.txt")) == ReadFile(dir.filePath(c.savedCommon + ".txt")), c.name);
             }
         }
+    }
+
+    // GNSS高程拟合: the converted points byte for byte as the window's "数据另存" writes them, the
+    // summary as the window's report shows it; a bad common point stops with its message.
+    void heightFitMatchesTheWindow()
+    {
+        const QString data = QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/data/height-fit/");
+        const QString common = data + "common.txt";
+        // The sample's points and one with a Chinese name, the whole file in GB18030.
+        const QString points = file("gnss.txt", Gb(DecodeText(ReadFile(data + "points.txt")) + "点2,4430000,449000,70.5\r\n"));
+        const struct {
+            const char *model;
+            int item;
+            QString limit;
+        } cases[] = {{"constant", 0, ""}, {"plane", 1, "20"}, {"quadratic", 2, "4.5"}};
+        for (const auto &c : cases) {
+            TFormGCNH w(nullptr);
+            prompts->openAnswers = {common, points};
+            QVERIFY(Press(&w, "ToolButton3") && Press(&w, "ToolButton11"));
+            w.findChild<QComboBox *>("ComboModel")->setCurrentIndex(c.item);
+            SetField(&w, "EditLimit", c.limit);
+            QVERIFY(Press(&w, "ToolButton6"));
+            const QString windowFile = dir.filePath("window.txt"), cliFile = dir.filePath("cli.txt");
+            QFile::remove(windowFile);
+            prompts->saveAnswers.push_back(windowFile);
+            QVERIFY(Press(&w, "ToolButton7"));
+            QVERIFY2(prompts->errors.isEmpty(), qPrintable(prompts->errors.join('\n')));
+            QStringList arguments = {"height-fit", "--model", c.model, "--common", common};
+            if (!c.limit.isEmpty())
+                arguments << "--limit" << c.limit;
+            QFile::remove(cliFile);
+            const Run run = Cli(arguments + QStringList{points, cliFile});
+            QVERIFY2(run.status == 0, c.model + QByteArray(": ") + run.err);
+            const QByteArray saved = ReadFile(windowFile);
+            QVERIFY2(saved.contains(Gb("点2")) && saved.contains(Gb("外推")), c.model);
+            QVERIFY2(ReadFile(cliFile) == saved, c.model + QByteArray("\nwindow:\n") + saved + "command line:\n" + ReadFile(cliFile));
+            const QByteArray summary = (Text(&w, "MemoSummary") + "\n").toUtf8();
+            QCOMPARE(run.out, summary);
+            // Points to standard output: the summary goes to standard error.
+            const Run piped = Cli(arguments + QStringList{"-", "-"}, ReadFile(points));
+            QCOMPARE(piped.status, 0);
+            QCOMPARE(piped.out, saved);
+            QCOMPARE(piped.err, summary);
+        }
+        const QString duplicate = file("duplicate.txt", ReadFile(common) + "G01,4411733.4086,432813.1119,35.3317,45.5545,检核\r\n");
+        QFile::remove(dir.filePath("none.txt"));
+        const Run bad = Cli({"height-fit", "--model", "plane", "--common", duplicate, points, dir.filePath("none.txt")});
+        QCOMPARE(bad.status, 1);
+        QVERIFY2(bad.err.contains("公共点点名重复：G01（第 1 行与第 18 行）！"), bad.err);
+        QVERIFY(!QFile::exists(dir.filePath("none.txt")));
+        QVERIFY(bad.out.isEmpty());
     }
 
     // The two-point window: common-point file, "计算参数", import with Y before X, convert, the
@@ -497,6 +549,10 @@ private slots:
             {"sheet", "--zone-width", "5", in, "-"},
             {"webmap", "--from", "wgs84", in, "-"},
             {"webmap", "--from", "wgs84", "--to", "gcj-02", in, "-"},
+            {"height-fit", "--common", in, in, "-"},
+            {"height-fit", "--model", "cubic", "--common", in, in, "-"},
+            {"height-fit", "--model", "plane", in, "-"},
+            {"height-fit", "--model", "plane", "--common", in, "--limit", "-5", in, "-"},
         };
         for (const QStringList &arguments : cases) {
             const Run run = Cli(arguments);

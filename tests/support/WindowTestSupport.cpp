@@ -2,6 +2,9 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolBar>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -130,6 +133,33 @@ QStringList Fields(QWidget *window, const QStringList &names)
     for (const QString &name : names)
         texts += Field(window, name);
     return texts;
+}
+
+QString Text(QWidget *window, const QString &name)
+{
+    if (auto *edit = window->findChild<QLineEdit *>(name))
+        return edit->text();
+    if (auto *box = window->findChild<QPlainTextEdit *>(name))
+        return box->toPlainText();
+    if (auto *label = window->findChild<QLabel *>(name))
+        return label->text();
+    if (auto *list = window->findChild<QComboBox *>(name))
+        return list->currentText();
+    return {};
+}
+
+QStringList ToolBarCaptions(QWidget *window, const QString &table, bool *above)
+{
+    auto *view = window->findChild<PointTableView *>(table);
+    QToolBar *bar = view && view->parentWidget() ? view->parentWidget()->findChild<QToolBar *>() : nullptr;
+    QStringList captions;
+    if (!bar)
+        return captions;
+    for (QAction *action : bar->actions())
+        captions += action->text();
+    if (above)
+        *above = bar->geometry().bottom() <= view->geometry().top();
+    return captions;
 }
 
 void SetRows(QWidget *window, const QString &table, const QList<QStringList> &rows)

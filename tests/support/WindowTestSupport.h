@@ -61,6 +61,12 @@ void SetRow(QWidget *window, const QString &table, int row, const QStringList &t
 void SetField(QWidget *window, const QString &name, const QString &text);
 QString Field(QWidget *window, const QString &name);
 QStringList Fields(QWidget *window, const QStringList &names);
+// The text a named control shows: a line edit, a text box (QPlainTextEdit), a label or a list's
+// current item.
+QString Text(QWidget *window, const QString &name);
+// The captions of the toolbar buttons in the group box that holds the named table, in order, and
+// whether that toolbar stands above the table.
+QStringList ToolBarCaptions(QWidget *window, const QString &table, bool *above = nullptr);
 
 // Whole rows: SetRows gives the table exactly these rows; Rows reads columns
 // [firstColumn, firstColumn + columns) of every row (all columns by default).
