@@ -385,9 +385,12 @@ AdjustmentData TraverseWindow::fileData() const
 void TraverseWindow::applyFileData(const AdjustmentData &data)
 {
     TextTable cells = AdjustmentTableOf(data, m_layout.file, table()->columns());
+    // A new traverse: nothing of it is judged before it is computed.
+    m_judged = false;
     table()->replaceCells(cells.rows, cells.columns, std::move(cells.cells));
     setHeaderTexts(data.header);
     m_grid->setCurrentDataRow(0);
+    showVerdicts();
 }
 
 void TraverseWindow::adjust()
