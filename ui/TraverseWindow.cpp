@@ -3,6 +3,7 @@
 #include "CommandRunner.h"
 #include "Fields.h"
 #include "Language.h"
+#include "LimitSettings.h"
 #include "PointTableView.h"
 #include "Prompts.h"
 #include "TableToolBars.h"
@@ -11,6 +12,7 @@
 #include "core/TraverseSummary.h"
 #include "io/ProgramFiles.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
@@ -24,6 +26,65 @@
 #include <QVBoxLayout>
 
 namespace quorvil {
+
+namespace {
+
+// The colour of a closure over its limit.
+const QString OverStyle = QStringLiteral("color: #d00000;");
+
+// The label of the line of limits that shows a verdict, and the summary label of its closure.
+struct VerdictPlace {
+    ClosureVerdict::Closure closure;
+    const char *verdictLabel;
+    const char *closureLabel;
+};
+constexpr VerdictPlace VerdictPlaces[] = {
+    {ClosureVerdict::Closure::Angular, "LimitFB", "LabFB"},
+    {ClosureVerdict::Closure::Relative, "LimitK", "LabK"},
+    {ClosureVerdict::Closure::Levelling, "LimitFh", "LabFh"},
+    {ClosureVerdict::Closure::None, "LimitGrade", nullptr},
+};
+
+// What the weights of a levelling route count, as the list offers it.
+struct WeightsChoice {
+    LevellingWeights weights;
+    const char *caption;
+};
+constexpr WeightsChoice WeightsChoices[] = {
+    {LevellingWeights::Kilometres, "千米计"},
+    {LevellingWeights::Metres, "米计"},
+    {LevellingWeights::Stations, "测站数计"},
+};
+
+// A sunken line of the window's summaries: its frame, named, and its row of widgets.
+QHBoxLayout *SummaryLine(QFrame *frame, const char *name, int spacing)
+{
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Sunken);
+    auto *row = new QHBoxLayout(frame);
+    row->setContentsMargins(8, 4, 8, 4);
+    row->setSpacing(spacing);
+    return row;
+}
+
+// A list with its caption in front, added to `row`.
+QComboBox *AddChoice(QHBoxLayout *row, QWidget *parent, const QString &caption, const char *name, const QStringList &items)
+{
+    auto *pair = new QHBoxLayout;
+    pair->setSpacing(4);
+    auto *label = new QLabel(caption, parent);
+    auto *list = new QComboBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->addItems(items);
+    label->setBuddy(list);
+    pair->addWidget(label);
+    pair->addWidget(list);
+    row->addLayout(pair);
+    return list;
+}
+
+} // namespace
 
 QStringList AngleTraverseColumns()
 {
@@ -117,12 +178,7 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
 
     // The summary line.
     m_summary = new QFrame(m_group);
-    m_summary->setObjectName(QStringLiteral("Panel1"));
-    m_summary->setFrameShape(QFrame::StyledPanel);
-    m_summary->setFrameShadow(QFrame::Sunken);
-    auto *summaryLayout = new QHBoxLayout(m_summary);
-    summaryLayout->setContentsMargins(8, 4, 8, 4);
-    summaryLayout->setSpacing(layout.summarySpacing);
+    QHBoxLayout *summaryLayout = SummaryLine(m_summary, "Panel1", layout.summarySpacing);
     for (const auto &[name, text] : layout.summaryLabels) {
         auto *label = new QLabel(text, m_summary);
         label->setObjectName(name);
@@ -133,6 +189,10 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     summaryLayout->addStretch(1);
     m_summary->setVisible(!layout.summaryLabels.isEmpty());
     groupLayout->addWidget(m_summary);
+    if (HasClosures(layout.report)) {
+        buildLimitsLine(m_group);
+        groupLayout->addWidget(m_limits);
+    }
     outer->addWidget(m_group, 1);
 
     // The progress strip of long work, hidden until it is needed.
@@ -147,6 +207,97 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     outer->addWidget(m_progressPanel);
 
     resize(width + 100, 460);
+}
+
+void TraverseWindow::buildLimitsLine(QWidget *parent)
+{
+    m_limits = new QFrame(parent);
+    QHBoxLayout *row = SummaryLine(m_limits, "Panel3", m_layout.summarySpacing);
+    row->setContentsMargins(8, 2, 8, 2);
+
+    // The standard, one choice for every adjustment window.
+    QStringList standards;
+    for (LimitStandard standard : LimitStandards)
+        standards << QString::fromStdString(StandardCode(standard));
+    m_standard = AddChoice(row, m_limits, QStringLiteral("限差依据"), "ComboStandard", standards);
+    for (int i = 0; i < int(std::size(LimitStandards)); ++i)
+        m_standard->setItemData(i, QString::fromStdString(StandardTitle(LimitStandards[i])), Qt::ToolTipRole);
+    connect(m_standard, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0 && index < int(std::size(LimitStandards)))
+            if (!RunCommand(this, [index] { LimitSettings::instance().setStandard(LimitStandards[index]); }))
+                showSettings(); // the settings file could not be written: the choice stays as it was
+    });
+
+    for (const VerdictPlace &place : VerdictPlaces) {
+        auto *label = new QLabel(m_limits);
+        label->setObjectName(QString::fromLatin1(place.verdictLabel));
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->hide();
+        row->addWidget(label);
+        m_verdictLabels.append(label);
+    }
+    row->addStretch(1);
+
+    // What the weights of a levelling route count.
+    if (m_layout.report == ReportKind::Levelling) {
+        QStringList choices;
+        for (const WeightsChoice &choice : WeightsChoices)
+            choices << QString::fromUtf8(choice.caption);
+        m_weights = AddChoice(row, m_limits, QStringLiteral("距离(或测站数)按"), "ComboWeights", choices);
+        connect(m_weights, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0 && index < int(std::size(WeightsChoices)))
+                if (!RunCommand(this,
+                                [index] { LimitSettings::instance().setLevellingWeights(WeightsChoices[index].weights); }))
+                    showSettings();
+        });
+    }
+
+    connect(&LimitSettings::instance(), &LimitSettings::changed, this, [this] {
+        showSettings();
+        showVerdicts();
+    });
+    // A grade typed after the computation judges the same closures again.
+    connect(m_header[1], &QLineEdit::textChanged, this, [this] { showVerdicts(); });
+    showSettings();
+}
+
+void TraverseWindow::showSettings()
+{
+    const LimitOptions options = LimitSettings::instance().options();
+    const QSignalBlocker quietStandard(m_standard);
+    for (int i = 0; i < int(std::size(LimitStandards)); ++i)
+        if (LimitStandards[i] == options.standard)
+            m_standard->setCurrentIndex(i);
+    if (m_weights) {
+        const QSignalBlocker quietWeights(m_weights);
+        for (int i = 0; i < int(std::size(WeightsChoices)); ++i)
+            if (WeightsChoices[i].weights == options.weights)
+                m_weights->setCurrentIndex(i);
+    }
+}
+
+void TraverseWindow::showVerdicts()
+{
+    if (!m_limits)
+        return;
+    m_verdicts.clear();
+    if (m_judged)
+        m_verdicts = JudgeAdjustment(m_layout.report, m_working, m_header[1]->text(), LimitSettings::instance().options());
+    for (int i = 0; i < int(std::size(VerdictPlaces)); ++i) {
+        const VerdictPlace &place = VerdictPlaces[i];
+        const ClosureVerdict *verdict = nullptr;
+        for (const ClosureVerdict &v : m_verdicts)
+            if (v.closure == place.closure)
+                verdict = &v;
+        QLabel *label = m_verdictLabels[i];
+        label->setText(verdict ? QString::fromStdString(verdict->text) : QString());
+        label->setVisible(verdict != nullptr);
+        const bool over = verdict && verdict->over;
+        label->setStyleSheet(over ? OverStyle : QString());
+        if (place.closureLabel)
+            if (QLabel *closure = summaryLabel(QString::fromLatin1(place.closureLabel)))
+                closure->setStyleSheet(over ? OverStyle : QString());
+    }
 }
 
 PointTableModel *TraverseWindow::table() const { return m_grid->table(); }
@@ -240,9 +391,12 @@ AdjustmentData TraverseWindow::fileData() const
 void TraverseWindow::applyFileData(const AdjustmentData &data)
 {
     TextTable cells = AdjustmentTableOf(data, m_layout.file, table()->columns());
+    // A new traverse: nothing of it is judged before it is computed.
+    m_judged = false;
     table()->replaceCells(cells.rows, cells.columns, std::move(cells.cells));
     setHeaderTexts(data.header);
     m_grid->setCurrentDataRow(0);
+    showVerdicts();
 }
 
 void TraverseWindow::adjust()
@@ -278,9 +432,13 @@ void TraverseWindow::adjust()
         AdjustTable(m_layout.report, cells, summary, m_working);
     } catch (...) {
         show();
+        m_judged = false;
+        showVerdicts();
         throw;
     }
     show();
+    m_judged = true;
+    showVerdicts();
 }
 
 void TraverseWindow::importFile()
@@ -315,6 +473,8 @@ void TraverseWindow::makeReport()
     for (int row = 0; row < t->rows(); ++row)
         data.rows.append(t->rowTexts(row));
     AttachWorking(data, m_working); // the working values of the computation just made
+    data.standard = LimitSettings::instance().standard();
+    data.verdicts = m_verdicts;
 
     const QString path = AskSaveFileName(this, ReportDialog());
     if (path.isEmpty())

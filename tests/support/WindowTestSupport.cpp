@@ -224,6 +224,23 @@ QByteArray ReadFile(const QString &path)
     return file.readAll();
 }
 
+QStringList VerdictTexts(QWidget *window)
+{
+    QStringList texts;
+    for (const char *name : {"LimitFB", "LimitK", "LimitFh", "LimitGrade"})
+        if (auto *label = window->findChild<QLabel *>(name); label && !label->isHidden())
+            texts += label->text();
+    return texts;
+}
+
+QString LimitLineOf(QWidget *window, const QString &separator)
+{
+    auto *standard = window->findChild<QComboBox *>("ComboStandard");
+    if (!standard)
+        return {};
+    return "限差依据 " + standard->currentText() + "：" + VerdictTexts(window).join(separator);
+}
+
 bool GrabTo(QWidget *widget, const QString &path)
 {
     widget->show();
