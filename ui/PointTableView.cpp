@@ -110,22 +110,6 @@ PointTableView::PointTableView(const QStringList &captions, bool editable, QWidg
         setEditTriggers(QAbstractItemView::NoEditTriggers);
     }
 
-    auto action = [this](const QString &text, const char *name, const QString &keys, auto slot) {
-        auto *a = new QAction(keys.isEmpty() ? text : text + u'\t' + keys, this);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, slot] { RunCommand(this, [this, slot] { (this->*slot)(); }); });
-        return a;
-    };
-    m_copyAction = action(TableTexts::Copy, "TableCopy", QStringLiteral("Ctrl+C"), &PointTableView::copySelection);
-    m_pasteAction = action(TableTexts::Paste, "TablePaste", QStringLiteral("Ctrl+V"), &PointTableView::paste);
-    m_undoAction = action(TableTexts::Undo, "TableUndo", QStringLiteral("Ctrl+Z"), &PointTableView::undo);
-    m_redoAction = action(TableTexts::Redo, "TableRedo", QStringLiteral("Ctrl+Y"), &PointTableView::redo);
-    m_insertRowAction = new QAction(TableTexts::InsertRow, this);
-    m_insertRowAction->setObjectName(QStringLiteral("TableInsertRow"));
-    connect(m_insertRowAction, &QAction::triggered, this, [this] { runRowCommand(true); });
-    m_deleteRowAction = new QAction(TableTexts::DeleteRow, this);
-    m_deleteRowAction->setObjectName(QStringLiteral("TableDeleteRow"));
-    connect(m_deleteRowAction, &QAction::triggered, this, [this] { runRowCommand(false); });
     setCurrentDataRow(0);
 }
 
@@ -395,11 +379,6 @@ void PointTableView::showChanged(const QRect &changed)
     if (cells.isEmpty())
         return;
     const QModelIndex first = m_model->index(cells.top(), cells.left());
-    if (cells.height() == m_model->rows() && cells.height() > 1) { // the whole table: no block to show
-        setCurrentIndex(first);
-        scrollTo(first);
-        return;
-    }
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     selectionModel()->select(QItemSelection(first, m_model->index(cells.bottom(), cells.right())),
                              QItemSelectionModel::ClearAndSelect);
@@ -438,7 +417,7 @@ void PointTableView::runRowCommand(bool insert)
     if (inputs == 1) {
         QList<QAction *> actions;
         for (QAction *a : owner->findChildren<QAction *>())
-            if (a->text().trimmed() == caption && a->parent() != this)
+            if (a->text().trimmed() == caption)
                 actions << a;
         QList<QAbstractButton *> buttons;
         for (QAbstractButton *b : owner->findChildren<QAbstractButton *>())
@@ -460,21 +439,26 @@ QMenu *PointTableView::makeContextMenu()
 {
     const bool editable = m_model->isEditable();
     const bool onRow = currentDataRow() >= 0;
-    m_copyAction->setEnabled(!selectedBlock().isEmpty());
-    m_pasteAction->setEnabled(editable);
-    m_undoAction->setEnabled(m_model->canUndo());
-    m_redoAction->setEnabled(m_model->canRedo());
-    m_insertRowAction->setEnabled(editable && onRow);
-    m_deleteRowAction->setEnabled(editable && onRow);
     auto *menu = new QMenu(this);
-    menu->addAction(m_copyAction);
-    menu->addAction(m_pasteAction);
+    auto add = [this, menu](const QString &text, const char *name, const QString &keys, bool enabled,
+                            std::function<void()> command) {
+        QAction *a = menu->addAction(keys.isEmpty() ? text : text + u'\t' + keys);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        connect(a, &QAction::triggered, this, std::move(command));
+    };
+    add(TableTexts::Copy, "TableCopy", QStringLiteral("Ctrl+C"), !selectedBlock().isEmpty(),
+        [this] { RunCommand(this, [this] { copySelection(); }); });
+    add(TableTexts::Paste, "TablePaste", QStringLiteral("Ctrl+V"), editable,
+        [this] { RunCommand(this, [this] { paste(); }); });
     menu->addSeparator();
-    menu->addAction(m_undoAction);
-    menu->addAction(m_redoAction);
+    add(TableTexts::Undo, "TableUndo", QStringLiteral("Ctrl+Z"), m_model->canUndo(),
+        [this] { RunCommand(this, [this] { undo(); }); });
+    add(TableTexts::Redo, "TableRedo", QStringLiteral("Ctrl+Y"), m_model->canRedo(),
+        [this] { RunCommand(this, [this] { redo(); }); });
     menu->addSeparator();
-    menu->addAction(m_insertRowAction);
-    menu->addAction(m_deleteRowAction);
+    add(TableTexts::InsertRow, "TableInsertRow", {}, editable && onRow, [this] { runRowCommand(true); });
+    add(TableTexts::DeleteRow, "TableDeleteRow", {}, editable && onRow, [this] { runRowCommand(false); });
     return menu;
 }
 

@@ -79,8 +79,9 @@ public:
     // The window's own insert and delete commands for this table, run by the menu's 插入行 and
     // 删除行 (the toolbar's input toolbar gives them).
     void setRowCommands(QAction *insert, QAction *remove);
-    // The right-click menu, its actions set for the current cell (the caller owns it). Its actions
-    // are named TableCopy, TablePaste, TableUndo, TableRedo, TableInsertRow and TableDeleteRow.
+    // The right-click menu, its actions enabled for the current cell (the caller owns it). Its
+    // actions are named TableCopy, TablePaste, TableUndo, TableRedo, TableInsertRow and
+    // TableDeleteRow; they belong to the menu, not to the window.
     QMenu *makeContextMenu();
 
 protected:
@@ -100,12 +101,6 @@ private:
     PointTableModel *m_model;
     QPointer<QAction> m_insertCommand;
     QPointer<QAction> m_removeCommand;
-    QAction *m_copyAction;
-    QAction *m_pasteAction;
-    QAction *m_undoAction;
-    QAction *m_redoAction;
-    QAction *m_insertRowAction;
-    QAction *m_deleteRowAction;
 };
 
 // Shows a wait cursor while long work runs.
