@@ -140,6 +140,7 @@ private slots:
             auto *types = dialog->findChild<QComboBox *>("fileTypeCombo");
             QVERIFY(types);
             types->setCurrentIndex(1);
+            emit types->textActivated(types->currentText()); // as a user picking it
             suffix = dialog->defaultSuffix();
             dialog->reject();
         });
