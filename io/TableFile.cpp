@@ -48,11 +48,7 @@ void AppendCsvField(QByteArray &out, const QString &text)
         out += quoted.toUtf8();
         out += '"';
     } else if (ascii) {
-        const qsizetype start = out.size();
-        out.resize(start + text.size());
-        char *dst = out.data() + start;
-        for (qsizetype i = 0; i < text.size(); ++i)
-            dst[i] = static_cast<char>(text[i].unicode());
+        AppendAscii(out, text);
     } else {
         out += text.toUtf8();
     }

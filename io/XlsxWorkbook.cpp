@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "core/TextForms.h"
 #include "io/PointFile.h"
+#include "io/TextCodec.h"
 
 #include <QFileInfo>
 
@@ -44,19 +45,20 @@ std::string CellRef(int row, int column) { return ColumnLetters(column) + std::t
 // "B12" → row 12, column 2; false when the text is no cell reference.
 bool ParseRef(std::string_view ref, int &row, int &column)
 {
+    // Beyond a sheet's last column (XFD) and row (1048576) there are no cells.
     std::size_t i = 0;
     column = 0;
-    while (i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z')
+    while (i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && column <= 16384)
         column = column * 26 + (ref[i++] - 'A' + 1);
-    if (i == 0 || i == ref.size())
+    if (i == 0 || i == ref.size() || column > 16384)
         return false;
     row = 0;
     for (; i < ref.size(); ++i) {
-        if (ref[i] < '0' || ref[i] > '9')
+        if (ref[i] < '0' || ref[i] > '9' || row > 1048576)
             return false;
         row = row * 10 + (ref[i] - '0');
     }
-    return row > 0;
+    return row > 0 && row <= 1048576;
 }
 
 // Resolves a relationship target against the folder of the part that refers to it.
@@ -507,11 +509,7 @@ void AppendXmlEscaped(QByteArray &out, QStringView text)
             break;
         }
     if (plain) {
-        const qsizetype start = out.size();
-        out.resize(start + text.size());
-        char *dst = out.data() + start;
-        for (qsizetype i = 0; i < text.size(); ++i)
-            dst[i] = static_cast<char>(text[i].unicode());
+        AppendAscii(out, text);
         return;
     }
     QString clean;
@@ -1283,12 +1281,12 @@ CellRows ReadXlsxSheet(const QByteArray &bytes, const QString &name)
                         const std::string_view r = Attribute(t.attributes, "r");
                         int number = 0;
                         std::from_chars(r.data(), r.data() + r.size(), number);
-                        row = number > 0 ? number : row + 1;
+                        row = number > 0 && number <= 1048576 ? number : std::min(row + 1, 1048576);
                         column = 0;
                     }
                 } else if (t.name == "c") {
                     if (!t.closing) {
-                        int r = row, c = column + 1;
+                        int r = row, c = std::min(column + 1, 16384);
                         const std::string_view ref = Attribute(t.attributes, "r");
                         if (!ref.empty() && ParseRef(ref, r, c))
                             row = r;

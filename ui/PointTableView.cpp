@@ -17,6 +17,8 @@
 #include <QMimeData>
 #include <QStyledItemDelegate>
 
+#include <optional>
+
 namespace quorvil {
 
 BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -279,9 +281,10 @@ bool PointTableView::pasteText(const QString &text)
         tell(TableTexts::NotText);
         return false;
     }
-    BusyCursor busy;
+    std::optional<BusyCursor> busy(std::in_place);
     const CellRows rows = ParseDelimitedText(text, GuessDelimiter(text));
     if (rows.rows() == 0) {
+        busy.reset();
         tell(TableTexts::NoText);
         return false;
     }
@@ -332,6 +335,7 @@ bool PointTableView::pasteText(const QString &text)
     } else {
         leftOut.prepend(QStringLiteral("没有粘贴任何内容。"));
     }
+    busy.reset();
     if (!leftOut.isEmpty())
         tell(leftOut.join(u'\n'));
     return pasted > 0;
