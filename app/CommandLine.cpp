@@ -1,7 +1,14 @@
 #include "CommandLine.h"
 
+#include "Catalogue.h"
+#include "TFormMain.h"
 #include "io/IniFile.h"
 #include "io/ProgramFiles.h"
+#include "ui/CommandRunner.h"
+#include "ui/Prompts.h"
+#include "ui/drawing/TFormDrawing.h"
+
+#include <QApplication>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,7 +53,8 @@ QString HelpText()
          + QStringLiteral("测量计算工具集：高斯投影正反算与换带、椭球间七参数转换、平面坐标转换、\n"
                           "导线与高程路线平差（Word 报表）、坐标正反算、极坐标测量、图幅号、CAD 标注、电力线平断面表。\n"
                           "\n"
-                          "用法: quorvil [选项]\n"
+                          "用法: quorvil [选项] [图形.dxf]\n"
+                          "  给出 DXF 图形文件时，程序打开后在图形窗口中显示该图形。\n"
                           "\n"
                           "选项:\n"
                           "  -h, --help     显示本说明后退出\n"
@@ -59,6 +67,57 @@ QString HelpText()
 }
 
 } // namespace
+
+QStringList CommandLineFiles(const QStringList &arguments)
+{
+    // Qt's options that take a value as the next argument.
+    static const QStringList withValue = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-style",
+                                          "-stylesheet", "-session", "-display", "-geometry", "-qwindowgeometry",
+                                          "-title", "-qwindowtitle", "-qwindowicon", "-qwindowcolor", "-name",
+                                          "-graphicssystem"};
+    QStringList files;
+    bool onlyFiles = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!onlyFiles && argument == u"--") {
+            onlyFiles = true;
+        } else if (!onlyFiles && argument.startsWith(u'-') && argument.size() > 1) {
+            QString option = argument;
+            if (option.startsWith(QLatin1String("--")))
+                option.remove(0, 1);
+            if (withValue.contains(option))
+                ++i;
+        } else {
+            files.append(argument);
+        }
+    }
+    return files;
+}
+
+QWidget *OpenCommandLineFiles(TFormMain &main, const QStringList &files)
+{
+    TFormDrawing *drawing = nullptr;
+    QStringList notOpened;
+    for (const QString &file : files) {
+        if (drawing || QFileInfo(file).suffix().compare(QLatin1String("dxf"), Qt::CaseInsensitive) != 0) {
+            notOpened.append(QDir::toNativeSeparators(file));
+            continue;
+        }
+        const CatalogueEntry *entry = FindCatalogueEntry(QStringLiteral("TFormDrawing"));
+        auto *window = entry ? qobject_cast<TFormDrawing *>(main.openTool(*entry)) : nullptr;
+        if (!window)
+            return nullptr;
+        const QString path = QFileInfo(file).absoluteFilePath();
+        if (RunCommand(window, [&] { window->openFile(path); }))
+            drawing = window;
+    }
+    if (!notOpened.isEmpty())
+        Prompts::instance().showMessage(&main,
+                                        QStringLiteral("从命令行只能打开一个 DXF 图形（*.dxf），以下文件未打开：\n%1")
+                                            .arg(notOpened.join(u'\n')),
+                                        QApplication::applicationDisplayName(), QMessageBox::Information);
+    return drawing;
+}
 
 std::optional<int> AnswerCommandLine(int argc, char *argv[])
 {

@@ -21,5 +21,7 @@ int main(int argc, char *argv[])
 
     quorvil::TFormMain mainWindow;
     mainWindow.showMaximized();
+    // "quorvil site.dxf" (and a double-click on a drawing in a file manager) shows the drawing.
+    quorvil::OpenCommandLineFiles(mainWindow, quorvil::CommandLineFiles(QApplication::arguments()));
     return application.exec();
 }

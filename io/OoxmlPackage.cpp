@@ -157,7 +157,7 @@ QByteArray OoxmlPackage::toBytes() const
         }
         // The content types part is conventionally stored first and uncompressed small parts are
         // fine either way; deflate everything for size.
-        zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 6);
+        zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, zip_uint32_t(level_));
     }
     if (!ok || zip_close(archive) != 0) {
         if (!ok)

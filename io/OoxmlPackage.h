@@ -48,6 +48,8 @@ public:
 
     // The package as zip bytes (deflated parts, archive order kept).
     QByteArray toBytes() const;
+    // Deflate level of toBytes(), 1 (fastest) to 9 (smallest); 6 unless set.
+    void setCompressionLevel(int level) { level_ = level; }
     // Writes the package to `path` atomically. Throws FileError ("Disk full", "I/O error n").
     void save(const QString &path) const;
 
@@ -57,6 +59,7 @@ private:
     QString name_;
     std::vector<std::string> order_;
     std::map<std::string, QByteArray> parts_;
+    int level_ = 6;
 };
 
 } // namespace quorvil

@@ -1,12 +1,14 @@
 #include "PointFile.h"
 
 #include "FileErrors.h"
+#include "TableFile.h"
 #include "TextCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -85,6 +87,25 @@ QStringList SplitFields(QStringView line, int count, const QString &missing)
 QStringList ReadTextLines(const QString &path)
 {
     const QByteArray bytes = ReadBytes(path);
+    if (const TableFileKind kind = TableFileKindOf(path, bytes); kind != TableFileKind::Text) {
+        const CellRows rows = ReadSheetRows(path, bytes);
+        QStringList lines;
+        lines.reserve(rows.rows());
+        for (int r = 0; r < rows.rows(); ++r) {
+            int width = rows.width(r);
+            if (kind == TableFileKind::Workbook) // a sheet's rows are as wide as its widest
+                while (width > 0 && rows.at(r, width - 1).isEmpty())
+                    --width;
+            QString line;
+            for (int c = 0; c < width; ++c) {
+                if (c)
+                    line += u',';
+                line += rows.at(r, c);
+            }
+            lines.append(line);
+        }
+        return lines;
+    }
     PieceDecoder decoder(bytes);
     QStringList lines;
     ForEachLine(bytes, decoder.bomLength(),
@@ -92,12 +113,31 @@ QStringList ReadTextLines(const QString &path)
     return lines;
 }
 
-PointCells ReadPointCells(const QString &path, int fieldCount, const QString &missing)
+PointCells ReadPointCells(const QString &path, int fieldCount, const QString &missing, const QStringList &captions)
 {
     const QByteArray bytes = ReadBytes(path);
-    PieceDecoder decoder(bytes);
     PointCells result;
     result.fieldCount = fieldCount;
+    if (TableFileKindOf(path, bytes) != TableFileKind::Text) {
+        CellRows rows = ReadSheetRows(path, bytes);
+        const int first = LeadingNonDataRows(rows, captions);
+        result.notes = rows.notes;
+        result.rows = std::max(rows.rows() - first, 0);
+        result.cells.reserve(static_cast<size_t>(result.rows) * static_cast<size_t>(fieldCount));
+        // The field rule of a line: an empty row is one empty field; fields past the row's end
+        // are `missing`.
+        for (int r = first; r < rows.rows(); ++r) {
+            const int width = std::max(rows.width(r), 1);
+            for (int c = 0; c < fieldCount; ++c) {
+                if (c < rows.width(r))
+                    result.cells.push_back(std::move(rows.cells[static_cast<size_t>(rows.starts[r] + c)]));
+                else
+                    result.cells.push_back(c < width ? QString() : missing);
+            }
+        }
+        return result;
+    }
+    PieceDecoder decoder(bytes);
     result.cells.reserve(static_cast<size_t>(bytes.count('\n') + 1) * static_cast<size_t>(fieldCount));
     ForEachLine(bytes, decoder.bomLength(), [&](QByteArrayView line) {
         SplitInto(line, fieldCount, QString(), [&](auto field) {
@@ -149,6 +189,20 @@ void WriteEncodedFile(const QString &path, const QByteArray &bytes)
     }
 }
 
+void LineWriter::write(const QString &path) const
+{
+    const TableFileKind kind = TableFileKindOf(path);
+    if (kind == TableFileKind::Text) {
+        WriteEncodedFile(path, m_bytes);
+        return;
+    }
+    QStringDecoder decoder("GB18030");
+    QString text = decoder.isValid() ? QString(decoder.decode(m_bytes)) : QString::fromUtf8(m_bytes);
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    WriteLinesAsSpreadsheet(path, kind, m_bytes.isEmpty() ? QStringList() : text.split(QLatin1String("\r\n")));
+}
+
 void LineWriter::addLine(QStringView line)
 {
     AppendEncoded(m_bytes, line, m_encoder);
@@ -157,6 +211,10 @@ void LineWriter::addLine(QStringView line)
 
 void WriteTextLines(const QString &path, const QStringList &lines)
 {
+    if (const TableFileKind kind = TableFileKindOf(path); kind != TableFileKind::Text) {
+        WriteLinesAsSpreadsheet(path, kind, lines);
+        return;
+    }
     LineWriter writer;
     for (const QString &line : lines)
         writer.addLine(line);

@@ -78,6 +78,15 @@ QString PieceDecoder::decode(const char *data, qsizetype size)
     return m_gb.decode(QByteArrayView(data, size));
 }
 
+void AppendAscii(QByteArray &out, QStringView text)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *dst = out.data() + start;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        dst[i] = static_cast<char>(text[i].unicode());
+}
+
 void AppendEncoded(QByteArray &out, QStringView text, QStringEncoder &encoder)
 {
     bool ascii = true;
@@ -87,11 +96,7 @@ void AppendEncoded(QByteArray &out, QStringView text, QStringEncoder &encoder)
             break;
         }
     if (ascii) {
-        const qsizetype start = out.size();
-        out.resize(start + text.size());
-        char *dst = out.data() + start;
-        for (qsizetype i = 0; i < text.size(); ++i)
-            dst[i] = static_cast<char>(text[i].unicode());
+        AppendAscii(out, text);
         return;
     }
     if (!encoder.isValid()) {

@@ -30,6 +30,9 @@ private:
     QStringDecoder m_gb;
 };
 
+// Appends text known to be plain ASCII, one byte a character.
+void AppendAscii(QByteArray &out, QStringView text);
+
 // Appends `text` to `out` in the file encoding (GB18030; plain ASCII is copied as it is).
 void AppendEncoded(QByteArray &out, QStringView text, QStringEncoder &encoder);
 

@@ -254,12 +254,7 @@ void DatumWindow::ToolButton7Click()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    const PointTableModel *result = m_result->table();
-    QStringList lines;
-    lines.reserve(result->rows());
-    for (int r = 0; r < result->rows(); ++r)
-        lines.append(result->rowTexts(r).mid(0, m_tool.resultFileFields).join(QLatin1Char(',')));
-    WriteTextLines(path, lines);
+    m_result->table()->writeFile(path, m_tool.resultFileFields);
 }
 
 void DatumWindow::ToolButton13Click()

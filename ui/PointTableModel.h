@@ -3,13 +3,23 @@
 // The captions are the view's horizontal header; the data rows are the model's rows. A table
 // always keeps at least one data row. Cells are stored row by row in one flat vector so that a
 // table of a million points imports, computes and saves in seconds.
+//
+// An editable table keeps the history of what the user changed, to undo and redo: cell edits,
+// blocks pasted or cleared, rows appended, inserted and deleted, and the whole table replaced
+// (import, clear). Each step holds only what it changed, swapped with the table when undone or
+// redone: a cell edit holds one text, an import the table it replaced (moved, never copied). What
+// the tools write into cells while they compute (setCell, setRowTexts, setRowCount) is no step of
+// the history.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace quorvil {
@@ -19,6 +29,7 @@ class PointTableModel : public QAbstractTableModel {
 
 public:
     explicit PointTableModel(QStringList captions, bool editable, QObject *parent = nullptr);
+    ~PointTableModel() override;
 
     // Qt model interface.
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -41,7 +52,7 @@ public:
     QStringList rowTexts(int row) const;
     void setRowTexts(int row, const QStringList &texts);
 
-    // Structure. All keep at least one data row.
+    // Structure. All keep at least one data row; all but setRowCount are steps of the history.
     void setRowCount(int rows);         // new rows are empty
     void appendRow();                   // one empty row at the end
     void insertEmptyRow(int row);       // rows from `row` move down by one; `row` is empty
@@ -51,18 +62,51 @@ public:
     // The whole content from flat cells of `fieldCount` texts a row (extra columns stay empty).
     void replaceCells(int rows, int fieldCount, std::vector<QString> &&cells);
 
+    // A block of `rows` x `columns` texts (row by row) put at (row, column), the table growing by
+    // the rows it needs; columns beyond the table's are dropped. One step of the history.
+    void replaceBlock(int row, int column, int rows, int columns, std::vector<QString> &&cells);
+    // Empties the cells of a block. One step of the history.
+    void clearBlock(int row, int column, int rows, int columns);
+
+    // History of an editable table. undo() and redo() return the cells they changed (x columns,
+    // y rows; empty when there was nothing to do).
+    bool canUndo() const { return m_done > 0; }
+    bool canRedo() const { return m_done < m_history.size(); }
+    QRect undo();
+    QRect redo();
+    void clearHistory();
+    // Cell texts the history holds (the measure of its memory); the oldest steps are given up
+    // when it would hold more than HistoryCellLimit, the last step always kept.
+    size_t historyCells() const { return m_historyCells; }
+    static constexpr size_t HistoryCellLimit = 20'000'000;
+
     // The rows as comma-joined lines, cells exactly as they stand (for saving).
     QStringList joinedLines() const;
-    // Writes the rows as a point file (comma-joined lines, CR LF), without an intermediate list.
-    void writeFile(const QString &path) const;
+    // Writes the rows (the first `columns` cells of each, all by default) as a point file
+    // (comma-joined lines, CR LF) without an intermediate list; to a .xlsx or .csv name as that
+    // spreadsheet, the captions as its first row.
+    void writeFile(const QString &path, int columns = -1) const;
+
+signals:
+    // A step was added, undone or redone, or the history cleared.
+    void historyChanged();
 
 private:
+    struct Step;
     QString &at(int row, int column) { return m_cells[static_cast<size_t>(row) * columns() + column]; }
+    bool recording() const { return m_editable; }
+    // Applies a step (which swaps it with the table's state) and keeps it as the newest.
+    void record(std::unique_ptr<Step> step);
+    QRect apply(Step &step);
+    void resizeRows(int rows);
 
     QStringList m_captions;
     bool m_editable;
     int m_rows = 1;
     std::vector<QString> m_cells;
+    std::deque<std::unique_ptr<Step>> m_history;
+    size_t m_done = 0; // steps in effect; those after them can be redone
+    size_t m_historyCells = 0;
 };
 
 } // namespace quorvil

@@ -3,17 +3,25 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace quorvil {
 
+QString FileDialogSpec::allFilters() const
+{
+    return (QStringList{filter} + moreFilters).join(QLatin1String(";;"));
+}
+
 FileDialogSpec OpenPointsDialog()
 {
-    return {PromptTexts::OpenPointsTitle, PromptTexts::TextFilter, {}};
+    return {PromptTexts::OpenPointsTitle, PromptTexts::TextFilter, {},
+            {PromptTexts::XlsxFilter, PromptTexts::CsvFilter, PromptTexts::AllFilesFilter}};
 }
 
 FileDialogSpec SavePointsDialog()
 {
-    return {PromptTexts::SavePointsTitle, PromptTexts::TextFilter, QStringLiteral("txt")};
+    return {PromptTexts::SavePointsTitle, PromptTexts::TextFilter, QStringLiteral("txt"),
+            {PromptTexts::XlsxFilter, PromptTexts::CsvFilter}};
 }
 
 FileDialogSpec ReportDialog()
@@ -27,15 +35,21 @@ class QtPrompts final : public Prompts {
 public:
     QString openFileName(QWidget *parent, const FileDialogSpec &dialog) override
     {
-        return QFileDialog::getOpenFileName(parent, dialog.title, {}, dialog.filter);
+        return QFileDialog::getOpenFileName(parent, dialog.title, {}, dialog.allFilters());
     }
 
     QString saveFileName(QWidget *parent, const FileDialogSpec &dialog) override
     {
-        QFileDialog box(parent, dialog.title, {}, dialog.filter);
+        QFileDialog box(parent, dialog.title, {}, dialog.allFilters());
         box.setAcceptMode(QFileDialog::AcceptSave);
         box.setOption(QFileDialog::DontConfirmOverwrite);
         box.setDefaultSuffix(dialog.defaultSuffix);
+        // A name typed without extension gets the one of the filter chosen ("*.xlsx": "xlsx").
+        QObject::connect(&box, &QFileDialog::filterSelected, &box, [&box, &dialog](const QString &filter) {
+            static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+            const QRegularExpressionMatch match = pattern.match(filter);
+            box.setDefaultSuffix(match.hasMatch() ? match.captured(1) : dialog.defaultSuffix);
+        });
         if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
             return {};
         return box.selectedFiles().constFirst();

@@ -15,6 +15,11 @@ struct FileDialogSpec {
     QString title;
     QString filter;        // Qt form: "Text files (*.txt)"
     QString defaultSuffix; // added to a typed name without extension (save dialogs)
+    // Further choices after `filter`, in order. A save dialog adds the suffix of the one chosen.
+    QStringList moreFilters = {};
+
+    // Every filter, in the form of Qt's file dialogs ("a (*.txt);;b (*.xlsx)").
+    QString allFilters() const;
 };
 
 namespace PromptTexts {
@@ -23,10 +28,15 @@ inline const QString SavePointsTitle = QStringLiteral("坐标数据另存为..."
 inline const QString TextFilter = QStringLiteral("Text files (*.txt)");
 inline const QString ReportTitle = QStringLiteral("生成的Word文件...");
 inline const QString WordFilter = QStringLiteral("Word files (*.docx)");
+inline const QString XlsxFilter = QStringLiteral("Excel 工作簿 (*.xlsx)");
+inline const QString CsvFilter = QStringLiteral("CSV 文件 (*.csv)");
+inline const QString AllFilesFilter = QStringLiteral("所有文件 (*)");
+inline const QString DxfFilter = QStringLiteral("DXF 图形 (*.dxf)");
 inline const QString OverwriteQuestion = QStringLiteral("文件已存在,覆盖吗?");
 inline const QString InformationCaption = QStringLiteral("Information");
 } // namespace PromptTexts
 
+// The point files' dialogs: text files first, then workbooks, .csv (and every file, to open).
 FileDialogSpec OpenPointsDialog();
 FileDialogSpec SavePointsDialog();
 // The save dialog of the adjustment reports.

@@ -1,9 +1,13 @@
 // The main window: menu tree and toolbars against the catalogue, view toggles, help, About box.
 #include "app/Catalogue.h"
+#include "app/CommandLine.h"
 #include "app/TAboutBox.h"
 #include "app/TFormMain.h"
 #include "support/WindowTestSupport.h"
+#include "io/DxfDocument.h"
 #include "ui/Help.h"
+#include "ui/drawing/DrawingScene.h"
+#include "ui/drawing/TFormDrawing.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -147,6 +151,43 @@ private slots:
         action->trigger();
         QCOMPARE(main.findChildren<QWidget *>("TFormDrawing"), windows);
         QVERIFY(windows[0]->isVisible());
+    }
+
+    // "quorvil site.dxf": the drawing window shows the drawing; anything else is named in a message.
+    void commandLineOpensADrawing()
+    {
+        QCOMPARE(CommandLineFiles({"quorvil", "-platform", "offscreen", "site.dxf", "-style=fusion", "--", "-x.dxf"}),
+                 (QStringList{"site.dxf", "-x.dxf"}));
+        QTemporaryDir dir;
+        const QString site = dir.filePath("site.dxf");
+        DxfDocument doc = NewDxfDocument();
+        DxfEntity line;
+        line.type = DxfType::Line;
+        line.p = {412000, 3512000};
+        line.q = {412100, 3512050};
+        doc.entities.push_back(line);
+        WriteDxf(doc, site);
+
+        ScriptedPrompts prompts;
+        TFormMain main;
+        main.show();
+        QWidget *opened = OpenCommandLineFiles(main, CommandLineFiles({"quorvil", site, dir.filePath("points.txt")}));
+        auto *drawing = qobject_cast<TFormDrawing *>(opened);
+        QVERIFY(drawing);
+        QCOMPARE(main.findChildren<TFormDrawing *>(), QList<TFormDrawing *>{drawing});
+        QVERIFY(drawing->isVisible());
+        QCOMPARE(drawing->fileName(), site);
+        QCOMPARE(drawing->document().entities.size(), size_t(1));
+        QVERIFY(drawing->windowTitle().contains("site.dxf"));
+        QVERIFY(!drawing->scene()->items().isEmpty());
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(prompts.messages[0].contains("points.txt"));
+        QVERIFY(GrabTo(drawing, dir.filePath("drawing.png")));
+
+        // A drawing that is not there: the message of the drawing window, no crash.
+        TFormMain second;
+        QVERIFY(!OpenCommandLineFiles(second, {dir.filePath("missing.dxf")}));
+        QCOMPARE(prompts.errors.size(), 1);
     }
 
     void viewMenuShowsRealVisibility()

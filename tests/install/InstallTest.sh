@@ -39,6 +39,7 @@ grep -q '^Name=Quorvil' "$desktop" || fail "desktop entry without Name"
 grep -q '^Name\[zh_CN\]=' "$desktop" || fail "desktop entry without Name[zh_CN]"
 grep -Eq '^Categories=.*(Science|Engineering)' "$desktop" || fail "desktop entry without Science/Engineering"
 grep -q '^Exec=quorvil' "$desktop" || fail "desktop entry does not start quorvil"
+grep -q '^MimeType=.*image/vnd.dxf' "$desktop" || fail "desktop entry does not offer quorvil for DXF drawings"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop" || fail "desktop entry invalid"; fi
 
 # Without a display: --version and --help print and end with status 0.

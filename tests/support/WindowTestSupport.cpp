@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QPixmap>
+#include <QProcess>
 
 namespace quorvil::test {
 
@@ -246,6 +248,32 @@ bool GrabTo(QWidget *widget, const QString &path)
     widget->show();
     QApplication::processEvents();
     return widget->grab().save(path);
+}
+
+void PutOnClipboard(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void PutOnClipboard(QMimeData *data)
+{
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+QString ClipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+QString RunPython(const QString &script, const QStringList &args)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args);
+    const bool finished = python.waitForFinished(120000);
+    const QString errors = QString::fromUtf8(python.readAllStandardError());
+    if (!finished || python.exitCode() != 0)
+        QTest::qFail(qPrintable(QStringLiteral("python failed: ") + errors), __FILE__, __LINE__);
+    return QString::fromUtf8(python.readAllStandardOutput());
 }
 
 QStringList CallLog(const ScriptedCadSession &cad, const QStringList &skip)

@@ -8,6 +8,7 @@
 #include "ui/Prompts.h"
 
 #include <QAction>
+#include <QMimeData>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -107,5 +108,14 @@ QString LimitLineOf(QWidget *window, const QString &separator);
 
 // Grabs the widget to a PNG (offscreen) and returns whether it was written.
 bool GrabTo(QWidget *widget, const QString &path);
+
+// The clipboard as another program leaves it: text, or any mime data (an image, say).
+void PutOnClipboard(const QString &text);
+void PutOnClipboard(QMimeData *data);
+QString ClipboardText();
+
+// Runs a Python script with /usr/bin/python3 (openpyxl, docx, ezdxf); returns its standard output.
+// Fails the test when the script fails.
+QString RunPython(const QString &script, const QStringList &args = {});
 
 } // namespace quorvil::test

@@ -937,6 +937,46 @@ private slots:
         QVERIFY(ProgramWord("-nan") && ProgramWord("INF") && !ProgramWord("NaN") && !ProgramWord("Inf"));
     }
 
+    // Every table of every window copies, pastes what a spreadsheet copied, and undoes the paste;
+    // result tables refuse it. The right-click menu is the same everywhere.
+    void everyTablePastesAndUndoes()
+    {
+        for (const CatalogueEntry &entry : Catalogue()) {
+            if (!entry.factory || entry.windowClass.isEmpty() || entry.windowClass == "TFormDrawing")
+                continue;
+            SetContext(entry.windowClass + QStringLiteral(" paste and undo"));
+            QPointer<QWidget> w = m_main->openTool(entry);
+            QVERIFY(w);
+            for (PointTableView *view : w->findChildren<PointTableView *>()) {
+                const QString where = entry.windowClass + u' ' + view->objectName();
+                PointTableModel *t = view->table();
+                QList<QStringList> before;
+                for (int r = 0; r < t->rows(); ++r)
+                    before.append(t->rowTexts(r));
+                const qsizetype messages = m_prompts->messages.size();
+                view->setCurrentIndex(t->index(0, 0));
+                QVERIFY2(!view->selectionText().isEmpty(), qPrintable(where));
+                const bool pasted = view->pasteText(QStringLiteral("甲\t1.500\r\n乙\t2.500\r\n丙\t3.500\r\n"));
+                QCOMPARE(pasted, t->isEditable());
+                if (t->isEditable()) {
+                    QCOMPARE(t->cell(2, 0), QStringLiteral("丙"));
+                    if (t->columns() > 1)
+                        QCOMPARE(t->cell(1, 1), QStringLiteral("2.500"));
+                    view->undo();
+                } else {
+                    QCOMPARE(m_prompts->messages.size(), messages + 1);
+                }
+                QList<QStringList> after;
+                for (int r = 0; r < t->rows(); ++r)
+                    after.append(t->rowTexts(r));
+                QVERIFY2(after == before, qPrintable(where));
+                std::unique_ptr<QMenu> menu(view->makeContextMenu());
+                QCOMPARE(menu->actions().size(), 8);
+            }
+            delete w.data();
+        }
+    }
+
     void cleanupTestCase()
     {
         m_dialogGuard.stop();

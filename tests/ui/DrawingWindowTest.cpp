@@ -224,6 +224,7 @@ private slots:
         window.findChild<QAction *>("OpenDrawingClick")->trigger();
         QCOMPARE(prompts.errors.size(), 1);
         QVERIFY(prompts.errors[0].contains("不是DXF"));
+        QCOMPARE(prompts.openDialogs.value(0).allFilters(), QString("DXF 图形 (*.dxf);;所有文件 (*)"));
         QCOMPARE(window.fileName(), m_site);
         QCOMPARE(window.document().entities.size(), Site().entities.size());
 
@@ -247,6 +248,7 @@ private slots:
         prompts.saveAnswers = {m_site};
         prompts.overwriteAnswers = {false};
         window.findChild<QAction *>("SaveDrawingAsClick")->trigger();
+        QCOMPARE(prompts.saveDialogs.value(0).allFilters(), QString("DXF 图形 (*.dxf)"));
         QCOMPARE(prompts.overwriteQuestions, 1);
         QCOMPARE(ReadFile(m_site), whole); // declined: the old file stays
         const QString fresh = m_dir.filePath("fresh");

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QComboBox>
 #include <QtTest>
 
 #include <functional>
@@ -121,16 +122,30 @@ private slots:
         WhenModalOpens(inspect);
         QCOMPARE(Prompts::instance().openFileName(nullptr, OpenPointsDialog()), QString());
         QCOMPARE(title, QString("打开坐标数据文件"));
-        QCOMPARE(filters, QStringList{"Text files (*.txt)"});
+        // The text files first, as the tools have always offered them; spreadsheets after.
+        QCOMPARE(filters, (QStringList{"Text files (*.txt)", "Excel 工作簿 (*.xlsx)", "CSV 文件 (*.csv)", "所有文件 (*)"}));
         QCOMPARE(mode, QFileDialog::AcceptOpen);
         QCOMPARE(cancelText, QString("取消"));
 
         WhenModalOpens(inspect);
         QCOMPARE(Prompts::instance().saveFileName(nullptr, SavePointsDialog()), QString());
         QCOMPARE(title, QString("坐标数据另存为..."));
-        QCOMPARE(filters, QStringList{"Text files (*.txt)"});
+        QCOMPARE(filters, (QStringList{"Text files (*.txt)", "Excel 工作簿 (*.xlsx)", "CSV 文件 (*.csv)"}));
         QCOMPARE(mode, QFileDialog::AcceptSave);
         QCOMPARE(suffix, QString("txt"));
+
+        // Choosing the workbook filter makes a typed name a workbook.
+        WhenModalOpens([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            auto *types = dialog->findChild<QComboBox *>("fileTypeCombo");
+            QVERIFY(types);
+            types->setCurrentIndex(1);
+            emit types->textActivated(types->currentText()); // as a user picking it
+            suffix = dialog->defaultSuffix();
+            dialog->reject();
+        });
+        Prompts::instance().saveFileName(nullptr, SavePointsDialog());
+        QCOMPARE(suffix, QString("xlsx"));
         QVERIFY2(!confirms, "the program asks before overwriting, Qt must not ask as well");
     }
 

@@ -39,8 +39,11 @@ const QString Caption = QStringLiteral("图形窗口");
 const QString Untitled = QStringLiteral("未命名");
 const QString IdlePrompt = QStringLiteral("命令:");
 
-FileDialogSpec OpenDrawingDialog() { return {QStringLiteral("打开图形"), QStringLiteral("DXF files (*.dxf)"), {}}; }
-FileDialogSpec SaveDrawingDialog() { return {QStringLiteral("图形另存为..."), QStringLiteral("DXF files (*.dxf)"), QStringLiteral("dxf")}; }
+FileDialogSpec OpenDrawingDialog()
+{
+    return {QStringLiteral("打开图形"), PromptTexts::DxfFilter, {}, {PromptTexts::AllFilesFilter}};
+}
+FileDialogSpec SaveDrawingDialog() { return {QStringLiteral("图形另存为..."), PromptTexts::DxfFilter, QStringLiteral("dxf")}; }
 
 QString Number(double v) { return QString::number(v, 'f', 3); }
 
