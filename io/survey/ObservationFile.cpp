@@ -389,8 +389,7 @@ bool LooksLikeObservationFile(const QByteArray &bytes)
     for (const QString &line : lines) {
         if (IsComment(line))
             continue;
-        const auto s = SectionOf(line);
-        return s && *s != Section::None;
+        return SectionOf(line).has_value(); // an unknown section is the reader's message
     }
     return false;
 }
