@@ -53,9 +53,16 @@ QStringList Lines(const QByteArray &bytes)
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     QStringList lines = text.split(u'\n');
-    for (QString &l : lines)
+    for (QString &l : lines) {
         if (l.endsWith(u'\r'))
             l.chop(1);
+        // a comment after white space runs to the end of the line
+        for (qsizetype i = 1; i < l.size(); ++i)
+            if (l[i] == u'#' && (l[i - 1] == u' ' || l[i - 1] == u'\t')) {
+                l.truncate(i);
+                break;
+            }
+    }
     return lines;
 }
 

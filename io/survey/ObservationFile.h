@@ -2,7 +2,7 @@
 //
 // A text file in the style of the program's other data files: UTF-8 or GB18030 (as the point
 // files), one record per line, fields separated by commas, angles as ddd.mmss. Blank lines and
-// lines starting with "#" are comments. The file is made of sections, each opened by its name in
+// lines starting with "#" are comments, and so is a "#" after white space to the end of its line. The file is made of sections, each opened by its name in
 // brackets on a line of its own; every section may be left out or repeated:
 //
 //   [参数]      key,value lines: 工程名称, 等级, 计算者, 校核者, 日期 (the report header);

@@ -186,6 +186,25 @@ TEST(NetworkFile, BadInputGivesOneMessage)
     }
 }
 
+// The example of the help page (and README) is a file that adjusts.
+TEST(NetworkFile, HelpExampleAdjusts)
+{
+    QFile help(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/../resources/Help.html"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(help.readAll());
+    const qsizetype section = html.indexOf(QStringLiteral("<h2 id=\"network\">"));
+    ASSERT_GE(section, 0);
+    const qsizetype begin = html.indexOf(QStringLiteral("<pre># "), section), end = html.indexOf(QStringLiteral("</pre>"), begin);
+    ASSERT_GT(begin, section);
+    QString text = html.mid(begin + 5, end - begin - 5);
+    text.replace(QStringLiteral("&lt;"), QStringLiteral("<")).replace(QStringLiteral("&gt;"), QStringLiteral(">")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    const SurveyFile f = ParseNetworkFile(text.toUtf8());
+    EXPECT_EQ(f.header.grade, QStringLiteral("一级"));
+    const Result r = Adjust(f.network);
+    EXPECT_EQ(r.summary.dof, 3);
+    EXPECT_LT(r.points[3].sp, 0.005);
+}
+
 TEST(NetworkFile, JsonHasTheFixedShape)
 {
     const SurveyFile f = ParseNetworkFile(ReadData(QStringLiteral("krumm/Ghilani16_2_DistanceAngleAzimuth_fix.gkf")));
