@@ -12,6 +12,9 @@
 //               单位权中误差 (σ0 a priori, default 1), 置信概率 (default 0.95)
 //   [已知点]    name,X,Y[,H]   fixed points (X, Y empty for a benchmark with a height only)
 //   [近似坐标]  name,X,Y[,H]   approximate values of new points (normally not needed)
+//   [约束点]    name[,X,Y]     new points whose corrections carry the datum of a free network
+//               (minimum norm); without known points the approximate coordinates are carried
+//               in a local frame from the first station (or distance) when not given
 //   [方向]      station,target,direction[,distance][,σ direction][,σ distance mm]
 //               consecutive lines of one station form one direction set (one orientation
 //               unknown); a blank line or another station ends the set
