@@ -1233,8 +1233,11 @@ public:
                     lrj(a, c) = lx[b0 + (w - 1 - c) + a];
             }
             // Z_RJ = −Z_RR L_RJ L_JJ⁻¹
-            zrj.noalias() = -(zrr * lrj);
-            ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(zrj); // X L_JJ = B
+            zrj.resize(nr, w);
+            if (nr > 0) { // (Eigen's triangular solve must not see an empty matrix)
+                zrj.noalias() = -(zrr * lrj);
+                ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(zrj); // X L_JJ = B
+            }
             // Z_JJ = L_JJ⁻ᵀ D_J⁻¹ L_JJ⁻¹ − Z_RJᵀ L_RJ L_JJ⁻¹
             Eigen::MatrixXd inv = Eigen::MatrixXd::Identity(w, w);
             ljj.triangularView<Eigen::UnitLower>().solveInPlace(inv); // L_JJ⁻¹
@@ -1242,9 +1245,11 @@ public:
             for (int c = 0; c < w; ++c)
                 dl.row(c) /= d[j0 + c];
             zjj.noalias() = inv.transpose() * dl;
-            Eigen::MatrixXd t = lrj;
-            ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(t); // L_RJ L_JJ⁻¹
-            zjj.noalias() -= zrj.transpose() * t;
+            if (nr > 0) {
+                Eigen::MatrixXd t = lrj;
+                ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(t); // L_RJ L_JJ⁻¹
+                zjj.noalias() -= zrj.transpose() * t;
+            }
             // scatter
             for (int c = 0; c < w; ++c) {
                 const int j = j0 + c;
