@@ -542,6 +542,7 @@ QList<Command> AllCommands()
     commands.append(AdjustCommand());
     commands.append(SheetCommand());
     commands.append(HeightFitCommand());
+    commands.append(NetworkCommand());
     return commands;
 }
 

@@ -67,5 +67,7 @@ Command AdjustCommand();
 Command SheetCommand();
 // Height-fitting subcommand (HeightFit.cpp).
 Command HeightFitCommand();
+// Rigorous network adjustment subcommand (Network.cpp).
+Command NetworkCommand();
 
 } // namespace quorvil::cli

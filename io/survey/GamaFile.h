@@ -1,0 +1,34 @@
+// GNU Gama's gama-local XML input (.gkf), the open interchange format of free network adjustment:
+// the one- and two-dimensional subset, read into a network::Network and written back from one.
+//
+// Read: <network axes-xy angles> (all eight axes, left- and right-handed angles), <description>,
+// <parameters sigma-apr conf-pr sigma-act> (others are accepted and ignored), <points-observations>
+// with its default standard deviations (direction-, angle-, azimuth-, distance-stdev "a b c" as
+// a + b·D^c, D in km), <point id x y z fix adj> (xy, z, xyz and their constrained capitals),
+// <obs from> sets of <direction>, <distance>, <angle>, <azimuth>, <coordinates> with observed
+// <point>s, <height-differences> of <dh> (stdev in mm, or dist in km: σ = sigma-apr·√dist) and
+// uncorrelated <cov-mat band="0">. Angles are gon, or degrees written d-m-s; their standard
+// deviations cc for gon values and ″ for d-m-s values; distances m, their deviations mm.
+// Anything else (slope distances, zenith angles, vectors, correlated covariance matrices, unknown
+// elements) is refused with a message naming the element and its line; nothing is skipped.
+//
+// Written: the network as gama-local input, angles as d-m-s with their deviations in ″, so that
+// GNU Gama (or Quorvil) adjusts the same network.
+#pragma once
+
+#include "core/network/Network.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace quorvil {
+
+// True when the bytes look like XML with a gama-local root (the format test of the readers).
+bool LooksLikeGama(const QByteArray &bytes);
+
+// Throws Error ("gama-local 第 N 行 <element>: …").
+network::Network ParseGama(const QByteArray &bytes);
+
+QByteArray GamaXml(const network::Network &network);
+
+} // namespace quorvil
