@@ -47,6 +47,8 @@ public:
     CadHandle AddPoint(const CadPoint &) override { return ++calls; }
     CadHandle AddCircle(const CadPoint &, double) override { return ++calls; }
     CadHandle AddLine(const CadPoint &, const CadPoint &) override { return ++calls; }
+    CadHandle AddEllipse(const CadPoint &, const CadPoint &, double) override { return ++calls; }
+    QString SetActiveLayer(const QString &, int) override { return QStringLiteral("0"); }
     CadHandle AddLightWeightPolyLine(const std::vector<double> &) override { return ++calls; }
     CadHandle AddText(const QString &, const CadPoint &, double) override { return ++calls; }
     CadHandle AddHatch(int, const QString &, bool) override { return ++calls; }

@@ -1,5 +1,7 @@
 #include "PointTableModel.h"
 
+#include <QColor>
+
 #include "io/PointFile.h"
 
 #include <algorithm>
@@ -24,9 +26,31 @@ int PointTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant PointTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return {};
+    if (role == Qt::BackgroundRole)
+        return isHighlighted(index.row()) ? QVariant(QColor(255, 190, 190)) : QVariant();
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     return cell(index.row(), index.column());
+}
+
+void PointTableModel::setHighlightedRows(const QList<int> &rows)
+{
+    const bool had = !m_highlighted.empty();
+    m_highlighted.clear();
+    for (int row : rows)
+        if (row >= 0 && row < m_rows) {
+            m_highlighted.resize(static_cast<size_t>(m_rows), 0);
+            m_highlighted[static_cast<size_t>(row)] = 1;
+        }
+    if (had || !m_highlighted.empty())
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, columns() - 1), {Qt::BackgroundRole});
+}
+
+bool PointTableModel::isHighlighted(int row) const
+{
+    return row >= 0 && static_cast<size_t>(row) < m_highlighted.size() && m_highlighted[static_cast<size_t>(row)];
 }
 
 bool PointTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -156,6 +180,7 @@ void PointTableModel::removeRowShift(int row)
 void PointTableModel::clear(int rows)
 {
     beginResetModel();
+    m_highlighted.clear();
     m_rows = std::max(rows, 1);
     m_cells.assign(static_cast<size_t>(m_rows) * columns(), QString());
     endResetModel();
@@ -164,6 +189,7 @@ void PointTableModel::clear(int rows)
 void PointTableModel::replaceRows(const QList<QStringList> &rows)
 {
     beginResetModel();
+    m_highlighted.clear();
     m_rows = std::max<int>(static_cast<int>(rows.size()), 1);
     std::vector<QString> cells(static_cast<size_t>(m_rows) * columns());
     for (int r = 0; r < rows.size(); ++r) {
@@ -178,6 +204,7 @@ void PointTableModel::replaceRows(const QList<QStringList> &rows)
 void PointTableModel::replaceCells(int rows, int fieldCount, std::vector<QString> &&cells)
 {
     beginResetModel();
+    m_highlighted.clear();
     m_rows = std::max(rows, 1);
     if (fieldCount == columns() && rows > 0) {
         m_cells = std::move(cells);

@@ -51,6 +51,11 @@ public:
     // The whole content from flat cells of `fieldCount` texts a row (extra columns stay empty).
     void replaceCells(int rows, int fieldCount, std::vector<QString> &&cells);
 
+    // Rows shown on a warning background (the suspected blunders of an adjustment). Replacing or
+    // clearing the content drops the marks.
+    void setHighlightedRows(const QList<int> &rows);
+    bool isHighlighted(int row) const;
+
     // The rows as comma-joined lines, cells exactly as they stand (for saving).
     QStringList joinedLines() const;
     // Writes the rows as a point file (comma-joined lines, CR LF), without an intermediate list.
@@ -63,6 +68,7 @@ private:
     bool m_editable;
     int m_rows = 1;
     std::vector<QString> m_cells;
+    std::vector<char> m_highlighted; // per row, empty when no row is marked
 };
 
 } // namespace quorvil
