@@ -523,6 +523,7 @@ QList<Command> AllCommands()
                      PlaneRun});
     commands.append(AdjustCommand());
     commands.append(SheetCommand());
+    commands.append(NetworkCommand());
     return commands;
 }
 

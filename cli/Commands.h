@@ -65,5 +65,7 @@ StreamOptions StreamOptionsOf(const Options &options, const QStringList &positio
 // Adjustment subcommand (Adjust.cpp) and map-sheet subcommand (Sheet.cpp).
 Command AdjustCommand();
 Command SheetCommand();
+// Rigorous network adjustment subcommand (Network.cpp).
+Command NetworkCommand();
 
 } // namespace quorvil::cli

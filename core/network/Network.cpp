@@ -321,6 +321,8 @@ void Adjustment::validate() const
             throw Error(where + "固定点 " + pt.id + " 没有给出高程");
         if ((pt.plane == Role::Adjusted || pt.plane == Role::Constrained) && planeObs[p] == 0)
             throw Error(where + "点 " + pt.id + " 没有任何平面观测, 无法平差");
+        if (pt.plane == Role::Adjusted && planeObs[p] == 1)
+            throw Error(where + "点 " + pt.id + " 只有一个平面观测, 无法确定其位置 (点名是否写错?)");
         if ((pt.height == Role::Adjusted || pt.height == Role::Constrained) && heightObs[p] == 0)
             throw Error(where + "点 " + pt.id + " 没有任何高差观测, 无法平差");
         if (!std::isfinite(pt.x) || !std::isfinite(pt.y) || !std::isfinite(pt.z))

@@ -43,7 +43,7 @@ private:
             return 0;
         int line = 1;
         for (ptrdiff_t i = 0; i < offset && i < m_bytes.size(); ++i)
-            if (m_bytes[i] == '\n')
+            if (m_bytes.constData()[i] == '\n')
                 ++line;
         return line;
     }
@@ -117,6 +117,8 @@ private:
     }
     Real distanceDefault(const pugi::xml_node &node, Real distance) const
     {
+        if (m_setHasCov)
+            return 1; // replaced by the covariance matrix of the set
         if (!m_def.distA)
             fail(node, "没有给出中误差 (stdev), <points-observations> 也没有 distance-stdev");
         return (*m_def.distA + m_def.distB * std::pow(distance / 1000, m_def.distC)) / 1000;
@@ -127,6 +129,8 @@ private:
             const Real s = number(node, "stdev");
             return s * (dms ? ArcSecondToRad : CcToRad);
         }
+        if (m_setHasCov)
+            return 1; // replaced by the covariance matrix of the set
         if (!fallback)
             fail(node, std::string("没有给出中误差 (stdev), <points-observations> 也没有 ") + defaultName);
         return *fallback;
@@ -136,7 +140,7 @@ private:
         o.line = lineOf(node);
         m_net.observations.push_back(o);
     }
-    std::vector<std::pair<size_t, pugi::xml_node>> m_pendingCov;
+    bool m_setHasCov = false;
 };
 
 Network GamaReader::read()
@@ -146,7 +150,7 @@ Network GamaReader::read()
     if (!parsed) {
         int line = 1;
         for (ptrdiff_t i = 0; i < parsed.offset && i < m_bytes.size(); ++i)
-            if (m_bytes[i] == '\n')
+            if (m_bytes.constData()[i] == '\n')
                 ++line;
         throw Error("gama-local 第 " + std::to_string(line) + " 行: XML 格式错误 (" + parsed.description() + ")");
     }
@@ -390,6 +394,7 @@ void GamaReader::observations(const pugi::xml_node &section)
 
 void GamaReader::obsSet(const pugi::xml_node &node)
 {
+    m_setHasCov = bool(node.child("cov-mat"));
     const bool hasFrom = has(node, "from");
     const int from = hasFrom ? point(node, "from") : -1;
     int set = -1;
@@ -454,6 +459,7 @@ void GamaReader::obsSet(const pugi::xml_node &node)
         dmsOf.push_back(dms ? 1 : 0);
         addObservation(ob, o);
     }
+    m_setHasCov = false;
     const size_t count = m_net.observations.size() - first;
     if (const auto cov = covariance(node, count))
         for (size_t i = 0; i < count; ++i) {

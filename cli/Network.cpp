@@ -1,0 +1,118 @@
+// The network subcommand: a control network (Quorvil's observation file or GNU Gama's gama-local
+// input, told apart by content) adjusted rigorously; the result table written, the summary line
+// printed, every result as JSON on request.
+#include "Commands.h"
+
+#include "Console.h"
+#include "PointStream.h"
+
+#include "core/FpGuard.h"
+#include "io/PointFile.h"
+#include "io/survey/NetworkOutput.h"
+#include "io/survey/ObservationFile.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <optional>
+
+namespace quorvil::cli {
+
+namespace {
+
+QByteArray ReadInput(const QString &input)
+{
+    QFile file;
+    if (input == QStringLiteral("-")) {
+        if (!file.open(stdin, QIODevice::ReadOnly))
+            throw Error("无法读取标准输入");
+    } else {
+        file.setFileName(input);
+        if (!file.exists())
+            throw Error("文件不存在");
+        if (!file.open(QIODevice::ReadOnly))
+            throw Error("无法读取文件");
+    }
+    return file.readAll();
+}
+
+int NetworkRun(const Options &o, const QStringList &positional)
+{
+    const QString input = positional.at(0), output = positional.at(1);
+    std::optional<Real> confidence;
+    if (o.isSet("confidence")) {
+        confidence = o.strictNumber("confidence");
+        if (!(*confidence > 0 && *confidence < 1))
+            throw UsageError("--confidence 须在 0 与 1 之间");
+    }
+    std::optional<bool> aposteriori;
+    if (o.isSet("sigma"))
+        aposteriori = o.choice("sigma", {QStringLiteral("apriori"), QStringLiteral("aposteriori")}) == QStringLiteral("aposteriori");
+    for (const char *later : {"report", "dxf"})
+        if (o.isSet(later))
+            PrintError(std::string("quorvil-cli network: --") + later + " 暂不可用 (控制网的 " +
+                       (std::string(later) == "report" ? "Word 报表" : "DXF 网图") + "将在后续版本提供), 未写出 " +
+                       o.text(later).toStdString() + "\n");
+
+    SurveyFile file;
+    network::Result result;
+    QByteArray table, json;
+    try {
+        file = ParseNetworkFile(ReadInput(input));
+        if (confidence)
+            file.network.settings.confidence = *confidence;
+        if (aposteriori)
+            file.network.settings.aposteriori = *aposteriori;
+        FpGuard guard;
+        result = network::Adjust(file.network);
+        guard.check(result.summary.vtpv, result.summary.sigma0Aposteriori);
+        LineWriter writer;
+        for (const QString &line : NetworkResultLines(file, result))
+            writer.addLine(line);
+        table = writer.bytes();
+        if (o.isSet("json"))
+            json = QByteArray::fromStdString(NetworkResultJson(file.network, result));
+    } catch (const Error &e) {
+        PrintError(input.toStdString() + ": " + e.what() + "\n");
+        return ExitFailed;
+    }
+    if (o.isSet("json")) {
+        try {
+            WriteOutput(o.text("json"), json);
+        } catch (const Error &e) {
+            PrintError(o.text("json").toStdString() + ": " + e.what() + "\n");
+            return ExitFailed;
+        }
+    }
+    try {
+        WriteOutput(output, table);
+    } catch (const Error &e) {
+        PrintError(output.toStdString() + ": " + e.what() + "\n");
+        return ExitFailed;
+    }
+    const std::string line = NetworkSummaryLine(file.network, result) + "\n";
+    if (output == QStringLiteral("-"))
+        PrintError(line);
+    else
+        PrintOut(line);
+    return ExitOk;
+}
+
+} // namespace
+
+Command NetworkCommand()
+{
+    return {"network", "控制网严密平差: 观测文件或 GNU Gama 的 .gkf → 平差结果表, 并打印单位权中误差与检验",
+            [](QCommandLineParser &p) {
+                p.addOption({"confidence", "χ² 检验的置信概率, 默认取文件中的值 (0.95)", "p"});
+                p.addOption({"sigma", "精度评定所用单位权中误差: apriori (先验) 或 aposteriori (后验, 默认)", "kind"});
+                p.addOption({"json", "另写出全部结果 (JSON, 供脚本使用)", "file.json"});
+                p.addOption({"report", "Word 平差报表 (暂不可用)", "file.docx"});
+                p.addOption({"dxf", "DXF 网图 (暂不可用)", "file.dxf"});
+                p.addPositionalArgument("input", "观测文件 (Quorvil 观测文件或 gama-local .gkf, 按内容识别), - 表示标准输入");
+                p.addPositionalArgument("output", "平差结果表 (各列以逗号分隔), - 表示标准输出");
+            },
+            NetworkRun};
+}
+
+} // namespace quorvil::cli

@@ -1,0 +1,205 @@
+// Quorvil's own observation file: the textbook networks typed in it (tests/io/data/network) give
+// the textbook's results, approximate coordinates computed by the engine; the format is told
+// from gama-local by content; every bad input of the issue gives its one Chinese message.
+#include "core/Error.h"
+#include "core/FpGuard.h"
+#include "core/network/Network.h"
+#include "io/survey/GamaFile.h"
+#include "io/survey/NetworkOutput.h"
+#include "io/survey/ObservationFile.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+using namespace quorvil;
+using namespace quorvil::network;
+
+namespace {
+
+QByteArray ReadData(const QString &name)
+{
+    QFile file(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+const PointResult &At(const SurveyFile &f, const Result &r, const std::string &id)
+{
+    for (size_t i = 0; i < f.network.points.size(); ++i)
+        if (f.network.points[i].id == id)
+            return r.points[i];
+    throw std::runtime_error("no point " + id);
+}
+
+struct Expected {
+    const char *id;
+    double x, y, sx, sy; // m, mm (heights: x = H, sx = σH)
+};
+
+TEST(NetworkFile, TextbookNetworksInTheObservationFile)
+{
+    struct Case {
+        const char *file;
+        std::vector<Expected> points;
+        bool height;
+    } cases[] = {
+        // Krumm's .adj with x and y exchanged (the gama-local files have x east)
+        {"network/Niemeier_DistanceDirection.txt", {{"Z108", 27816.1166, 40759.3769, 3.01, 3.13}, {"Z110", 27904.0042, 41373.0193, 2.89, 3.12}}, false},
+        {"network/Ghilani16_2.txt",
+         {{"R", 2640.0051, 1003.0572, 5.97, 0.01}, {"S", 2638.4742, 2323.0626, 6.60, 5.49}, {"T", 1096.0867, 2661.7386, 7.27, 5.90}},
+         false},
+        {"network/Ghilani12_6.txt", {{"B", 448.1087, 0, 2.30, 0}, {"C", 453.4685, 0, 2.64, 0}, {"D", 444.9436, 0, 1.76, 0}}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        const QByteArray bytes = ReadData(QString::fromLatin1(c.file));
+        ASSERT_FALSE(bytes.isEmpty());
+        EXPECT_TRUE(LooksLikeObservationFile(bytes));
+        EXPECT_FALSE(LooksLikeGama(bytes));
+        const SurveyFile f = ParseNetworkFile(bytes);
+        FpGuard guard;
+        const Result r = Adjust(f.network);
+        guard.check(r.summary.vtpv);
+        for (const Expected &e : c.points) {
+            SCOPED_TRACE(e.id);
+            const PointResult &p = At(f, r, e.id);
+            if (c.height) {
+                EXPECT_NEAR(double(p.z), e.x, 1e-4);
+                EXPECT_NEAR(double(p.sz * 1000), e.sx, 0.0051);
+            } else {
+                EXPECT_NEAR(double(p.x), e.x, 1e-4);
+                EXPECT_NEAR(double(p.y), e.y, 1e-4);
+                EXPECT_NEAR(double(p.sx * 1000), e.sx, 0.0051);
+                EXPECT_NEAR(double(p.sy * 1000), e.sy, 0.0051);
+            }
+        }
+        Real sumR = 0;
+        for (const ObservationResult &o : r.observations)
+            sumR += o.redundancy;
+        EXPECT_NEAR(double(sumR), r.summary.dof, 1e-6);
+        // the same network through gama-local adjusts the same
+        const Result again = Adjust(ParseGama(GamaXml(f.network)));
+        for (size_t i = 0; i < r.points.size(); ++i) {
+            EXPECT_NEAR(double(again.points[i].x - r.points[i].x), 0, 1e-9);
+            EXPECT_NEAR(double(again.points[i].y - r.points[i].y), 0, 1e-9);
+            EXPECT_NEAR(double(again.points[i].z - r.points[i].z), 0, 1e-9);
+        }
+    }
+}
+
+TEST(NetworkFile, HeaderAndDefaults)
+{
+    const SurveyFile f = ParseNetworkFile(ReadData(QStringLiteral("network/Niemeier_DistanceDirection.txt")));
+    EXPECT_EQ(f.header.project, QStringLiteral("Niemeier 边角网"));
+    EXPECT_EQ(f.header.grade, QStringLiteral("一级"));
+    EXPECT_EQ(f.header.calculator, QStringLiteral("张三"));
+    EXPECT_EQ(f.header.checker, QStringLiteral("李四"));
+    EXPECT_EQ(f.header.date, QStringLiteral("2026/12/8"));
+    ASSERT_EQ(f.network.sets.size(), 2u);
+    EXPECT_EQ(f.network.observations.size(), 14u);
+    // 5 cc, 5 mm
+    EXPECT_NEAR(double(f.network.observations[0].stdev), double(5 * Pi / 2000000), 1e-18);
+    EXPECT_NEAR(double(f.network.observations[1].stdev), 0.005, 1e-15);
+}
+
+// The message of a bad input, or "" when it is accepted.
+std::string MessageOf(const std::string &text)
+{
+    try {
+        const SurveyFile f = ParseNetworkFile(QByteArray::fromStdString(text));
+        FpGuard guard;
+        const Result r = Adjust(f.network);
+        guard.check(r.summary.vtpv);
+        return "";
+    } catch (const Error &e) {
+        return e.what();
+    }
+}
+
+const std::string Known = "[已知点]\nA,1000,1000\nB,1000,2000\nC,2000,1500\n";
+
+TEST(NetworkFile, BadInputGivesOneMessage)
+{
+    const std::string gamaHead = "<?xml version=\"1.0\"?>\n<gama-local>\n<network>\n<points-observations>\n"
+                                 "<point id=\"A\" x=\"0\" y=\"0\" fix=\"xy\"/>\n<point id=\"B\" x=\"0\" y=\"100\" fix=\"xy\"/>\n"
+                                 "<point id=\"P\" x=\"50\" y=\"50\" adj=\"xy\"/>\n";
+    const std::string gamaTail = "</points-observations>\n</network>\n</gama-local>\n";
+    struct Case {
+        const char *name;
+        std::string text;
+        std::vector<std::string> parts; // parts of the message
+    } cases[] = {
+        {"unknown point name in gama-local",
+         gamaHead + "<obs>\n<distance from=\"A\" to=\"X\" val=\"10\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
+         {"第 9 行", "<distance>", "点 X 没有在 <point> 中定义"}},
+        {"misspelt point name in the observation file",
+         Known + "[距离]\nA,P,707.1,3\nB,P,707.1,3\nC,Q,500,3\n", {"第 8 行", "点 Q 只有一个平面观测", "点名是否写错"}},
+        {"station with a single direction", Known + "[方向]\nA,B,0,1000\n\nA,C,30,1000\n[距离]\nB,C,1118,3\n",
+         {"第 6 行", "测站 A 的方向组只有一个方向"}},
+        {"duplicate point with other coordinates", Known + "A,1000,1000.5\n", {"第 5 行", "点 A 重复", "第 2 行"}},
+        {"zero standard deviation", Known + "[距离]\nA,P,707.1,0\nB,P,707.1,3\n", {"第 6 行", "中误差必须为正数"}},
+        {"negative standard deviation in gama-local",
+         gamaHead + "<obs>\n<distance from=\"A\" to=\"P\" val=\"70\" stdev=\"-2\"/>\n<distance from=\"B\" to=\"P\" val=\"70\" stdev=\"2\"/>\n</obs>\n" +
+             gamaTail,
+         {"第 9 行", "中误差必须为正数"}},
+        {"distance of zero", Known + "[距离]\nA,P,0\nB,P,707.1\n", {"第 6 行", "平距必须大于零"}},
+        {"point that no observation reaches", gamaHead + "<point id=\"Q\" x=\"5\" y=\"5\" adj=\"xy\"/>\n<obs>\n"
+                                                        "<distance from=\"A\" to=\"P\" val=\"70.7\" stdev=\"2\"/>\n"
+                                                        "<distance from=\"B\" to=\"P\" val=\"70.7\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
+         {"第 8 行", "点 Q 没有任何平面观测"}},
+        {"network that cannot be located (no known point)", "[距离]\nA,B,100\nB,C,100\nC,A,100\n",
+         {"无法由已知点和观测推算", "近似坐标"}},
+        {"free gama-local network without constrained points",
+         "<gama-local><network><points-observations>\n<point id=\"A\" x=\"0\" y=\"0\" adj=\"xy\"/>\n"
+         "<point id=\"B\" x=\"0\" y=\"100\" adj=\"xy\"/>\n<point id=\"C\" x=\"100\" y=\"0\" adj=\"xy\"/>\n<obs>\n"
+         "<distance from=\"A\" to=\"B\" val=\"100\" stdev=\"2\"/>\n<distance from=\"B\" to=\"C\" val=\"141.42\" stdev=\"2\"/>\n"
+         "<distance from=\"C\" to=\"A\" val=\"100\" stdev=\"2\"/>\n</obs>\n</points-observations></network></gama-local>",
+         {"网无法定位或定向", "约束点"}},
+        {"levelling without a benchmark", "[已知点]\nA,0,0\n[水准]\nP,Q,1.5,1\nQ,P,-1.5,1\n", {"近似高程", "没有已知高程"}},
+        {"collinear point (singular)", "[已知点]\nA,0,0\nB,0,100\n[距离]\nA,P,50,3\nB,P,50,3\n", {"点 P", "无法由观测确定"}},
+        {"neither format", "P1,100,200\nP2,300,400\n", {"既不是", "gama-local"}},
+        {"slope distance in gama-local",
+         gamaHead + "<obs>\n<s-distance from=\"A\" to=\"P\" val=\"70\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
+         {"第 9 行", "<s-distance>", "不支持斜距"}},
+        {"zenith angle in gama-local", gamaHead + "<obs from=\"A\">\n<z-angle to=\"P\" val=\"100\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
+         {"<z-angle>", "不支持天顶距"}},
+        {"vectors in gama-local", gamaHead + "<vectors>\n</vectors>\n" + gamaTail, {"<vectors>", "不支持坐标差向量"}},
+        {"correlated covariance in gama-local",
+         gamaHead + "<obs>\n<distance from=\"A\" to=\"P\" val=\"70\"/>\n<distance from=\"B\" to=\"P\" val=\"70\"/>\n"
+                    "<cov-mat dim=\"2\" band=\"1\">4 1 4</cov-mat>\n</obs>\n" + gamaTail,
+         {"<cov-mat>", "band=\"1\""}},
+        {"angle with 60 minutes", Known + "[角度]\nA,B,C,30.6000\n", {"第 6 行", "分或秒不小于 60"}},
+        {"unknown section", "[观测]\nA,B,1\n", {"第 1 行", "未知的节"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string message = MessageOf(c.text);
+        ASSERT_FALSE(message.empty());
+        for (const std::string &part : c.parts)
+            EXPECT_NE(message.find(part), std::string::npos) << message << "  lacks  " << part;
+        EXPECT_EQ(message.find("nan"), std::string::npos);
+    }
+}
+
+TEST(NetworkFile, JsonHasTheFixedShape)
+{
+    const SurveyFile f = ParseNetworkFile(ReadData(QStringLiteral("krumm/Ghilani16_2_DistanceAngleAzimuth_fix.gkf")));
+    const Result r = Adjust(f.network);
+    const std::string json = NetworkResultJson(f.network, r);
+    for (const char *part : {"{\"summary\": {\"observations\": 18, \"unknowns\": 6, \"defect\": 0, \"dof\": 12, \"vtpv\": 1.49205",
+                             "\"sigma0_apriori\": 1, \"sigma0_aposteriori\": 0.352615", "\"sigma_used\": \"aposteriori\"",
+                             "\"chi2_test\": {\"probability\": 0.95", "\"lower\": 0.6057", "\"upper\": 1.3945", "\"passed\": false",
+                             "{\"id\": \"R\", \"x\": 1003.057151, \"y\": 2640.005076, \"z\": null, \"status\": \"adjusted\", \"sx\": 0.0115",
+                             "\"relative_ellipses\": [", "{\"kind\": \"distance\", \"from\": \"Q\", \"to\": \"R\", \"bs\": null, \"observed\": 1640.016",
+                             "\"kind\": \"angle\", \"from\": \"Q\", \"to\": \"S\", \"bs\": \"R\"", "\"kind\": \"azimuth\""})
+        EXPECT_NE(json.find(part), std::string::npos) << part;
+    EXPECT_EQ(json.find("nan"), std::string::npos);
+    EXPECT_EQ(json.find("inf"), std::string::npos);
+}
+
+} // namespace
