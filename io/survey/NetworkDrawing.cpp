@@ -26,7 +26,7 @@ const LayerStyle Layers[] = {
 };
 
 // Share of the network's extent taken by a point symbol.
-constexpr double SymbolShare = 1.0 / 80;
+constexpr double SymbolShare = 1.0 / 60;
 // The scale bar is about this share of the extent.
 constexpr double ScaleBarShare = 0.2;
 

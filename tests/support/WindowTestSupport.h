@@ -8,6 +8,7 @@
 #include "ui/Prompts.h"
 
 #include <QAction>
+#include <QJsonObject>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -91,6 +92,10 @@ struct ActiveCadSession : ScriptedCadSession {
     ActiveCadSession() { CadSession::setActive(this); }
     ~ActiveCadSession() override { CadSession::setActive(nullptr); }
 };
+
+// Runs a Python script with /usr/bin/python3 (the independent readers: python-docx, ezdxf) and
+// returns the JSON object it prints; {"error": stderr} when it fails.
+QJsonObject RunPythonJson(const char *script, const QStringList &arguments);
 
 // Grabs the widget to a PNG (offscreen) and returns whether it was written.
 bool GrabTo(QWidget *widget, const QString &path);

@@ -132,7 +132,7 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     auto *split = new QSplitter(Qt::Horizontal, inputPage);
     m_known = new PointTableView(KnownPointColumns(), true);
     m_known->setObjectName(QStringLiteral("StringGridKnown"));
-    m_known->setColumnWidths({70, 110, 110, 80, 64});
+    m_known->setColumnWidths({60, 96, 96, 70, 64});
     m_known->table()->setRowCount(5);
     InputToolBarOptions knownBar;
     knownBar.withImport = false;
@@ -148,8 +148,8 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     obsBar.rowsAfterClear = 10;
     split->addWidget(MakeTableGroup(QStringLiteral("观测值（类型：方向、角度、边长、方位角、高差、坐标X、坐标Y）"), m_obs,
                                     MakeInputToolBar(nullptr, m_obs, obsBar), split));
-    split->setStretchFactor(0, 4);
-    split->setStretchFactor(1, 6);
+    split->setStretchFactor(0, 9);
+    split->setStretchFactor(1, 11);
     inputLayout->addWidget(split, 1);
 
     auto *apr = new QGroupBox(QStringLiteral("先验精度与检验（观测值未填中误差时按此定权）"), inputPage);
@@ -262,8 +262,18 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     m_view->setObjectName(QStringLiteral("NetworkView"));
     viewLayout->addWidget(m_view, 1);
     m_pages->addTab(viewPage, QStringLiteral("网图"));
+    // The view fits the network when it is first shown after a change: a hidden page has no size.
+    connect(m_pages, &QTabWidget::currentChanged, this, [this, viewPage](int) {
+        if (m_pages->currentWidget() == viewPage && m_fitPending) {
+            m_fitPending = false;
+            m_view->zoomExtents();
+        }
+    });
     connect(all, &QAction::triggered, m_view, &DrawingView::zoomExtents);
-    connect(m_scale, &QSpinBox::valueChanged, this, [this] { redraw(); });
+    connect(m_scale, &QSpinBox::valueChanged, this, [this] {
+        m_scaleChosen = true;
+        redraw();
+    });
     connect(m_showRelative, &QCheckBox::toggled, this, [this] { redraw(); });
 
     m_progress = new QProgressBar(this);
@@ -357,13 +367,14 @@ void TFormKZWPC::applyFile(const SurveyFile &file)
 
     // The old results do not belong to the new data.
     m_result.reset();
+    m_scaleChosen = false;
     m_network = file.network;
     m_points->table()->clear();
     m_obsResult->table()->clear();
     m_relative->table()->clear();
     m_summary->clear();
     redraw();
-    m_view->zoomExtents();
+    fitView();
     m_pages->setCurrentIndex(0);
 }
 
@@ -467,7 +478,7 @@ void TFormKZWPC::showResult()
     for (int c : {PointColumn::H, PointColumn::SigmaH})
         m_points->setColumnHidden(c, !heights);
     m_relative->setEnabled(plane);
-    if (plane) {
+    if (plane && !m_scaleChosen) { // a scale the user set stays
         const QSignalBlocker quiet(m_scale);
         m_scale->setValue(int(std::min(SuggestedEllipseScale(net, result), 1e8)));
     }
@@ -476,7 +487,7 @@ void TFormKZWPC::showResult()
     if (m_progress->isVisible())
         setProgress(true, 80);
     redraw();
-    m_view->zoomExtents();
+    fitView();
     m_pages->setCurrentIndex(1);
 }
 
@@ -498,6 +509,14 @@ void TFormKZWPC::redraw()
     }
     m_scene->load(m_drawing);
     m_view->viewport()->update();
+}
+
+void TFormKZWPC::fitView()
+{
+    if (m_view->isVisible())
+        m_view->zoomExtents();
+    else
+        m_fitPending = true;
 }
 
 void TFormKZWPC::makeReport()

@@ -62,6 +62,7 @@ private:
     void applyFile(const SurveyFile &file);
     void showResult();
     void redraw();
+    void fitView(); // zoom to extents now, or when the view is next shown
     void setProgress(bool visible, int percent = 0);
 
     QLineEdit *m_header[AdjustmentHeaderFields] = {};
@@ -85,6 +86,8 @@ private:
     network::Network m_network;
     std::optional<network::Result> m_result;
     DxfDocument m_drawing;
+    bool m_fitPending = false;
+    bool m_scaleChosen = false; // the user set the ellipse scale: adjusting keeps it
 };
 
 } // namespace quorvil
