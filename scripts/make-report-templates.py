@@ -228,21 +228,25 @@ def table(columns, heading, size, summary):
 
 
 def simple_table(columns, size):
-    """A table of one heading row, repeated on every page, and one data row."""
+    """A table of one heading row, repeated on every page, and one data row; the values take the
+    font size of the table style ReportTable<size>."""
     grid = "".join(f'<w:gridCol w:w="{w}"/>' for _, w, _ in columns)
     total = sum(w for _, w, _ in columns)
     borders = "".join(
         f'<w:{side} w:val="single" w:sz="{8 if side in ("top", "left", "bottom", "right") else 4}" '
         f'w:space="0" w:color="000000"/>'
         for side in ("top", "left", "bottom", "right", "insideH", "insideV"))
-    tblpr = (f'<w:tblPr><w:tblStyle w:val="ReportTable"/><w:tblW w:w="{total}" w:type="dxa"/><w:jc w:val="center"/>'
+    tblpr = (f'<w:tblPr><w:tblStyle w:val="ReportTable{size}"/><w:tblW w:w="{total}" w:type="dxa"/><w:jc w:val="center"/>'
              f"<w:tblBorders>{borders}</w:tblBorders><w:tblLayout w:type=\"fixed\"/>"
              '<w:tblCellMar><w:top w:w="0" w:type="dxa"/><w:left w:w="57" w:type="dxa"/>'
              '<w:bottom w:w="0" w:type="dxa"/><w:right w:w="57" w:type="dxa"/></w:tblCellMar>'
              '<w:tblLook w:val="04A0" w:firstRow="1" w:lastRow="0" w:firstColumn="1" w:lastColumn="0" '
              'w:noHBand="0" w:noVBand="1"/></w:tblPr>')
     heading = "".join(cell(w, lines_runs(h, size, True), "center", size, shade=True) for h, w, _ in columns)
-    data = "".join(cell(w, "", jc, size) for _, w, jc in columns)
+    # Lean data cells (the font size comes from the table's style): a network report repeats this
+    # row some ten thousand times.
+    data = "".join(f'<w:tc><w:tcPr><w:tcW w:w="{w}" w:type="dxa"/></w:tcPr><w:p><w:pPr><w:jc w:val="{jc}"/></w:pPr></w:p></w:tc>'
+                   for _, w, jc in columns)
     rows = (f'<w:tr><w:trPr><w:cantSplit/><w:tblHeader/><w:trHeight w:val="400"/><w:jc w:val="center"/></w:trPr>'
             f"{heading}</w:tr>"
             f'<w:tr><w:trPr><w:cantSplit/><w:trHeight w:val="300"/><w:jc w:val="center"/></w:trPr>{data}</w:tr>')
@@ -274,7 +278,11 @@ SECTION_STYLE = ('<w:style w:type="paragraph" w:customStyle="1" w:styleId="Repor
                  '<w:basedOn w:val="Normal"/><w:next w:val="Normal"/><w:qFormat/><w:pPr><w:keepNext/>'
                  '<w:spacing w:before="200" w:after="80"/></w:pPr>'
                  '<w:rPr><w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="黑体" '
-                 'w:cs="Times New Roman"/><w:b/><w:sz w:val="22"/><w:szCs w:val="22"/></w:rPr></w:style>')
+                 'w:cs="Times New Roman"/><w:b/><w:sz w:val="22"/><w:szCs w:val="22"/></w:rPr></w:style>'
+                 + "".join(f'<w:style w:type="table" w:customStyle="1" w:styleId="ReportTable{size}">'
+                           f'<w:name w:val="Report Table {size // 2}pt"/><w:basedOn w:val="ReportTable"/>'
+                           f'<w:pPr><w:spacing w:before="0" w:after="0"/></w:pPr>'
+                           f'<w:rPr><w:sz w:val="{size}"/><w:szCs w:val="{size}"/></w:rPr></w:style>' for size in (16, 18)))
 
 
 def document(title, columns, landscape, heading, size, summary):
