@@ -5,6 +5,10 @@
 #include "io/CadSession.h"
 #include "ui/Prompts.h"
 
+#include <QAction>
+#include <QElapsedTimer>
+#include <QWidget>
+
 #include <cstdio>
 
 namespace quorvil {
@@ -45,5 +49,14 @@ public:
     CadHandle InsertBlock(const CadPoint &, const QString &, double, double, double, double) override { return ++calls; }
     void Update(CadHandle) override { ++calls; }
 };
+
+// Triggers a window's action by object name and returns the seconds it took.
+inline double Press(QWidget *window, const char *name)
+{
+    QElapsedTimer timer;
+    timer.start();
+    window->findChild<QAction *>(QString::fromLatin1(name))->trigger();
+    return timer.nsecsElapsed() / 1e9;
+}
 
 } // namespace quorvil

@@ -25,14 +25,6 @@ using namespace quorvil;
 
 namespace {
 
-double Press(QWidget *window, const char *name)
-{
-    QElapsedTimer timer;
-    timer.start();
-    window->findChild<QAction *>(QString::fromLatin1(name))->trigger();
-    return timer.nsecsElapsed() / 1e9;
-}
-
 QString Text(int decimals, Real value) { return QString::fromStdString(NumberToText(decimals, value)); }
 
 } // namespace

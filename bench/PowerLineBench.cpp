@@ -19,19 +19,6 @@
 
 using namespace quorvil;
 
-namespace {
-
-
-double Press(QWidget *window, const char *name)
-{
-    QElapsedTimer timer;
-    timer.start();
-    window->findChild<QAction *>(QString::fromLatin1(name))->trigger();
-    return timer.nsecsElapsed() / 1e9;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

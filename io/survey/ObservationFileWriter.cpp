@@ -15,19 +15,7 @@ namespace {
 
 constexpr Real ArcSecond = Pi / 648000;
 
-// Fixed decimals without trailing zeros: values read back as they were.
-QString Plain(Real value, int decimals)
-{
-    QString text = QString::fromStdString(NumberToText(decimals, value));
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
-    }
-    return text == QStringLiteral("-0") ? QStringLiteral("0") : text;
-}
-
+QString Plain(Real value, int decimals) { return TrimmedNumberText(value, decimals); }
 QString Angle(Real radians) { return PackedAngleText(radians, 6); }
 QString ArcSeconds(Real radians) { return Plain(radians / ArcSecond, 6); }
 QString Millimetres(Real metres) { return Plain(metres * 1000, 6); }

@@ -4,9 +4,11 @@
 #include "support/DocxReader.h"
 #include "support/WindowTestSupport.h"
 
+#include "io/DxfDocument.h"
 #include "io/TextCodec.h"
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
+#include "tools/KZWPC/TFormKZWPC.h"
 #include "tools/BJFH/TFormBJFH.h"
 #include "tools/GSFS/TFormGSFS.h"
 #include "tools/GSZS/TFormGSZS.h"
@@ -26,6 +28,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -341,6 +344,40 @@ private slots:
             QVERIFY2(fromWindow.error.isEmpty() && fromCli.error.isEmpty(), qPrintable(fromWindow.error + fromCli.error));
             QVERIFY2(fromWindow.rowCount() > 3, c.type);
             QVERIFY2(fromCli.json == fromWindow.json, c.type);
+        }
+    }
+
+    // "network --report" and "--dxf" write the control network window's report tables and drawing.
+    void networkReportAndDrawingMatchTheWindow()
+    {
+        if (!DocxReaderAvailable())
+            QSKIP(DocxReaderMissing);
+        const QString gkf = QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/krumm/Ghilani16_2_blunder.gkf");
+        TFormKZWPC w(nullptr);
+        prompts->openAnswers.push_back(gkf);
+        QVERIFY(Press(&w, "ToolButton1"));
+        const QString windowReport = dir.filePath("window-network.docx"), cliReport = dir.filePath("cli-network.docx");
+        prompts->saveAnswers.push_back(windowReport);
+        QVERIFY(Press(&w, "ToolButton5"));
+        QVERIFY2(prompts->errors.isEmpty(), qPrintable(prompts->errors.join('\n')));
+        const QString scale = QString::number(w.findChild<QSpinBox *>("SpinScale")->value());
+        const QString dxf = dir.filePath("network.dxf");
+        const Run run = Cli({"network", "--report", cliReport, "--dxf", dxf, "--ellipse-scale", scale, gkf, dir.filePath("net.txt")});
+        QVERIFY2(run.status == 0, run.err);
+        const DocxContents fromWindow = ReadDocx(windowReport), fromCli = ReadDocx(cliReport);
+        QVERIFY2(fromWindow.error.isEmpty() && fromCli.error.isEmpty(), qPrintable(fromWindow.error + fromCli.error));
+        QVERIFY(fromWindow.rowCount() > 10);
+        QCOMPARE(fromCli.json.value("table"), fromWindow.json.value("table"));
+        QCOMPARE(fromCli.json.value("tables"), fromWindow.json.value("tables"));
+
+        const DxfDocument drawn = ReadDxf(dxf);
+        const DxfDocument &shown = w.drawing();
+        QCOMPARE(drawn.entities.size(), shown.entities.size());
+        for (size_t i = 0; i < shown.entities.size(); ++i) {
+            const DxfEntity &a = drawn.entities[i], &b = shown.entities[i];
+            QVERIFY2(a.type == b.type && a.layer == b.layer && std::fabs(a.p.x - b.p.x) < 1e-6 && std::fabs(a.p.y - b.p.y) < 1e-6
+                         && std::fabs(a.q.x - b.q.x) < 1e-6 && std::fabs(a.ratio - b.ratio) < 1e-9,
+                     qPrintable(QString::number(i)));
         }
     }
 

@@ -95,6 +95,15 @@ PointTableView *ResultTable(const QString &name, const QStringList &captions, QW
 
 QString Number(Real value) { return QString::fromStdString(GeneralText(value)); }
 
+// Hides the progress strip when the command ends, also by an error.
+struct ProgressStrip {
+    QProgressBar *bar;
+    explicit ProgressStrip(QProgressBar *progress) : bar(progress) {}
+    ~ProgressStrip() { bar->hide(); }
+    ProgressStrip(const ProgressStrip &) = delete;
+    ProgressStrip &operator=(const ProgressStrip &) = delete;
+};
+
 } // namespace
 
 TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormKZWPC"), Caption)
@@ -435,10 +444,7 @@ void TFormKZWPC::compute()
     Network net = networkFromTables();
     BusyCursor busy;
     const bool large = int(net.points.size()) >= ProgressFrom;
-    struct Hide {
-        TFormKZWPC *w;
-        ~Hide() { w->m_progress->hide(); }
-    } hide{this};
+    const ProgressStrip strip(m_progress);
     if (large)
         setProgress(true, -1);
     // The adjustment runs beside the window so that the strip keeps moving; the window takes no
@@ -528,10 +534,7 @@ void TFormKZWPC::makeReport()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    struct Hide {
-        QProgressBar *bar;
-        ~Hide() { bar->hide(); }
-    } hide{m_progress};
+    const ProgressStrip strip(m_progress);
     setProgress(true, 0);
     QStringList header;
     for (QLineEdit *field : m_header)
@@ -551,10 +554,7 @@ void TFormKZWPC::drawToCad()
     options.relative = m_showRelative->isChecked();
     const DxfDocument drawing = NetworkDrawing(m_network, &*m_result, options);
     BusyCursor busy;
-    struct Hide {
-        QProgressBar *bar;
-        ~Hide() { bar->hide(); }
-    } hide{m_progress};
+    const ProgressStrip strip(m_progress);
     setProgress(true, 0);
     DrawThroughCad(*cad, drawing, [this](int percent) { setProgress(true, percent); });
 }
