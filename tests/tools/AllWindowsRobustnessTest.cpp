@@ -308,9 +308,18 @@ Texts Snapshot(const Controls &c)
 }
 
 // A computed column of a result table: never a copy of the user's text.
+// Result columns beside the first that show point names from the input (a station, a target).
+const QHash<QString, QList<int>> NameColumns = {{QStringLiteral("StringGridObsResult"), {1, 2}},
+                                                {QStringLiteral("StringGridRelative"), {1}}};
+
 bool ComputedOnly(const QString &key)
 {
-    return key.startsWith(QLatin1String("result ")) && !key.endsWith(QLatin1String(",0]"));
+    if (!key.startsWith(QLatin1String("result ")) || key.endsWith(QLatin1String(",0]")))
+        return false;
+    // "result Table#n[row,column]"
+    const QString table = key.mid(7).section(QLatin1Char('#'), 0, 0);
+    const int column = key.section(QLatin1Char(','), -1).chopped(1).toInt();
+    return !NameColumns.value(table).contains(column);
 }
 
 QString Short(const QString &text) { return text.size() > 60 ? text.left(57) + QStringLiteral("...") : text; }

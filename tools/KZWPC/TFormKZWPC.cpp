@@ -65,6 +65,9 @@ const Axes AxesOrder[] = {Axes::NE, Axes::SW, Axes::ES, Axes::WN, Axes::EN, Axes
 const char *const AxesCaptions[] = {"X北 Y东 (ne)", "X南 Y西 (sw)", "X东 Y南 (es)", "X西 Y北 (wn)",
                                     "X东 Y北 (en)", "X北 Y西 (nw)", "X南 Y东 (se)", "X西 Y南 (ws)"};
 
+// The ellipse magnification of a new window.
+constexpr int OpeningScale = 2000;
+
 // Networks of this many points show the progress strip while they adjust.
 constexpr int ProgressFrom = 300;
 
@@ -256,7 +259,7 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     m_scale = new QSpinBox(viewPage);
     m_scale->setObjectName(QStringLiteral("SpinScale"));
     m_scale->setRange(1, 100000000);
-    m_scale->setValue(2000);
+    m_scale->setValue(OpeningScale);
     m_scale->setAccelerated(true);
     viewBar->addWidget(m_scale);
     m_showRelative = new QCheckBox(QStringLiteral("显示相对误差椭圆"), viewPage);
@@ -279,10 +282,7 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
         }
     });
     connect(all, &QAction::triggered, m_view, &DrawingView::zoomExtents);
-    connect(m_scale, &QSpinBox::valueChanged, this, [this] {
-        m_scaleChosen = true;
-        redraw();
-    });
+    connect(m_scale, &QSpinBox::valueChanged, this, [this] { redraw(); });
     connect(m_showRelative, &QCheckBox::toggled, this, [this] { redraw(); });
 
     m_progress = new QProgressBar(this);
@@ -376,7 +376,6 @@ void TFormKZWPC::applyFile(const SurveyFile &file)
 
     // The old results do not belong to the new data.
     m_result.reset();
-    m_scaleChosen = false;
     m_network = file.network;
     m_points->table()->clear();
     m_obsResult->table()->clear();
@@ -484,9 +483,11 @@ void TFormKZWPC::showResult()
     for (int c : {PointColumn::H, PointColumn::SigmaH})
         m_points->setColumnHidden(c, !heights);
     m_relative->setEnabled(plane);
-    if (plane && !m_scaleChosen) { // a scale the user set stays
+    // A scale the user set stays; the opening scale and the window's last choice follow the network.
+    if (plane && (m_scale->value() == m_suggestedScale || m_scale->value() == OpeningScale)) {
         const QSignalBlocker quiet(m_scale);
-        m_scale->setValue(int(std::min(SuggestedEllipseScale(net, result), 1e8)));
+        m_suggestedScale = int(std::min(SuggestedEllipseScale(net, result), 1e8));
+        m_scale->setValue(OpeningScale);
     }
     m_scale->setEnabled(plane);
     m_showRelative->setEnabled(plane);

@@ -87,7 +87,7 @@ private:
     std::optional<network::Result> m_result;
     DxfDocument m_drawing;
     bool m_fitPending = false;
-    bool m_scaleChosen = false; // the user set the ellipse scale: adjusting keeps it
+    int m_suggestedScale = 0; // the ellipse scale the window chose last
 };
 
 } // namespace quorvil
