@@ -14,8 +14,8 @@
 //
 // The API is meant for three callers: the file readers (io/survey), the command line, and the
 // windows: a network window edits the tables of points and observations and shows the result
-// tables; the traverse windows build a Network from their stations (MakeTraverseNetwork…) to
-// adjust a traverse rigorously beside the approximate adjustment.
+// tables; the traverse windows build a Network from their stations (TraverseNetwork.h) to adjust
+// a traverse rigorously beside the approximate adjustment.
 #pragma once
 
 #include "core/Real.h"
@@ -164,6 +164,10 @@ inline constexpr int IterationLimit = 12;
 
 // Adjusts the network. Throws Error.
 Result Adjust(const Network &network);
+
+// The network with the approximate coordinates and heights the adjustment starts from filled in
+// (hasXY and hasZ set for every point that observations reach). Throws Error.
+Network WithApproximateValues(const Network &network);
 
 // The inverse of the χ² distribution function with `dof` degrees of freedom at `p`.
 Real ChiSquareQuantile(Real p, int dof);
