@@ -375,8 +375,13 @@ private slots:
         QCOMPARE(drawn.entities.size(), shown.entities.size());
         for (size_t i = 0; i < shown.entities.size(); ++i) {
             const DxfEntity &a = drawn.entities[i], &b = shown.entities[i];
-            QVERIFY2(a.type == b.type && a.layer == b.layer && std::fabs(a.p.x - b.p.x) < 1e-6 && std::fabs(a.p.y - b.p.y) < 1e-6
-                         && std::fabs(a.q.x - b.q.x) < 1e-6 && std::fabs(a.ratio - b.ratio) < 1e-9,
+            // Where an entity is: its first vertex for a polyline, else its point and second point.
+            const auto at = [](const DxfEntity &e) {
+                return e.type == DxfType::Polyline ? DxfVec{e.vertices.at(0).x, e.vertices.at(0).y, 0} : e.p;
+            };
+            QVERIFY2(a.type == b.type && a.layer == b.layer && std::fabs(at(a).x - at(b).x) < 1e-6
+                         && std::fabs(at(a).y - at(b).y) < 1e-6 && std::fabs(a.q.x - b.q.x) < 1e-6
+                         && std::fabs(a.ratio - b.ratio) < 1e-9 && a.text == b.text,
                      qPrintable(QString::number(i)));
         }
     }
