@@ -402,8 +402,15 @@ private slots:
         w.findChild<QCheckBox *>(QStringLiteral("CheckRelative"))->setChecked(true);
         QTest::qWait(300);
         QVERIFY(GrabTo(&w, m_dir.filePath("view.png")));
+        // A levelling network: heights in the table, the levelling lines in the view.
+        Import(&w, prompts, Krumm("Niemeier_Height_fix1.gkf"));
+        QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
+        QVERIFY(GrabTo(&w, m_dir.filePath("levelling.png")));
+        w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
+        QTest::qWait(300);
+        QVERIFY(GrabTo(&w, m_dir.filePath("levelling-view.png")));
         if (qEnvironmentVariableIsSet("QUORVIL_SCREENSHOT_DIR"))
-            for (const char *name : {"input.png", "results.png", "view.png"})
+            for (const char *name : {"input.png", "results.png", "view.png", "levelling.png", "levelling-view.png"})
                 QFile::copy(m_dir.filePath(QLatin1String(name)),
                             qEnvironmentVariable("QUORVIL_SCREENSHOT_DIR") + QStringLiteral("/kzwpc-") + QLatin1String(name));
     }

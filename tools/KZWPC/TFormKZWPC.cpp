@@ -510,9 +510,12 @@ void TFormKZWPC::redraw()
         options.relative = m_showRelative->isChecked();
         m_drawing = NetworkDrawing(m_network, m_result ? &*m_result : nullptr, options);
         const bool ellipses = m_result && HasPlaneUnknowns(*m_result);
-        m_viewNote->setText(ellipses ? EllipseScaleCaption(options.ellipseScale)
-                            : m_result ? QStringLiteral("水准网：图中为水准路线")
-                                       : QString());
+        if (m_drawing.entities.empty() && !m_network.points.empty())
+            m_viewNote->setText(QStringLiteral("各点没有平面坐标，不能绘制网图。"));
+        else
+            m_viewNote->setText(ellipses ? EllipseScaleCaption(options.ellipseScale)
+                                : m_result ? QStringLiteral("水准网：图中为水准路线")
+                                           : QString());
     }
     m_scene->load(m_drawing);
     m_view->viewport()->update();
