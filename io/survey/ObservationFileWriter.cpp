@@ -42,16 +42,20 @@ QStringList ObservationFileLines(const SurveyFile &file)
     lines << QStringLiteral("单位权中误差,") + Plain(net.settings.sigma0, 10)
           << QStringLiteral("置信概率,") + Plain(net.settings.confidence, 10);
 
-    QStringList known, approximate;
+    QStringList known, approximate, constrained;
     for (const Point &p : net.points) {
-        if (p.plane == Role::Constrained || p.height == Role::Constrained)
-            throw Error("观测文件不能保存约束点（自由网）" + p.id + "，请另存为Gama文件。");
+        if (p.height == Role::Constrained)
+            throw Error("观测文件不能保存高程约束点（自由水准网）" + p.id + "，请另存为Gama文件。");
         const QString name = QString::fromStdString(p.id);
         const bool fixedXY = p.hasXY && p.plane == Role::Fixed, fixedH = p.hasZ && p.height == Role::Fixed;
         const QString xy = QStringLiteral("%1,%2").arg(Plain(p.x, 6), Plain(p.y, 6));
         if (fixedXY || fixedH)
             known << name + u',' + (fixedXY ? xy : QStringLiteral(",")) + (fixedH ? u',' + Plain(p.z, 6) : QString());
-        const bool approxXY = p.hasXY && !fixedXY, approxH = p.hasZ && !fixedH;
+        // The points of a free network's datum, with their approximate coordinates.
+        const bool datum = p.plane == Role::Constrained;
+        if (datum)
+            constrained << name + (p.hasXY ? u',' + xy : QString());
+        const bool approxXY = p.hasXY && !fixedXY && !datum, approxH = p.hasZ && !fixedH;
         if (approxXY || approxH)
             approximate << name + u',' + (approxXY ? xy : QStringLiteral(",")) + (approxH ? u',' + Plain(p.z, 6) : QString());
     }
@@ -59,6 +63,8 @@ QStringList ObservationFileLines(const SurveyFile &file)
         lines << QString() << QStringLiteral("[已知点]") << known;
     if (!approximate.isEmpty())
         lines << QString() << QStringLiteral("[近似坐标]") << approximate;
+    if (!constrained.isEmpty())
+        lines << QString() << QStringLiteral("[约束点]") << constrained;
 
     QStringList directions, angles, distances, azimuths, levelling;
     int set = -1;

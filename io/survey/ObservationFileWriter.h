@@ -9,8 +9,8 @@
 
 namespace quorvil {
 
-// The lines of the file. Throws Error for what the file cannot hold: constrained points (a free
-// network), observed coordinates, axes other than x north and y east, or angles counted
+// The lines of the file. Throws Error for what the file cannot hold: constrained heights (a free
+// levelling network), observed coordinates, axes other than x north and y east, or angles counted
 // anticlockwise; such a network is saved as a gama-local file.
 QStringList ObservationFileLines(const SurveyFile &file);
 

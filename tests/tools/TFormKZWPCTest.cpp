@@ -257,28 +257,49 @@ private slots:
             QCOMPARE(Rows(&again, QStringLiteral("StringGridPoints")), points);
         }
 
-        // A network typed in Chinese axes goes into the observation file and back.
-        TFormKZWPC typed(nullptr);
-        SetField(&typed, QStringLiteral("EditGC"), QStringLiteral("测试网"));
-        SetRows(&typed, QStringLiteral("StringGridKnown"), {{"A", "0", "0", "10", ""}, {"B", "0", "100", "", QStringLiteral("固定平面")}});
-        SetRows(&typed, QStringLiteral("StringGridObs"),
-                {{"A", "", "P", QStringLiteral("方向"), "0", "", ""}, {"A", "", "B", QStringLiteral("方向"), "45.0001", "", ""},
-                 {"A", "", "P", QStringLiteral("边长"), "70.711", "", ""}, {"B", "", "P", QStringLiteral("边长"), "70.7105", "", "3"},
-                 {"A", "", "P", QStringLiteral("高差"), "1.25", "0.5", ""}, {"P", "", "B", QStringLiteral("高差"), "-0.5", "", "2"}});
-        const QString file = m_dir.filePath("typed.txt");
-        prompts.errors.clear();
-        prompts.saveAnswers.push_back(file);
-        QVERIFY(Press(&typed, QStringLiteral("ToolButton2")));
-        QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n')));
-        QVERIFY(Press(&typed, QStringLiteral("ToolButton4")));
-        QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n')));
-        TFormKZWPC back(nullptr);
-        Import(&back, prompts, file);
-        QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n') + "\n" + QString::fromUtf8(ReadFile(file))));
-        QCOMPARE(Field(&back, QStringLiteral("EditGC")), QStringLiteral("测试网"));
-        QVERIFY(Press(&back, QStringLiteral("ToolButton4")));
-        QCOMPARE(Rows(&back, QStringLiteral("StringGridPoints")), Rows(&typed, QStringLiteral("StringGridPoints")));
-        QCOMPARE(Rows(&back, QStringLiteral("StringGridObsResult")), Rows(&typed, QStringLiteral("StringGridObsResult")));
+        // Networks typed in Chinese axes go into the observation file and back: a fixed one with
+        // heights, and a free one whose datum is its constrained points.
+        struct Typed {
+            QList<QStringList> known, obs;
+        };
+        const Typed networks[] = {
+            {{{"A", "0", "0", "10", ""}, {"B", "0", "100", "", QStringLiteral("固定平面")}},
+             {{"A", "", "P", QStringLiteral("方向"), "0", "", ""}, {"A", "", "B", QStringLiteral("方向"), "45.0001", "", ""},
+              {"A", "", "P", QStringLiteral("边长"), "70.711", "", ""}, {"B", "", "P", QStringLiteral("边长"), "70.7105", "", "3"},
+              {"A", "", "P", QStringLiteral("高差"), "1.25", "0.5", ""}, {"P", "", "B", QStringLiteral("高差"), "-0.5", "", "2"}}},
+            {{{"A", "0", "0", "", QStringLiteral("约束")}, {"B", "0", "100", "", QStringLiteral("约束")},
+              {"C", "100", "50", "", QStringLiteral("约束")}},
+             {{"A", "", "B", QStringLiteral("边长"), "100.002", "", ""}, {"B", "", "C", QStringLiteral("边长"), "111.801", "", ""},
+              {"C", "", "A", QStringLiteral("边长"), "111.805", "", ""}, {"A", "", "B", QStringLiteral("方向"), "0", "", ""},
+              {"A", "", "C", QStringLiteral("方向"), "296.3354", "", ""}, {"C", "", "A", QStringLiteral("方向"), "0", "", ""},
+              {"C", "", "B", QStringLiteral("方向"), "306.5212", "", ""}}},
+        };
+        for (const Typed &n : networks) {
+            TFormKZWPC typed(nullptr);
+            SetField(&typed, QStringLiteral("EditGC"), QStringLiteral("测试网"));
+            SetRows(&typed, QStringLiteral("StringGridKnown"), n.known);
+            SetRows(&typed, QStringLiteral("StringGridObs"), n.obs);
+            const QString file = m_dir.filePath("typed.txt");
+            prompts.overwriteAnswers.push_back(true);
+            prompts.errors.clear();
+            prompts.saveAnswers.push_back(file);
+            QVERIFY(Press(&typed, QStringLiteral("ToolButton2")));
+            QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n')));
+            QVERIFY(Press(&typed, QStringLiteral("ToolButton4")));
+            QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n')));
+            TFormKZWPC back(nullptr);
+            Import(&back, prompts, file);
+            QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n') + "\n" + QString::fromUtf8(ReadFile(file))));
+            QCOMPARE(Field(&back, QStringLiteral("EditGC")), QStringLiteral("测试网"));
+            QVERIFY(Press(&back, QStringLiteral("ToolButton4")));
+            QCOMPARE(Rows(&back, QStringLiteral("StringGridPoints")), Rows(&typed, QStringLiteral("StringGridPoints")));
+            // The file keeps the observations by kind (its sections), so their order may change.
+            const auto sorted = [](QList<QStringList> rows) {
+                std::sort(rows.begin(), rows.end(), [](const QStringList &a, const QStringList &b) { return a.join(',') < b.join(','); });
+                return rows;
+            };
+            QCOMPARE(sorted(Rows(&back, QStringLiteral("StringGridObsResult"))), sorted(Rows(&typed, QStringLiteral("StringGridObsResult"))));
+        }
     }
 
     // The Word report holds the window's numbers, its long tables repeat their heading rows.
