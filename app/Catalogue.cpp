@@ -12,6 +12,7 @@
 #include "tools/GSZS/TFormGSZS.h"
 #include "tools/HXZH/TFormHXZH.h"
 #include "tools/JZBCL/TFormJZBCL.h"
+#include "tools/KZWPC/TFormKZWPC.h"
 #include "tools/PMZH/TFormPMZH.h"
 #include "tools/PMZH2/TFormPMZH2.h"
 #include "tools/TFH/TFormTFH.h"
@@ -83,6 +84,7 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Adjustment, {}, "坐标单边附合导线", "坐标单边附合导线", T::Traverse, "N3Click", "TFormZBFH1", "坐标测量单边附合导线", Create<TFormZBFH1>, false, "zbfh1"},
         {Adjustment, {}, "坐标无定向导线", "坐标无定向导线", T::Traverse, "N4Click", "TFormZBwdx", "坐标测量无定向导线", Create<TFormZBwdx>, false, "zbwdx"},
         {Adjustment, {}, "附合高程路线", "高程路线", T::Traverse, "FHGcClick", "TFormGCFH", "附/闭合高程路线", Create<TFormGCFH>, true, "gcfh"},
+        {Adjustment, {}, "控制网平差", "控制网平差", T::Traverse, "KZWpcClick", "TFormKZWPC", "控制网平差", Create<TFormKZWPC>, true, "kzwpc"},
         {Tools, {}, "坐标正反算", "坐标正反算", T::Tools, "zbZSFClick", "TFormZBZFS", "坐标正反算", Create<TFormZBZFS>, false, "zbzfs"},
         {Tools, {}, "极坐标测量计算", "极坐标测量计算", T::Tools, "jzbCLJSClick", "TFormJZBCL", "极坐标测量计算", Create<TFormJZBCL>, false, "jzbcl"},
         {Tools, {}, "图幅号计算", {}, T::None, "N7Click", "TFormTFH", "1:1万图幅号计算", Create<TFormTFH>, false, "tfh"},

@@ -1,6 +1,7 @@
 // A 3,000-row power-line route through the table window, as a user drives it: "按主线点坐标计算",
 // "生成Excel表" (the workbook from its template) and "生成CAD图表" (200 pages drawn into a
 // session that only counts the calls). Prints seconds for each.
+#include "BenchSupport.h"
 #include "io/CadSession.h"
 #include "tools/DLXPDB/TFormDLXPDB.h"
 #include "ui/PointTableView.h"
@@ -17,53 +18,6 @@
 #include <cstdio>
 
 using namespace quorvil;
-
-namespace {
-
-// Answers the save dialog with one file and every question with yes; prints errors.
-class BenchPrompts : public Prompts {
-public:
-    QString file;
-    QString openFileName(QWidget *, const FileDialogSpec &) override { return {}; }
-    QString saveFileName(QWidget *, const FileDialogSpec &) override { return file; }
-    bool confirmOverwrite(QWidget *) override { return true; }
-    void showError(QWidget *, const QString &text) override { std::printf("error: %s\n", qPrintable(text)); }
-    QMessageBox::StandardButton showMessage(QWidget *, const QString &text, const QString &, QMessageBox::Icon,
-                                            QMessageBox::StandardButtons) override
-    {
-        std::printf("message: %s\n", qPrintable(text));
-        return QMessageBox::Yes;
-    }
-};
-
-// A drawing that keeps nothing: the cost measured is the program's own.
-class NullCadSession : public CadSession {
-public:
-    std::size_t calls = 0;
-    double GetVariable(const QString &) override { return 1; }
-    QString GetString(bool, const QString &) override { throw CadCancelled(); }
-    CadPoint GetPoint(const QString &) override { throw CadCancelled(); }
-    CadPoint GetPoint(const CadPoint &, const QString &) override { throw CadCancelled(); }
-    CadHandle AddPoint(const CadPoint &) override { return ++calls; }
-    CadHandle AddCircle(const CadPoint &, double) override { return ++calls; }
-    CadHandle AddLine(const CadPoint &, const CadPoint &) override { return ++calls; }
-    CadHandle AddLightWeightPolyLine(const std::vector<double> &) override { return ++calls; }
-    CadHandle AddText(const QString &, const CadPoint &, double) override { return ++calls; }
-    CadHandle AddHatch(int, const QString &, bool) override { return ++calls; }
-    void AppendOuterLoop(CadHandle, const std::vector<CadHandle> &) override { ++calls; }
-    CadHandle InsertBlock(const CadPoint &, const QString &, double, double, double, double) override { return ++calls; }
-    void Update(CadHandle) override { ++calls; }
-};
-
-double Press(QWidget *window, const char *name)
-{
-    QElapsedTimer timer;
-    timer.start();
-    window->findChild<QAction *>(QString::fromLatin1(name))->trigger();
-    return timer.nsecsElapsed() / 1e9;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -8,6 +8,9 @@
 
 #include "core/FpGuard.h"
 #include "io/PointFile.h"
+#include "io/ProgramFiles.h"
+#include "io/survey/NetworkDrawing.h"
+#include "io/survey/NetworkReport.h"
 #include "io/survey/NetworkOutput.h"
 #include "io/survey/ObservationFile.h"
 
@@ -48,11 +51,12 @@ int NetworkRun(const Options &o, const QStringList &positional)
     std::optional<bool> aposteriori;
     if (o.isSet("sigma"))
         aposteriori = o.choice("sigma", {QStringLiteral("apriori"), QStringLiteral("aposteriori")}) == QStringLiteral("aposteriori");
-    for (const char *later : {"report", "dxf"})
-        if (o.isSet(later))
-            PrintError(std::string("quorvil-cli network: --") + later + " 暂不可用 (控制网的 " +
-                       (std::string(later) == "report" ? "Word 报表" : "DXF 网图") + "将在后续版本提供), 未写出 " +
-                       o.text(later).toStdString() + "\n");
+    std::optional<double> ellipseScale;
+    if (o.isSet("ellipse-scale")) {
+        ellipseScale = double(o.strictNumber("ellipse-scale"));
+        if (!(*ellipseScale > 0 && *ellipseScale <= 1e8))
+            throw UsageError("--ellipse-scale 须为正数");
+    }
 
     SurveyFile file;
     network::Result result;
@@ -84,6 +88,28 @@ int NetworkRun(const Options &o, const QStringList &positional)
             return ExitFailed;
         }
     }
+    // The report and the drawing of the window (io/survey/NetworkReport.h, NetworkDrawing.h).
+    if (o.isSet("report")) {
+        try {
+            const SurveyHeader &h = file.header;
+            WriteNetworkReport(file.network, result, {h.project, h.grade, h.calculator, h.checker, h.date},
+                               ProgramFile(NetworkReportTemplate), o.text("report"));
+        } catch (const Error &e) {
+            PrintError(o.text("report").toStdString() + ": " + e.what() + "\n");
+            return ExitFailed;
+        }
+    }
+    if (o.isSet("dxf")) {
+        try {
+            NetworkDrawingOptions drawing;
+            drawing.ellipseScale = ellipseScale.value_or(SuggestedEllipseScale(file.network, result));
+            drawing.relative = o.isSet("relative");
+            WriteDxf(NetworkDrawing(file.network, &result, drawing), o.text("dxf"));
+        } catch (const Error &e) {
+            PrintError(o.text("dxf").toStdString() + ": " + e.what() + "\n");
+            return ExitFailed;
+        }
+    }
     try {
         WriteOutput(output, table);
     } catch (const Error &e) {
@@ -107,8 +133,10 @@ Command NetworkCommand()
                 p.addOption({"confidence", "χ² 检验的置信概率, 默认取文件中的值 (0.95)", "p"});
                 p.addOption({"sigma", "精度评定所用单位权中误差: apriori (先验) 或 aposteriori (后验, 默认)", "kind"});
                 p.addOption({"json", "另写出全部结果 (JSON, 供脚本使用)", "file.json"});
-                p.addOption({"report", "Word 平差报表 (暂不可用)", "file.docx"});
-                p.addOption({"dxf", "DXF 网图 (暂不可用)", "file.dxf"});
+                p.addOption({"report", "Word 平差报告 (程序旁的模板 KZWpc.docx)", "file.docx"});
+                p.addOption({"dxf", "DXF 网图: 点、观测边、误差椭圆, 各在其图层", "file.dxf"});
+                p.addOption({"ellipse-scale", "网图中误差椭圆的放大倍数, 默认按网的大小选取", "n"});
+                p.addOption({"relative", "网图中也画相对误差椭圆"});
                 p.addPositionalArgument("input", "观测文件 (Quorvil 观测文件或 gama-local .gkf, 按内容识别), - 表示标准输入");
                 p.addPositionalArgument("output", "平差结果表 (各列以逗号分隔), - 表示标准输出");
             },

@@ -1,5 +1,7 @@
 #include "io/CadSession.h"
 
+#include <utility>
+
 #include <QStringList>
 
 namespace quorvil {
@@ -97,6 +99,17 @@ CadHandle ScriptedCadSession::AddCircle(const CadPoint &centre, double radius)
 CadHandle ScriptedCadSession::AddLine(const CadPoint &start, const CadPoint &end)
 {
     return record({QStringLiteral("AddLine"), {start, end}, {}, {}, 0});
+}
+
+CadHandle ScriptedCadSession::AddEllipse(const CadPoint &centre, const CadPoint &majorAxis, double ratio)
+{
+    return record({QStringLiteral("AddEllipse"), {centre, majorAxis}, {ratio}, {}, 0});
+}
+
+QString ScriptedCadSession::SetActiveLayer(const QString &layer, int color)
+{
+    calls_.push_back({QStringLiteral("SetActiveLayer"), {}, {double(color)}, {layer}, 0});
+    return std::exchange(layer_, layer);
 }
 
 CadHandle ScriptedCadSession::AddLightWeightPolyLine(const std::vector<double> &vertices)

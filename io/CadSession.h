@@ -4,7 +4,8 @@
 // for tests and batch use.
 //
 // Coordinates are drawing coordinates: x is drawing X (east), y drawing Y (north). Entities take
-// the drawing's current layer, colour and text style; the tools set none of them.
+// the drawing's current layer, colour and text style; a tool that sorts its drawing into layers
+// makes its layer current first (SetActiveLayer) and gives the user's layer back at the end.
 #pragma once
 
 #include "core/Error.h"
@@ -57,6 +58,12 @@ public:
     virtual CadHandle AddPoint(const CadPoint &at) = 0;
     virtual CadHandle AddCircle(const CadPoint &centre, double radius) = 0;
     virtual CadHandle AddLine(const CadPoint &start, const CadPoint &end) = 0;
+    // A whole ellipse: `majorAxis` is the end of the major axis relative to the centre, `ratio`
+    // the minor axis over the major one, in (0, 1].
+    virtual CadHandle AddEllipse(const CadPoint &centre, const CadPoint &majorAxis, double ratio) = 0;
+    // Makes `layer` current, adding it with the colour index `color` when the drawing has none;
+    // returns the name of the layer that was current.
+    virtual QString SetActiveLayer(const QString &layer, int color) = 0;
     // An open light-weight polyline through the vertices x0, y0, x1, y1, ...
     virtual CadHandle AddLightWeightPolyLine(const std::vector<double> &vertices) = 0;
     // Single-line text, left-aligned on its insertion point.
@@ -121,6 +128,8 @@ public:
     CadHandle AddPoint(const CadPoint &at) override;
     CadHandle AddCircle(const CadPoint &centre, double radius) override;
     CadHandle AddLine(const CadPoint &start, const CadPoint &end) override;
+    CadHandle AddEllipse(const CadPoint &centre, const CadPoint &majorAxis, double ratio) override;
+    QString SetActiveLayer(const QString &layer, int color) override;
     CadHandle AddLightWeightPolyLine(const std::vector<double> &vertices) override;
     CadHandle AddText(const QString &text, const CadPoint &insertion, double height) override;
     CadHandle AddHatch(int patternType, const QString &patternName, bool associative) override;
@@ -130,6 +139,7 @@ public:
     void Update(CadHandle entity) override;
 
 private:
+    QString layer_ = QStringLiteral("0");
     CadHandle record(Call call);
     Answer next(Answer::Kind wanted);
 

@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include <cstring>
+#include <functional>
 #include <map>
 
 namespace quorvil {
@@ -244,6 +245,28 @@ void SetVerticalMerge(pugi::xml_node tc, const char *value)
         vMerge.append_attribute("w:val").set_value(value);
 }
 
+// Writes `text` into a cell emptied by ClearCell, in the font its paragraph keeps.
+void FillClearedCell(pugi::xml_node tc, const std::string &text)
+{
+    const std::string clean = CleanText(text);
+    if (clean.empty())
+        return;
+    pugi::xml_node paragraph = tc.child("w:p");
+    pugi::xml_node run = paragraph.child("w:r");
+    if (!run) {
+        run = paragraph.append_child("w:r");
+        // A new run takes the font of the paragraph mark.
+        if (pugi::xml_node mark = paragraph.child("w:pPr").child("w:rPr")) {
+            pugi::xml_node props = run.append_copy(mark);
+            // Revision marks of the paragraph mark have no place in a run's properties.
+            for (const char *revision : {"w:ins", "w:del", "w:moveFrom", "w:moveTo", "w:rPrChange"})
+                while (pugi::xml_node mark = props.child(revision))
+                    props.remove_child(mark);
+        }
+    }
+    SetText(run.append_child("w:t"), clean);
+}
+
 } // namespace
 
 struct DocxReport::Impl {
@@ -267,6 +290,25 @@ struct DocxReport::Impl {
                 row.push_back(tc);
             cells.push_back(std::move(row));
         }
+    }
+
+    // The tables of the body in reading order, also those inside content controls; not the
+    // tables nested in a table's cells.
+    std::vector<pugi::xml_node> tables() const
+    {
+        std::vector<pugi::xml_node> found;
+        const std::function<void(pugi::xml_node)> walk = [&](pugi::xml_node node) {
+            for (pugi::xml_node child : node.children()) {
+                if (child.type() != pugi::node_element)
+                    continue;
+                if (std::strcmp(child.name(), "w:tbl") == 0)
+                    found.push_back(child);
+                else if (std::strcmp(child.name(), "w:p") != 0)
+                    walk(child);
+            }
+        };
+        walk(main.child("w:document").child("w:body"));
+        return found;
     }
 
     pugi::xml_node cell(int row, int column) const
@@ -384,23 +426,58 @@ void DocxReport::setCellText(int row, int column, const std::string &text)
 {
     pugi::xml_node tc = d->cell(row, column);
     ClearCell(tc);
-    const std::string clean = CleanText(text);
-    if (clean.empty())
-        return;
-    pugi::xml_node paragraph = tc.child("w:p");
-    pugi::xml_node run = paragraph.child("w:r");
-    if (!run) {
-        run = paragraph.append_child("w:r");
-        // A new run takes the font of the paragraph mark.
-        if (pugi::xml_node mark = paragraph.child("w:pPr").child("w:rPr")) {
-            pugi::xml_node props = run.append_copy(mark);
-            // Revision marks of the paragraph mark have no place in a run's properties.
-            for (const char *revision : {"w:ins", "w:del", "w:moveFrom", "w:moveTo", "w:rPrChange"})
-                while (pugi::xml_node mark = props.child(revision))
-                    props.remove_child(mark);
+    FillClearedCell(tc, text);
+}
+
+int DocxReport::tableCount() const { return int(d->tables().size()); }
+
+void DocxReport::selectTable(int table)
+{
+    const std::vector<pugi::xml_node> tables = d->tables();
+    if (table < 1 || table > int(tables.size()))
+        unfit(d->name, QStringLiteral("中没有第%1个表格，请检查模板。").arg(table));
+    d->table = tables[size_t(table - 1)];
+    d->index();
+}
+
+void DocxReport::removeTable()
+{
+    pugi::xml_node caption = d->table.previous_sibling();
+    while (caption && caption.type() != pugi::node_element)
+        caption = caption.previous_sibling();
+    if (caption && std::strcmp(caption.name(), "w:p") == 0
+        && std::strcmp(caption.child("w:pPr").child("w:pStyle").attribute("w:val").value(), "ReportSection") == 0)
+        caption.parent().remove_child(caption);
+    d->table.parent().remove_child(d->table);
+    d->table = {};
+    d->rows.clear();
+    d->cells.clear();
+    if (!d->tables().empty())
+        selectTable(1);
+}
+
+void DocxReport::fillRows(int dataRow, const std::vector<std::vector<std::string>> &rows)
+{
+    if (dataRow < 1 || dataRow > rowCount())
+        unfit(d->name, QStringLiteral("的表格没有第%1行，请检查模板的表格。").arg(dataRow));
+    pugi::xml_node original = d->rows[size_t(dataRow - 1)];
+    pugi::xml_document scratch;
+    pugi::xml_node pattern = scratch.append_copy(original);
+    for (pugi::xml_node tc : pattern.children("w:tc")) {
+        ClearCell(tc);
+        SetVerticalMerge(tc, nullptr);
+    }
+    for (const std::vector<std::string> &texts : rows) {
+        pugi::xml_node tr = d->table.insert_copy_before(pattern, original);
+        size_t column = 0;
+        for (pugi::xml_node tc : tr.children("w:tc")) {
+            if (column < texts.size())
+                FillClearedCell(tc, texts[column]);
+            ++column;
         }
     }
-    SetText(run.append_child("w:t"), clean);
+    d->table.remove_child(original);
+    d->index();
 }
 
 void DocxReport::appendCellParagraph(int row, int column, const std::vector<TextRun> &runs)

@@ -30,7 +30,17 @@ public:
     // The template's file name, for messages.
     QString name() const;
 
-    // Rows of the first table, and cells of one row (1-based).
+    // The tables of the body in reading order (nested tables not counted), and making table
+    // `table` (from 1) the one the row and cell calls below work on; the first is chosen at the
+    // start.
+    int tableCount() const;
+    void selectTable(int table);
+    // Removes the chosen table and the caption paragraph right before it (a paragraph of the
+    // style "ReportSection"), for a part of the report that does not apply; the first table is
+    // chosen then.
+    void removeTable();
+
+    // Rows of the chosen table, and cells of one row (1-based).
     int rowCount() const;
     int cellCount(int row) const;
 
@@ -46,6 +56,11 @@ public:
     // row. The new rows keep the data row's cell widths, borders, alignment and fonts; the rows
     // below move down.
     void splitIntoPointBlocks(int dataRow, int points, int firstLegColumn, int lastLegColumn);
+
+    // Replaces the data row `dataRow` by one row per entry of `rows`, their cells holding the
+    // texts (cells beyond a row's texts stay empty). The new rows keep the data row's cell widths,
+    // borders, alignment and fonts; the rows below move down. No rows remove the data row.
+    void fillRows(int dataRow, const std::vector<std::vector<std::string>> &rows);
 
     // Sets the text of cell (row, column); the cell keeps its paragraph and font settings.
     void setCellText(int row, int column, const std::string &text);

@@ -96,6 +96,30 @@ TEMPLATES = [
 
 OPEN_NOTE = "说明：支导线无检核条件，坐标由观测角和边长逐点推算，未经平差。"
 
+# The control network report: a portrait document of several captioned tables, each with one
+# heading row (repeated on every page) and the data row the program turns into the table's rows.
+# The program finds the tables by their order and removes those that do not apply (with the
+# caption paragraph before them, of the style ReportSection).
+NETWORK_TITLE = "控制网平差报告"
+NETWORK_SECTIONS = [
+    ("平差统计", [("项目", 2200, "center"), ("内容", 8000, "left")], 18),
+    ("已知点", [("点名", 1600, "center"), ("X(m)", 2400, "right"), ("Y(m)", 2400, "right"), ("H(m)", 2000, "right"),
+              ("状态", 1600, "center")], 18),
+    ("平差坐标及其精度（标准误差椭圆，φ 为长半轴 E 的方位角）",
+     [("点名", 1200, "center"), ("X(m)", 1500, "right"), ("Y(m)", 1500, "right"), ("σx\n(mm)", 850, "right"),
+      ("σy\n(mm)", 850, "right"), ("点位中误差\n(mm)", 1100, "right"), ("E\n(mm)", 850, "right"),
+      ("F\n(mm)", 850, "right"), ("φ\n(°′″)", 1100, "center")], 16),
+    ("平差高程及其精度", [("点名", 2000, "center"), ("H(m)", 2600, "right"), ("σH(mm)", 2000, "right")], 18),
+    ("相对误差椭圆", [("起点", 1200, "center"), ("终点", 1200, "center"), ("边长(m)", 1600, "right"),
+                ("E(mm)", 1100, "right"), ("F(mm)", 1100, "right"), ("φ(°′″)", 1300, "center"),
+                ("边长相对精度", 1700, "center")], 16),
+    ("观测值、改正数与粗差检验（角度值 °′″ 写作 ddd.mmss，改正数与粗差的单位：角度 ″，长度 mm；"
+     "|w| 大于 3.29 者为可能的粗差）",
+     [("测站", 850, "center"), ("后视点", 850, "center"), ("照准点", 850, "center"), ("类型", 700, "center"),
+      ("观测值", 1400, "right"), ("改正数", 950, "right"), ("平差值", 1400, "right"), ("多余观测\n分量 r", 750, "right"),
+      ("w 检验", 750, "right"), ("最小可探测\n粗差", 1100, "right")], 16),
+]
+
 
 def run(text, size=None, bold=False, font=None):
     props = ""
@@ -203,6 +227,64 @@ def table(columns, heading, size, summary):
     return f"<w:tbl>{tblpr}<w:tblGrid>{grid}</w:tblGrid>{''.join(rows)}</w:tbl>"
 
 
+def simple_table(columns, size):
+    """A table of one heading row, repeated on every page, and one data row; the values take the
+    font size of the table style ReportTable<size>."""
+    grid = "".join(f'<w:gridCol w:w="{w}"/>' for _, w, _ in columns)
+    total = sum(w for _, w, _ in columns)
+    borders = "".join(
+        f'<w:{side} w:val="single" w:sz="{8 if side in ("top", "left", "bottom", "right") else 4}" '
+        f'w:space="0" w:color="000000"/>'
+        for side in ("top", "left", "bottom", "right", "insideH", "insideV"))
+    tblpr = (f'<w:tblPr><w:tblStyle w:val="ReportTable{size}"/><w:tblW w:w="{total}" w:type="dxa"/><w:jc w:val="center"/>'
+             f"<w:tblBorders>{borders}</w:tblBorders><w:tblLayout w:type=\"fixed\"/>"
+             '<w:tblCellMar><w:top w:w="0" w:type="dxa"/><w:left w:w="57" w:type="dxa"/>'
+             '<w:bottom w:w="0" w:type="dxa"/><w:right w:w="57" w:type="dxa"/></w:tblCellMar>'
+             '<w:tblLook w:val="04A0" w:firstRow="1" w:lastRow="0" w:firstColumn="1" w:lastColumn="0" '
+             'w:noHBand="0" w:noVBand="1"/></w:tblPr>')
+    heading = "".join(cell(w, lines_runs(h, size, True), "center", size, shade=True) for h, w, _ in columns)
+    # Lean data cells (the font size comes from the table's style): a network report repeats this
+    # row some ten thousand times.
+    data = "".join(f'<w:tc><w:tcPr><w:tcW w:w="{w}" w:type="dxa"/></w:tcPr><w:p><w:pPr><w:jc w:val="{jc}"/></w:pPr></w:p></w:tc>'
+                   for _, w, jc in columns)
+    rows = (f'<w:tr><w:trPr><w:cantSplit/><w:tblHeader/><w:trHeight w:val="400"/><w:jc w:val="center"/></w:trPr>'
+            f"{heading}</w:tr>"
+            f'<w:tr><w:trPr><w:cantSplit/><w:trHeight w:val="300"/><w:jc w:val="center"/></w:trPr>{data}</w:tr>')
+    return f"<w:tbl>{tblpr}<w:tblGrid>{grid}</w:tblGrid>{rows}</w:tbl>"
+
+
+def network_document():
+    width, height = A4_SHORT, A4_LONG
+    lines = ["工程名称：[工程名称]　　　等级：[等级]", "计算者：[计算者]　　　校核者：[校核者]　　　日期：[日期]"]
+    body = (para(run(NETWORK_TITLE), jc="center", style="ReportTitle", spacing_after=120)
+            + "".join(para(run(line), jc="left", style="ReportHeaderLine", spacing_after=80 if i == len(lines) - 1 else 0,
+                           keep_next=True) for i, line in enumerate(lines)))
+    for caption, columns, size in NETWORK_SECTIONS:
+        body += para(run(caption), jc="left", style="ReportSection", keep_next=True)
+        body += simple_table(columns, size)
+    body += (para("", size=18)
+             + f'<w:sectPr><w:headerReference w:type="default" r:id="rIdHeader1"/>'
+               f'<w:footerReference w:type="default" r:id="rIdFooter1"/>'
+               f'<w:pgSz w:w="{width}" w:h="{height}"/>'
+               f'<w:pgMar w:top="{MARGIN}" w:right="{MARGIN}" w:bottom="{MARGIN}" w:left="{MARGIN}" '
+               f'w:header="425" w:footer="425" w:gutter="0"/><w:cols w:space="425"/>'
+               f'<w:docGrid w:linePitch="312"/></w:sectPr>')
+    return (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+            f'<w:document xmlns:w="{W_NS}" xmlns:r="{R_NS}"><w:body>{body}</w:body></w:document>')
+
+
+# The caption paragraphs of the network report's tables.
+SECTION_STYLE = ('<w:style w:type="paragraph" w:customStyle="1" w:styleId="ReportSection"><w:name w:val="Report Section"/>'
+                 '<w:basedOn w:val="Normal"/><w:next w:val="Normal"/><w:qFormat/><w:pPr><w:keepNext/>'
+                 '<w:spacing w:before="200" w:after="80"/></w:pPr>'
+                 '<w:rPr><w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" w:eastAsia="黑体" '
+                 'w:cs="Times New Roman"/><w:b/><w:sz w:val="22"/><w:szCs w:val="22"/></w:rPr></w:style>'
+                 + "".join(f'<w:style w:type="table" w:customStyle="1" w:styleId="ReportTable{size}">'
+                           f'<w:name w:val="Report Table {size // 2}pt"/><w:basedOn w:val="ReportTable"/>'
+                           f'<w:pPr><w:spacing w:before="0" w:after="0"/></w:pPr>'
+                           f'<w:rPr><w:sz w:val="{size}"/><w:szCs w:val="{size}"/></w:rPr></w:style>' for size in (16, 18)))
+
+
 def document(title, columns, landscape, heading, size, summary):
     width, height = (A4_LONG, A4_SHORT) if landscape else (A4_SHORT, A4_LONG)
     orient = ' w:orient="landscape"' if landscape else ""
@@ -244,7 +326,7 @@ def footer_part():
             f'<w:ftr xmlns:w="{W_NS}" xmlns:r="{R_NS}">{content}</w:ftr>')
 
 
-def styles():
+def styles(extra=""):
     latin, east = "Times New Roman", "宋体"
     fonts = f'<w:rFonts w:ascii="{latin}" w:hAnsi="{latin}" w:eastAsia="{east}" w:cs="{latin}"/>'
     title_fonts = f'<w:rFonts w:ascii="{latin}" w:hAnsi="{latin}" w:eastAsia="黑体" w:cs="{latin}"/>'
@@ -271,7 +353,7 @@ def styles():
             f'</w:tblCellMar></w:tblPr></w:style>'
             f'<w:style w:type="table" w:customStyle="1" w:styleId="ReportTable"><w:name w:val="Report Table"/>'
             f'<w:basedOn w:val="TableNormal"/><w:rPr>{fonts}</w:rPr></w:style>'
-            f'</w:styles>')
+            f'{extra}</w:styles>')
 
 
 def settings():
@@ -341,13 +423,17 @@ APP = ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
 
 
 def write(name, title, columns, landscape, heading, size, summary):
+    write_parts(name, title, document(title, columns, landscape, heading, size, summary), styles())
+
+
+def write_parts(name, title, document_xml, styles_xml):
     path = os.path.join(OUT, name + ".docx")
     parts = [
         ("[Content_Types].xml", CONTENT_TYPES),
         ("_rels/.rels", PACKAGE_RELS),
-        ("word/document.xml", document(title, columns, landscape, heading, size, summary)),
+        ("word/document.xml", document_xml),
         ("word/_rels/document.xml.rels", DOCUMENT_RELS),
-        ("word/styles.xml", styles()),
+        ("word/styles.xml", styles_xml),
         ("word/settings.xml", settings()),
         ("word/header1.xml", header_part()),
         ("word/footer1.xml", footer_part()),
@@ -366,6 +452,7 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     for template in TEMPLATES:
         write(*template)
+    write_parts("KZWpc", NETWORK_TITLE, network_document(), styles(SECTION_STYLE))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
 #include "PointTableModel.h"
 
+#include <QColor>
+
 #include "io/PointFile.h"
 #include "io/TableFile.h"
 
@@ -42,9 +44,31 @@ int PointTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant PointTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return {};
+    if (role == Qt::BackgroundRole)
+        return isHighlighted(index.row()) ? QVariant(QColor(255, 190, 190)) : QVariant();
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     return cell(index.row(), index.column());
+}
+
+void PointTableModel::setHighlightedRows(const QList<int> &rows)
+{
+    const bool had = !m_highlighted.empty();
+    m_highlighted.clear();
+    for (int row : rows)
+        if (row >= 0 && row < m_rows) {
+            m_highlighted.resize(static_cast<size_t>(m_rows), 0);
+            m_highlighted[static_cast<size_t>(row)] = 1;
+        }
+    if (had || !m_highlighted.empty())
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, columns() - 1), {Qt::BackgroundRole});
+}
+
+bool PointTableModel::isHighlighted(int row) const
+{
+    return row >= 0 && static_cast<size_t>(row) < m_highlighted.size() && m_highlighted[static_cast<size_t>(row)];
 }
 
 bool PointTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -295,6 +319,7 @@ QRect PointTableModel::apply(Step &step)
     }
     case Step::Whole:
         beginResetModel();
+        m_highlighted.clear(); // marks belong to the content they were set on
         std::swap(m_cells, step.cells);
         std::swap(m_rows, step.rowCount);
         endResetModel();

@@ -80,6 +80,11 @@ public:
     size_t historyCells() const { return m_historyCells; }
     static constexpr size_t HistoryCellLimit = 20'000'000;
 
+    // Rows shown on a warning background (the suspected blunders of an adjustment). Replacing or
+    // clearing the content drops the marks.
+    void setHighlightedRows(const QList<int> &rows);
+    bool isHighlighted(int row) const;
+
     // The rows as comma-joined lines, cells exactly as they stand (for saving).
     QStringList joinedLines() const;
     // Writes the rows (the first `columns` cells of each, all by default) as a point file
@@ -107,6 +112,8 @@ private:
     std::deque<std::unique_ptr<Step>> m_history;
     size_t m_done = 0; // steps in effect; those after them can be redone
     size_t m_historyCells = 0;
+
+    std::vector<char> m_highlighted; // per row, empty when no row is marked
 };
 
 } // namespace quorvil

@@ -38,12 +38,13 @@ QToolBar *MakeInputToolBar(QWidget *parent, PointTableView *table, const InputTo
     const QStringList &n = options.names;
     AddCommand(bar, TableCaptions::Append, n.value(0), [table] { table->appendRow(); });
     QAction *insert = AddCommand(bar, TableCaptions::Insert, n.value(1), [table] { table->insertRowAtCursor(); });
-    AddCommand(bar, TableCaptions::Import, n.value(2), [table, options] {
-        if (options.customImport)
-            options.customImport();
-        else
-            table->importFile(options.openDialog, options.fieldCount, options.missingField);
-    });
+    if (options.withImport)
+        AddCommand(bar, TableCaptions::Import, n.value(2), [table, options] {
+            if (options.customImport)
+                options.customImport();
+            else
+                table->importFile(options.openDialog, options.fieldCount, options.missingField);
+        });
     QAction *remove = AddCommand(bar, TableCaptions::Delete, n.value(3), [table] { table->deleteRowAtCursor(); });
     table->setRowCommands(insert, remove); // the table's right-click menu runs the same commands
     AddCommand(bar, TableCaptions::Clear, n.value(4), [table, options] {

@@ -25,6 +25,8 @@ struct InputToolBarOptions {
     // Replaces the standard import (traverse data files, records): runs instead of the point import.
     std::function<void()> customImport;
     FileDialogSpec openDialog = OpenPointsDialog();
+    // Without "文件导入", for a table that a window-wide import fills.
+    bool withImport = true;
 };
 
 // The standard captions, in toolbar order.

@@ -118,6 +118,28 @@ TraverseWindowLayout AngleTraverseLayout(const QString &groupCaption, int startR
     return layout;
 }
 
+QGridLayout *MakeHeaderFields(QWidget *parent, QLineEdit *(&fields)[AdjustmentHeaderFields])
+{
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    for (int i = 0; i < AdjustmentHeaderFields; ++i) {
+        fields[i] = new QLineEdit(parent);
+        fields[i]->setObjectName(QString::fromLatin1(HeaderFields[i].name));
+        auto *label = new QLabel(QString::fromUtf8(HeaderFields[i].caption), parent);
+        label->setBuddy(fields[i]);
+        const int row = i < 2 ? 0 : 1;
+        const int column = i < 2 ? i * 2 : (i - 2) * 2;
+        grid->addWidget(label, row, column);
+        grid->addWidget(fields[i], row, column + 1);
+    }
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(5, 2);
+    fields[4]->setText(TodayText());
+    return grid;
+}
+
 TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const QString &caption,
                                const TraverseWindowLayout &layout)
     : ToolWindow(owner, className, caption), m_layout(layout)
@@ -145,25 +167,7 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     groupLayout->setContentsMargins(6, 6, 6, 6);
     groupLayout->setSpacing(6);
 
-    // Report header: project and grade on the first line, the people and the date on the second.
-    auto *fields = new QGridLayout;
-    fields->setHorizontalSpacing(6);
-    fields->setVerticalSpacing(4);
-    for (int i = 0; i < AdjustmentHeaderFields; ++i) {
-        m_header[i] = new QLineEdit(m_group);
-        m_header[i]->setObjectName(QString::fromLatin1(HeaderFields[i].name));
-        auto *label = new QLabel(QString::fromUtf8(HeaderFields[i].caption), m_group);
-        label->setBuddy(m_header[i]);
-        const int row = i < 2 ? 0 : 1;
-        const int column = i < 2 ? i * 2 : (i - 2) * 2;
-        fields->addWidget(label, row, column);
-        fields->addWidget(m_header[i], row, column + 1);
-    }
-    fields->setColumnStretch(1, 3);
-    fields->setColumnStretch(3, 2);
-    fields->setColumnStretch(5, 2);
-    m_header[4]->setText(TodayText());
-    groupLayout->addLayout(fields);
+    groupLayout->addLayout(MakeHeaderFields(m_group, m_header));
 
     m_grid = new PointTableView(layout.columns, true, m_group);
     m_grid->setObjectName(QStringLiteral("StringGrid1"));

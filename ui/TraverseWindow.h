@@ -35,6 +35,7 @@
 
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -67,6 +68,10 @@ struct HeaderField {
 inline constexpr HeaderField HeaderFields[AdjustmentHeaderFields] = {
     {"EditGC", "工程名称"}, {"EditDJ", "等级"}, {"EditJS", "计算者"}, {"EditJH", "校核者"}, {"EditRQ", "日期"},
 };
+
+// The five header fields under their captions, project and grade on the first line, the people and
+// the date (today's) on the second; `fields` receives them in file order.
+QGridLayout *MakeHeaderFields(QWidget *parent, QLineEdit *(&fields)[AdjustmentHeaderFields]);
 
 // The five columns of the angle-and-distance traverses, and their widths.
 QStringList AngleTraverseColumns();

@@ -4,11 +4,13 @@
 #include "support/DocxReader.h"
 #include "support/WindowTestSupport.h"
 
+#include "io/DxfDocument.h"
 #include "io/IniFile.h"
 #include "io/TextCodec.h"
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
 #include "tools/GCNH/TFormGCNH.h"
+#include "tools/KZWPC/TFormKZWPC.h"
 #include "tools/BJFH/TFormBJFH.h"
 #include "tools/GSFS/TFormGSFS.h"
 #include "tools/GSZS/TFormGSZS.h"
@@ -29,6 +31,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -500,6 +503,43 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QVERIFY(!QFile::exists(out));
         QVERIFY(!QFile::exists(report));
+    // "network --report" and "--dxf" write the control network window's report tables and drawing.
+    void networkReportAndDrawingMatchTheWindow()
+    {
+        if (!DocxReaderAvailable())
+            QSKIP(DocxReaderMissing);
+        const QString gkf = QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/krumm/Ghilani16_2_blunder.gkf");
+        TFormKZWPC w(nullptr);
+        prompts->openAnswers.push_back(gkf);
+        QVERIFY(Press(&w, "ToolButton1"));
+        const QString windowReport = dir.filePath("window-network.docx"), cliReport = dir.filePath("cli-network.docx");
+        prompts->saveAnswers.push_back(windowReport);
+        QVERIFY(Press(&w, "ToolButton5"));
+        QVERIFY2(prompts->errors.isEmpty(), qPrintable(prompts->errors.join('\n')));
+        const QString scale = QString::number(w.findChild<QSpinBox *>("SpinScale")->value());
+        const QString dxf = dir.filePath("network.dxf");
+        const Run run = Cli({"network", "--report", cliReport, "--dxf", dxf, "--ellipse-scale", scale, gkf, dir.filePath("net.txt")});
+        QVERIFY2(run.status == 0, run.err);
+        const DocxContents fromWindow = ReadDocx(windowReport), fromCli = ReadDocx(cliReport);
+        QVERIFY2(fromWindow.error.isEmpty() && fromCli.error.isEmpty(), qPrintable(fromWindow.error + fromCli.error));
+        QVERIFY(fromWindow.rowCount() > 10);
+        QCOMPARE(fromCli.json.value("table"), fromWindow.json.value("table"));
+        QCOMPARE(fromCli.json.value("tables"), fromWindow.json.value("tables"));
+
+        const DxfDocument drawn = ReadDxf(dxf);
+        const DxfDocument &shown = w.drawing();
+        QCOMPARE(drawn.entities.size(), shown.entities.size());
+        for (size_t i = 0; i < shown.entities.size(); ++i) {
+            const DxfEntity &a = drawn.entities[i], &b = shown.entities[i];
+            // Where an entity is: its first vertex for a polyline, else its point and second point.
+            const auto at = [](const DxfEntity &e) {
+                return e.type == DxfType::Polyline ? DxfVec{e.vertices.at(0).x, e.vertices.at(0).y, 0} : e.p;
+            };
+            QVERIFY2(a.type == b.type && a.layer == b.layer && std::fabs(at(a).x - at(b).x) < 1e-6
+                         && std::fabs(at(a).y - at(b).y) < 1e-6 && std::fabs(a.q.x - b.q.x) < 1e-6
+                         && std::fabs(a.ratio - b.ratio) < 1e-9 && a.text == b.text,
+                     qPrintable(QString::number(i)));
+        }
     }
 
     // Sheet numbers and their neighbours as the map-sheet window shows them, from longitude and

@@ -1,8 +1,10 @@
 // quorvil-cli network run as a program: both input formats (by content, from a file or standard
 // input), the summary line, the result table, the JSON every script relies on, --sigma and
-// --confidence, --report and --dxf not yet available, and bad input: one Chinese message, exit
+// --confidence, --report and --dxf, and bad input: one Chinese message, exit
 // status 1, no output file.
 #include "support/WindowTestSupport.h"
+
+#include "io/DxfDocument.h"
 
 #include "io/TextCodec.h"
 
@@ -134,17 +136,26 @@ private slots:
         QCOMPARE(badSigma.status, 2);
     }
 
-    void reportAndDrawingAreNotAvailableYet()
+    void reportAndDrawingAreWritten()
     {
         const QString report = dir.filePath("net.docx"), dxf = dir.filePath("net.dxf");
-        const Run run = Cli({"network", "--report", report, "--dxf", dxf, Data("network/Ghilani12_6.txt"), dir.filePath("lev.txt")});
+        const Run run = Cli({"network", "--report", report, "--dxf", dxf, "--relative",
+                             Data("krumm/Ghilani16_2_DistanceAngleAzimuth_fix.gkf"), dir.filePath("plane.txt")});
         QCOMPARE(run.status, 0);
-        const QString err = QString::fromUtf8(run.err);
-        QVERIFY2(err.contains(QStringLiteral("--report 暂不可用")), qPrintable(err));
-        QVERIFY2(err.contains(QStringLiteral("--dxf 暂不可用")), qPrintable(err));
-        QVERIFY(!QFile::exists(report));
-        QVERIFY(!QFile::exists(dxf));
-        QVERIFY(QFile::exists(dir.filePath("lev.txt")));
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        QVERIFY(ReadFile(report).startsWith("PK"));
+        const DxfDocument drawing = ReadDxf(dxf);
+        int ellipses = 0, relative = 0;
+        for (const DxfEntity &e : drawing.entities)
+            if (e.type == DxfType::Ellipse)
+                ++(e.layer == QStringLiteral("相对误差椭圆") ? relative : ellipses);
+        QCOMPARE(ellipses, 3);
+        QCOMPARE(relative, 6);
+        // A report that cannot be written: one message, status 1.
+        const Run bad = Cli({"network", "--report", dir.filePath("no/such/dir/r.docx"), Data("network/Ghilani12_6.txt"),
+                             dir.filePath("lev.txt")});
+        QCOMPARE(bad.status, 1);
+        QVERIFY(!bad.err.isEmpty());
     }
 
     void badInputExitsWithOneMessageAndNoOutput()

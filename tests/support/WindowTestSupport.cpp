@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QApplication>
 #include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QLineEdit>
 #include <QClipboard>
 #include <QPixmap>
@@ -303,6 +305,15 @@ QStringList CadPrompts(const ScriptedCadSession &cad)
         if (call.name == u"GetString" || call.name == u"GetPoint")
             prompts << call.texts.value(0);
     return prompts;
+}
+
+QJsonObject RunPythonJson(const char *script, const QStringList &arguments)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QString::fromUtf8(script)} + arguments);
+    if (!python.waitForFinished(120000) || python.exitCode() != 0)
+        return {{"error", QString::fromUtf8(python.readAllStandardError())}};
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 } // namespace quorvil::test

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QMimeData>
+#include <QJsonObject>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -105,6 +106,9 @@ struct ActiveCadSession : ScriptedCadSession {
 // chosen. Empty for a window without closures.
 QStringList VerdictTexts(QWidget *window);
 QString LimitLineOf(QWidget *window, const QString &separator);
+// Runs a Python script with /usr/bin/python3 (the independent readers: python-docx, ezdxf) and
+// returns the JSON object it prints; {"error": stderr} when it fails.
+QJsonObject RunPythonJson(const char *script, const QStringList &arguments);
 
 // Grabs the widget to a PNG (offscreen) and returns whether it was written.
 bool GrabTo(QWidget *widget, const QString &path);

@@ -313,9 +313,18 @@ Texts Snapshot(const Controls &c)
 }
 
 // A computed column of a result table: never a copy of the user's text.
+// Result columns beside the first that show point names from the input (a station, a target).
+const QHash<QString, QList<int>> NameColumns = {{QStringLiteral("StringGridObsResult"), {1, 2}},
+                                                {QStringLiteral("StringGridRelative"), {1}}};
+
 bool ComputedOnly(const QString &key)
 {
-    return key.startsWith(QLatin1String("result ")) && !key.endsWith(QLatin1String(",0]"));
+    if (!key.startsWith(QLatin1String("result ")) || key.endsWith(QLatin1String(",0]")))
+        return false;
+    // "result Table#n[row,column]"
+    const QString table = key.mid(7).section(QLatin1Char('#'), 0, 0);
+    const int column = key.section(QLatin1Char(','), -1).chopped(1).toInt();
+    return !NameColumns.value(table).contains(column);
 }
 
 QString Short(const QString &text) { return text.size() > 60 ? text.left(57) + QStringLiteral("...") : text; }
@@ -434,6 +443,12 @@ QHash<QString, Recipe> Recipes()
          {{},
           {{"StringGrid1", {{"BM1", "1.2", "0.505", "", "100.000"}, {"P1", "0.8", "0.503", "", ""}, {"BM2", "", "", "", "101.000"}}}},
           {"ToolButton6"}}},
+        {"TFormKZWPC",
+         {{},
+          {{"StringGridKnown", {{"A", "0", "0", "", ""}, {"B", "0", "100", "", ""}}},
+           {"StringGridObs",
+            {{"A", "", "P", "边长", "70.71068", "", ""}, {"B", "", "P", "边长", "70.71068", "", ""}, {"A", "B", "P", "角度", "315", "", ""}}}},
+          {"ToolButton4"}}},
         {"TFormZBZFS", {{{"Edit1", "0"}, {"Edit2", "0"}, {"Edit3", "100"}, {"Edit4", "100"}}, {}, {"Button1"}}},
         {"TFormJZBCL",
          {{{"Edit1", "1000"}, {"Edit2", "1000"}, {"Edit5", "50"}, {"Edit7", "1.5"}, {"Edit6", "0"}, {"Edit8", "0"}},

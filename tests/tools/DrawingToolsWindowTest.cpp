@@ -108,14 +108,7 @@ print(json.dumps({
 }))
 )PY";
 
-QJsonObject ReadWithEzdxf(const QString &path)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(ReadBack), path});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0)
-        return {{"error", QString::fromUtf8(python.readAllStandardError())}};
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-}
+QJsonObject ReadWithEzdxf(const QString &path) { return RunPythonJson(ReadBack, {path}); }
 
 QJsonArray TextRow(const QString &text, double x, double y, double height)
 {

@@ -564,6 +564,39 @@ CadHandle TFormDrawing::AddLine(const CadPoint &start, const CadPoint &end)
     return add(std::move(e));
 }
 
+CadHandle TFormDrawing::AddEllipse(const CadPoint &centre, const CadPoint &majorAxis, double ratio)
+{
+    if (!(ratio > 0 && ratio <= 1) || (majorAxis.x == 0 && majorAxis.y == 0))
+        throw CadError("AddEllipse: 椭圆的轴无效。");
+    DxfEntity e = entityFor(DxfType::Ellipse);
+    e.p = {centre.x, centre.y, centre.z};
+    e.q = {majorAxis.x, majorAxis.y, 0};
+    e.ratio = ratio;
+    e.startAngle = 0;
+    e.endAngle = 2 * std::numbers::pi;
+    return add(std::move(e));
+}
+
+QString TFormDrawing::SetActiveLayer(const QString &layer, int color)
+{
+    if (!m_doc.layer(layer))
+        m_doc.ensureLayer(layer).color = color;
+    // The current layer is the header variable $CLAYER, which entityFor reads.
+    for (DxfVariable &v : m_doc.variables)
+        if (v.name == "$CLAYER" && v.kind == DxfVariable::Text) {
+            const QString previous = v.text.empty() ? QStringLiteral("0") : QString::fromStdString(v.text);
+            v.text = layer.toStdString();
+            return previous;
+        }
+    DxfVariable v;
+    v.name = "$CLAYER";
+    v.kind = DxfVariable::Text;
+    v.code = 8;
+    v.text = layer.toStdString();
+    m_doc.variables.push_back(std::move(v));
+    return QStringLiteral("0");
+}
+
 CadHandle TFormDrawing::AddLightWeightPolyLine(const std::vector<double> &vertices)
 {
     DxfEntity e = entityFor(DxfType::Polyline);

@@ -63,6 +63,8 @@ public:
     CadHandle AddPoint(const CadPoint &at) override;
     CadHandle AddCircle(const CadPoint &centre, double radius) override;
     CadHandle AddLine(const CadPoint &start, const CadPoint &end) override;
+    CadHandle AddEllipse(const CadPoint &centre, const CadPoint &majorAxis, double ratio) override;
+    QString SetActiveLayer(const QString &layer, int color) override;
     CadHandle AddLightWeightPolyLine(const std::vector<double> &vertices) override;
     CadHandle AddText(const QString &text, const CadPoint &insertion, double height) override;
     CadHandle AddHatch(int patternType, const QString &patternName, bool associative) override;
