@@ -1,5 +1,7 @@
 // The adjustment subcommand: a tool's data file in, its table adjusted as the window adjusts it,
-// the summary line as the window shows it, and the adjusted table written.
+// the summary line and the verdicts on the closures as the window shows them, and the adjusted
+// table written. With --check a closure over its limit makes the exit status 3, for checking a
+// season's field files in a batch.
 #include "Commands.h"
 
 #include "Console.h"
@@ -29,6 +31,36 @@ constexpr KindName Kinds[] = {
     {"coord-single-side", AdjustmentKind::CoordinateSingleSide},
     {"coord-no-orientation", AdjustmentKind::CoordinateNoOrientation},
 };
+
+QStringList StandardKeys()
+{
+    QStringList keys;
+    for (LimitStandard standard : LimitStandards)
+        keys << QString::fromStdString(StandardKey(standard));
+    return keys;
+}
+
+constexpr LevellingWeights AllWeights[] = {LevellingWeights::Kilometres, LevellingWeights::Metres,
+                                           LevellingWeights::Stations};
+
+QStringList WeightsKeys()
+{
+    QStringList keys;
+    for (LevellingWeights weights : AllWeights)
+        keys << QString::fromStdString(WeightsKey(weights));
+    return keys;
+}
+
+// The standard and the levelling weights the options ask for; the defaults of the windows.
+LimitOptions LimitOptionsOf(const Options &o)
+{
+    LimitOptions limits;
+    if (o.isSet("standard"))
+        limits.standard = *StandardOfKey(o.choice("standard", StandardKeys()).toStdString());
+    if (o.isSet("weights"))
+        limits.weights = *WeightsOfKey(o.choice("weights", WeightsKeys()).toStdString());
+    return limits;
+}
 
 QStringList KindNames()
 {
@@ -67,6 +99,7 @@ int AdjustRun(const Options &o, const QStringList &positional)
     if (!o.isSet("type"))
         throw UsageError("须给出 --type");
     const AdjustmentKind kind = KindOf(o.choice("type", KindNames()));
+    const LimitOptions limits = LimitOptionsOf(o);
     const QString input = positional.at(0), output = positional.at(1);
     TextTable table;
     QStringList header;
@@ -89,10 +122,18 @@ int AdjustRun(const Options &o, const QStringList &positional)
         PrintError(input.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
     }
-    // The summary labels side by side, as the window's summary line reads.
+    // The summary labels side by side, as the window's summary line reads, and under them the
+    // verdicts on the closures, as the window's line of limits reads.
+    const char *const separator = "  ";
     std::string line;
     for (const auto &[name, text] : summary)
-        line += (line.empty() ? "" : "  ") + text;
+        line += (line.empty() ? "" : separator) + text;
+    std::vector<ClosureVerdict> verdicts;
+    if (HasClosures(kind)) {
+        verdicts = JudgeAdjustment(kind, working, header.value(1), limits);
+        line += '\n';
+        line += LimitLine(limits.standard, verdicts, separator);
+    }
     try {
         WriteOutput(output, TableBytes(table));
     } catch (const Error &e) {
@@ -118,6 +159,8 @@ int AdjustRun(const Options &o, const QStringList &positional)
             report.rows += row;
         }
         AttachWorking(report, working);
+        report.standard = limits.standard;
+        report.verdicts = verdicts;
         const QString path = o.text("report");
         try {
             WriteAdjustmentReport(report, ProgramFile(ReportTemplateName(kind)), path);
@@ -126,14 +169,14 @@ int AdjustRun(const Options &o, const QStringList &positional)
             return ExitFailed;
         }
     }
-    return ExitOk;
+    return o.isSet("check") && AnyOver(verdicts) ? ExitOverLimit : ExitOk;
 }
 
 } // namespace
 
 Command AdjustCommand()
 {
-    return {"adjust", "导线与高程路线平差: 数据文件 → 平差后的表格, 并打印闭合差",
+    return {"adjust", "导线与高程路线平差: 数据文件 → 平差后的表格, 并打印闭合差与限差检核",
             [](QCommandLineParser &p) {
                 p.addOption({"type",
                              "平差类型: connecting (边角附合导线), single-side (单边附合导线), no-orientation (无定向导线), "
@@ -141,6 +184,14 @@ Command AdjustCommand()
                              "coord-single-side (坐标测量单边附合导线), coord-no-orientation (坐标测量无定向导线)",
                              "type"});
                 p.addOption({"report", "写出 Word 平差报表 (.docx), 由程序旁的报表模板生成", "file.docx"});
+                p.addOption({"standard",
+                             "闭合差限差所依据的标准: gb50026 (GB 50026-2020 工程测量标准, 默认), "
+                             "cjj8 (CJJ/T 8-2011 城市测量规范); 等级取自数据文件第1行的第2项",
+                             "standard"});
+                p.addOption({"weights",
+                             "高程路线第2列(距离或测站数)的单位: km (默认), m, stations (测站数, 按山地限差)",
+                             "weights"});
+                p.addOption({"check", "有闭合差超限时以退出状态 3 结束 (表格与报表照常写出)"});
                 p.addPositionalArgument("input", "平差数据文件 (与窗口的“文件导入”相同), - 表示标准输入");
                 p.addPositionalArgument("output", "平差后的表格 (每行一个测站, 各列以逗号分隔), - 表示标准输出");
             },

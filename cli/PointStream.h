@@ -19,6 +19,7 @@ namespace quorvil::cli {
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitFailed = 1;   // a bad line, a file that cannot be read or written
 inline constexpr int ExitBadUsage = 2; // bad options
+inline constexpr int ExitOverLimit = 3; // adjust --check: a closure over its limit
 
 struct StreamOptions {
     QString input;  // a path, or "-" for standard input

@@ -29,7 +29,7 @@ QString ProgramHelp(const QList<Command> &commands)
     text += QStringLiteral("\n选项:\n"
                            "  -h, --help      显示帮助; 子命令后给出时显示该子命令的帮助\n"
                            "  -v, --version   显示版本\n\n"
-                           "退出状态: 0 成功; 1 数据行或文件错误; 2 选项错误.\n");
+                           "退出状态: 0 成功; 1 数据行或文件错误; 2 选项错误; 3 闭合差超限 (adjust --check).\n");
     return text;
 }
 

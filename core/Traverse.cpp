@@ -96,6 +96,7 @@ TraverseResult CarryConnectingTraverse(const ConnectingTraverseInput &input)
     if (fb > Pi)
         fb -= TwoPi;
     r.angleMisclosure = fb;
+    r.angleCount = n;
     r.angleCorrection = -fb / static_cast<Real>(n);
 
     // Corrected bearings: leg i receives i shares of the correction.

@@ -75,6 +75,7 @@ struct TraverseResult {
     Real knownClosingBearing = 0; // bearing C→D from the known coordinates (connecting)
     Real angleMisclosure = 0;  // fβ, radians in [−π, π] (connecting)
     Real angleCorrection = 0;  // v = −fβ / N, the correction of every observed angle (connecting)
+    size_t angleCount = 0;     // N, the observed angles fβ is shared over (connecting)
     Real rotation = 0;         // θ, radians in (0, 2π] (no-orientation)
     Real fx = 0;               // coordinate misclosure at the closing point, computed minus known
     Real fy = 0;

@@ -14,22 +14,27 @@ constexpr Real HundredthMillimetresPerMetre = 1000 * Hundredths;
 
 } // namespace
 
-std::string SecondsText(Real radians)
+Real HundredthSeconds(Real radians)
 {
     const Real seconds = RadToDeg(radians) * SecondsPerDegree;
-    return GeneralText(RoundHalfEven(seconds * Hundredths) / Hundredths);
+    return RoundHalfEven(seconds * Hundredths);
 }
 
-std::string MillimetresText(Real metres)
-{
-    return GeneralText(RoundHalfEven(metres * HundredthMillimetresPerMetre) / Hundredths);
-}
+std::string SecondsText(Real radians) { return GeneralText(HundredthSeconds(radians) / Hundredths); }
+
+Real HundredthMillimetres(Real metres) { return RoundHalfEven(metres * HundredthMillimetresPerMetre); }
+
+std::string MillimetresText(Real metres) { return GeneralText(HundredthMillimetres(metres) / Hundredths); }
+
+bool ClosureBeyondRoute(Real totalLength, Real fs) { return fs > totalLength; }
+
+Real RelativeClosureDenominator(Real totalLength, Real fs) { return RoundHalfEven(totalLength / fs); }
 
 std::string RelativeClosureText(Real totalLength, Real fs)
 {
     if (fs == 0)
         return "1/∞";
-    return "1/" + NumberToText(0, RoundHalfEven(totalLength / fs));
+    return "1/" + NumberToText(0, RelativeClosureDenominator(totalLength, fs));
 }
 
 std::string FBText(Real angleMisclosure) { return FBCaption + SecondsText(angleMisclosure) + "″"; }
@@ -37,7 +42,12 @@ std::string VBText(Real angleCorrection) { return VBCaption + SecondsText(angleC
 std::string FxText(Real fx) { return FxCaption + MillimetresText(fx) + "mm"; }
 std::string FyText(Real fy) { return FyCaption + MillimetresText(fy) + "mm"; }
 std::string FsText(Real fs) { return FsCaption + MillimetresText(fs) + "mm"; }
-std::string KText(Real totalLength, Real fs) { return KCaption + RelativeClosureText(totalLength, fs); }
+std::string KText(Real totalLength, Real fs)
+{
+    if (ClosureBeyondRoute(totalLength, fs))
+        return "K>1";
+    return KCaption + RelativeClosureText(totalLength, fs);
+}
 std::string FhText(Real fh) { return FhCaption + MillimetresText(fh) + "mm"; }
 std::string RouteLengthText(Real totalWeight) { return RouteLengthCaption + GeneralText(totalWeight); }
 

@@ -11,6 +11,16 @@ QString CountLineText(const QString &line)
     return QStringLiteral("数据文件格式错误：第2行应为新点的个数（0或正整数），而不是“%1”！").arg(line);
 }
 
+// A line with nothing in its fields: blank lines and empty records (",,,") after the last
+// station are what editors and spreadsheets leave, not stations.
+bool IsBlankLine(const QString &line)
+{
+    for (QChar c : line)
+        if (!c.isSpace() && c != u',')
+            return false;
+    return true;
+}
+
 } // namespace
 
 AdjustmentData ReadAdjustmentFile(const QString &path, const AdjustmentFileLayout &layout)
@@ -36,6 +46,17 @@ AdjustmentData ReadAdjustmentFile(const QString &path, const AdjustmentFileLayou
                                       .arg(count)
                                       .arg(needed)
                                       .arg(lines.size())
+                                      .toStdString());
+
+    // The station lines must be as many as the count asks for: a file with more was written for
+    // another traverse, or its count was not updated, and would adjust into nonsense.
+    qsizetype last = lines.size();
+    while (last > needed && IsBlankLine(lines[last - 1]))
+        --last;
+    if (last > needed)
+        throw AdjustmentFileError(QStringLiteral("第 2 行: 新点个数为 %1，但文件中有 %2 个测站行")
+                                      .arg(count)
+                                      .arg(last - 2 - layout.pointLines)
                                       .toStdString());
 
     int line = 2;

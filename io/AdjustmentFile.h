@@ -9,8 +9,9 @@
 // record leaves the missing fields empty, a line with more loses the rest.
 //
 // Reading is complete before anything is handed back: a file that cannot be read, whose count
-// line is not a whole number of 0 or more, or that has fewer lines than its count promises is
-// refused with a message, so the window that asked stays exactly as it was.
+// line is not a whole number of 0 or more, or whose station lines are fewer or more than its count
+// asks for (blank lines at the end aside) is refused with a message, so the window that asked
+// stays exactly as it was.
 #pragma once
 
 #include "core/Error.h"

@@ -224,6 +224,13 @@ QString ReportSummary(const AdjustmentReportData &data)
     return QString::fromStdString(line);
 }
 
+QString ReportLimitLine(const AdjustmentReportData &data)
+{
+    if (data.verdicts.empty())
+        return {};
+    return QString::fromStdString(LimitLine(data.standard, data.verdicts, SummarySeparator));
+}
+
 void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &templatePath, const QString &outputPath,
                            const ReportProgress &progress)
 {
@@ -270,8 +277,20 @@ void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &temp
         FillLevelling(filler, b, *data.levelling);
     else
         FillCoordinateTraverse(filler, data.kind, b, *data.coordinate);
-    if (shape.summary)
-        doc.setCellText(shape.dataRow + 2 * b, 2, ReportSummary(data).toStdString());
+    if (shape.summary) {
+        const int row = shape.dataRow + 2 * b;
+        doc.setCellText(row, 2, ReportSummary(data).toStdString());
+        // The verdicts, as the line ReportLimitLine reads, closures over their limits in red.
+        if (!data.verdicts.empty()) {
+            std::vector<DocxReport::TextRun> runs{{LimitLineHead(data.standard)}};
+            for (size_t i = 0; i < data.verdicts.size(); ++i) {
+                if (i)
+                    runs.push_back({SummarySeparator});
+                runs.push_back({data.verdicts[i].text, data.verdicts[i].over});
+            }
+            doc.appendCellParagraph(row, 2, runs);
+        }
+    }
     doc.setExactRowHeight(shape.dataRow, shape.dataRow + 2 * b - 1, DataRowPoints);
     advance(70);
 

@@ -6,6 +6,7 @@
 
 #include "core/CoordinateTraverse.h"
 #include "core/Levelling.h"
+#include "core/Limits.h"
 #include "core/Traverse.h"
 
 #include <QList>
@@ -42,6 +43,11 @@ struct AdjustmentReportData {
     const TraverseResult *traverse = nullptr;
     const LevellingResult *levelling = nullptr;
     const CoordinateTraverseResult *coordinate = nullptr;
+    // The verdicts on the closures (JudgeAdjustment) and the standard of their limits, printed as
+    // a second paragraph under the summary line, closures over their limits in red. No verdicts,
+    // no such paragraph.
+    LimitStandard standard = DefaultLimitStandard;
+    std::vector<ClosureVerdict> verdicts;
 };
 
 // Reports the progress of a report in percent.
@@ -56,6 +62,9 @@ void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &temp
 
 // The summary line of the report, as the tool's summary labels show it.
 QString ReportSummary(const AdjustmentReportData &data);
+// The verdict line under it: "限差依据 GB 50026-2020：fβ=3″ 限差±17.32″ 合格    K=…"; empty
+// without verdicts.
+QString ReportLimitLine(const AdjustmentReportData &data);
 
 inline constexpr const char *ReportResultMismatchText = "计算结果与表格不符，请先重新计算。";
 

@@ -364,4 +364,28 @@ void AdjustTable(AdjustmentKind kind, TextTable &table, AdjustmentSummary &summa
     }
 }
 
+bool HasClosures(AdjustmentKind kind) { return kind != AdjustmentKind::Open; }
+
+std::vector<ClosureVerdict> JudgeAdjustment(AdjustmentKind kind, const AdjustmentWorking &working, const QString &grade,
+                                            const LimitOptions &options)
+{
+    const std::string text = grade.toStdString();
+    switch (kind) {
+    case AdjustmentKind::Connecting:
+        return TraverseVerdicts(options.standard, text, working.traverse, true);
+    case AdjustmentKind::SingleSide:
+    case AdjustmentKind::NoOrientation:
+        return TraverseVerdicts(options.standard, text, working.traverse, false);
+    case AdjustmentKind::Open:
+        return {};
+    case AdjustmentKind::Levelling:
+        return LevellingVerdicts(options, text, working.levelling);
+    case AdjustmentKind::CoordinateConnecting:
+    case AdjustmentKind::CoordinateSingleSide:
+    case AdjustmentKind::CoordinateNoOrientation:
+        return CoordinateTraverseVerdicts(options.standard, text, working.coordinates);
+    }
+    return {};
+}
+
 } // namespace quorvil

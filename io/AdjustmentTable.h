@@ -9,6 +9,7 @@
 
 #include "core/CoordinateTraverse.h"
 #include "core/Levelling.h"
+#include "core/Limits.h"
 #include "core/Traverse.h"
 
 #include <QString>
@@ -73,5 +74,14 @@ using AdjustmentSummary = std::vector<std::pair<QString, std::string>>;
 // or a fault ends the work where it occurs; what was written before stays (a label shown, the
 // points of an open traverse computed so far), as in the window. Throws Error.
 void AdjustTable(AdjustmentKind kind, TextTable &table, AdjustmentSummary &summary, AdjustmentWorking &working);
+
+// Whether the tool has closures to judge: all but the open traverse.
+bool HasClosures(AdjustmentKind kind);
+
+// The verdicts on the closures of the tool's last adjustment (its working values) for the grade as
+// typed in the header: fβ and K of the connecting traverse, K of the other traverses, fh of the
+// levelling route; none for the open traverse.
+std::vector<ClosureVerdict> JudgeAdjustment(AdjustmentKind kind, const AdjustmentWorking &working, const QString &grade,
+                                            const LimitOptions &options);
 
 } // namespace quorvil

@@ -198,6 +198,28 @@ void ClearCell(pugi::xml_node tc)
     }
 }
 
+// Run properties with the colour `rgb`: w:color stands after the font, bold, italic and effects
+// and before spacing, size, highlight, underline and the rest.
+void SetRunColour(pugi::xml_node rPr, const char *rgb)
+{
+    while (pugi::xml_node colour = rPr.child("w:color"))
+        rPr.remove_child(colour);
+    static constexpr const char *After[] = {"w:spacing", "w:w",    "w:kern",     "w:position", "w:sz",
+                                            "w:szCs",    "w:highlight", "w:u",   "w:effect",   "w:bdr",
+                                            "w:shd",     "w:fitText", "w:vertAlign", "w:rtl",   "w:cs",
+                                            "w:em",      "w:lang", "w:eastAsianLayout", "w:specVanish", "w:oMath"};
+    pugi::xml_node before;
+    for (pugi::xml_node child : rPr.children()) {
+        for (const char *name : After)
+            if (std::strcmp(child.name(), name) == 0)
+                before = child;
+        if (before)
+            break;
+    }
+    pugi::xml_node colour = before ? rPr.insert_child_before("w:color", before) : rPr.append_child("w:color");
+    colour.append_attribute("w:val").set_value(rgb);
+}
+
 void SetVerticalMerge(pugi::xml_node tc, const char *value)
 {
     pugi::xml_node tcPr = tc.child("w:tcPr");
@@ -379,6 +401,42 @@ void DocxReport::setCellText(int row, int column, const std::string &text)
         }
     }
     SetText(run.append_child("w:t"), clean);
+}
+
+void DocxReport::appendCellParagraph(int row, int column, const std::vector<TextRun> &runs)
+{
+    pugi::xml_node tc = d->cell(row, column);
+    const pugi::xml_node first = tc.child("w:p");
+    pugi::xml_node paragraph = tc.append_child("w:p");
+    // The first paragraph's settings, and the font of its first run (or of its paragraph mark).
+    pugi::xml_node fontTemplate;
+    if (first) {
+        if (pugi::xml_node pPr = first.child("w:pPr"))
+            paragraph.append_copy(pPr);
+        fontTemplate = first.child("w:r").child("w:rPr");
+        if (!fontTemplate)
+            fontTemplate = first.child("w:pPr").child("w:rPr");
+    }
+    for (const TextRun &piece : runs) {
+        const std::string clean = CleanText(piece.text);
+        if (clean.empty())
+            continue;
+        pugi::xml_node run = paragraph.append_child("w:r");
+        pugi::xml_node rPr;
+        if (fontTemplate) {
+            rPr = run.append_copy(fontTemplate);
+            rPr.set_name("w:rPr");
+            for (const char *revision : {"w:ins", "w:del", "w:moveFrom", "w:moveTo", "w:rPrChange"})
+                while (pugi::xml_node mark = rPr.child(revision))
+                    rPr.remove_child(mark);
+        }
+        if (piece.warning) {
+            if (!rPr)
+                rPr = run.append_child("w:rPr");
+            SetRunColour(rPr, "FF0000");
+        }
+        SetText(run.append_child("w:t"), clean);
+    }
 }
 
 void DocxReport::setExactRowHeight(int firstRow, int lastRow, int points)

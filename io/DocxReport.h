@@ -50,6 +50,15 @@ public:
     // Sets the text of cell (row, column); the cell keeps its paragraph and font settings.
     void setCellText(int row, int column, const std::string &text);
 
+    // A piece of text with its own emphasis: `warning` shows it in red.
+    struct TextRun {
+        std::string text;
+        bool warning = false;
+    };
+    // Adds a paragraph of runs at the end of cell (row, column), in the paragraph and font settings
+    // of the cell's first paragraph.
+    void appendCellParagraph(int row, int column, const std::vector<TextRun> &runs);
+
     // Gives rows [firstRow, lastRow] an exact height in points.
     void setExactRowHeight(int firstRow, int lastRow, int points);
 

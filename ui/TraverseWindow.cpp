@@ -3,6 +3,7 @@
 #include "CommandRunner.h"
 #include "Fields.h"
 #include "Language.h"
+#include "LimitSettings.h"
 #include "PointTableView.h"
 #include "Prompts.h"
 #include "TableToolBars.h"
@@ -11,6 +12,7 @@
 #include "core/TraverseSummary.h"
 #include "io/ProgramFiles.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
@@ -24,6 +26,37 @@
 #include <QVBoxLayout>
 
 namespace quorvil {
+
+namespace {
+
+// The colour of a closure over its limit.
+const QString OverStyle = QStringLiteral("color: #d00000;");
+
+// The label of the line of limits that shows a verdict, and the summary label of its closure.
+struct VerdictPlace {
+    ClosureVerdict::Closure closure;
+    const char *verdictLabel;
+    const char *closureLabel;
+};
+constexpr VerdictPlace VerdictPlaces[] = {
+    {ClosureVerdict::Closure::Angular, "LimitFB", "LabFB"},
+    {ClosureVerdict::Closure::Relative, "LimitK", "LabK"},
+    {ClosureVerdict::Closure::Levelling, "LimitFh", "LabFh"},
+    {ClosureVerdict::Closure::None, "LimitGrade", nullptr},
+};
+
+// What the weights of a levelling route count, as the list offers it.
+struct WeightsChoice {
+    LevellingWeights weights;
+    const char *caption;
+};
+constexpr WeightsChoice WeightsChoices[] = {
+    {LevellingWeights::Kilometres, "千米计"},
+    {LevellingWeights::Metres, "米计"},
+    {LevellingWeights::Stations, "测站数计"},
+};
+
+} // namespace
 
 QStringList AngleTraverseColumns()
 {
@@ -133,6 +166,10 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     summaryLayout->addStretch(1);
     m_summary->setVisible(!layout.summaryLabels.isEmpty());
     groupLayout->addWidget(m_summary);
+    if (HasClosures(layout.report)) {
+        buildLimitsLine(m_group);
+        groupLayout->addWidget(m_limits);
+    }
     outer->addWidget(m_group, 1);
 
     // The progress strip of long work, hidden until it is needed.
@@ -147,6 +184,114 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     outer->addWidget(m_progressPanel);
 
     resize(width + 100, 460);
+}
+
+void TraverseWindow::buildLimitsLine(QWidget *parent)
+{
+    m_limits = new QFrame(parent);
+    m_limits->setObjectName(QStringLiteral("Panel3"));
+    m_limits->setFrameShape(QFrame::StyledPanel);
+    m_limits->setFrameShadow(QFrame::Sunken);
+    auto *row = new QHBoxLayout(m_limits);
+    row->setContentsMargins(8, 2, 8, 2);
+    row->setSpacing(m_layout.summarySpacing);
+
+    // The standard, one choice for every adjustment window.
+    auto *standardRow = new QHBoxLayout;
+    standardRow->setSpacing(4);
+    auto *caption = new QLabel(QStringLiteral("限差依据"), m_limits);
+    m_standard = new QComboBox(m_limits);
+    m_standard->setObjectName(QStringLiteral("ComboStandard"));
+    for (LimitStandard standard : LimitStandards) {
+        m_standard->addItem(QString::fromStdString(StandardCode(standard)));
+        m_standard->setItemData(m_standard->count() - 1, QString::fromStdString(StandardTitle(standard)), Qt::ToolTipRole);
+    }
+    caption->setBuddy(m_standard);
+    standardRow->addWidget(caption);
+    standardRow->addWidget(m_standard);
+    row->addLayout(standardRow);
+    connect(m_standard, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0 && index < int(std::size(LimitStandards)))
+            if (!RunCommand(this, [index] { LimitSettings::instance().setStandard(LimitStandards[index]); }))
+                showSettings(); // the settings file could not be written: the choice stays as it was
+    });
+
+    for (const VerdictPlace &place : VerdictPlaces) {
+        auto *label = new QLabel(m_limits);
+        label->setObjectName(QString::fromLatin1(place.verdictLabel));
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->hide();
+        row->addWidget(label);
+        m_verdictLabels.append(label);
+    }
+    row->addStretch(1);
+
+    if (m_layout.report == ReportKind::Levelling) {
+        auto *weightsRow = new QHBoxLayout;
+        weightsRow->setSpacing(4);
+        auto *weightsCaption = new QLabel(QStringLiteral("距离(或测站数)按"), m_limits);
+        m_weights = new QComboBox(m_limits);
+        m_weights->setObjectName(QStringLiteral("ComboWeights"));
+        for (const WeightsChoice &choice : WeightsChoices)
+            m_weights->addItem(QString::fromUtf8(choice.caption));
+        weightsCaption->setBuddy(m_weights);
+        weightsRow->addWidget(weightsCaption);
+        weightsRow->addWidget(m_weights);
+        row->addLayout(weightsRow);
+        connect(m_weights, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0 && index < int(std::size(WeightsChoices)))
+                if (!RunCommand(this,
+                                [index] { LimitSettings::instance().setLevellingWeights(WeightsChoices[index].weights); }))
+                    showSettings();
+        });
+    }
+
+    connect(&LimitSettings::instance(), &LimitSettings::changed, this, [this] {
+        showSettings();
+        showVerdicts();
+    });
+    // A grade typed after the computation judges the same closures again.
+    connect(m_header[1], &QLineEdit::textChanged, this, [this] { showVerdicts(); });
+    showSettings();
+}
+
+void TraverseWindow::showSettings()
+{
+    const LimitOptions options = LimitSettings::instance().options();
+    const QSignalBlocker quietStandard(m_standard);
+    for (int i = 0; i < int(std::size(LimitStandards)); ++i)
+        if (LimitStandards[i] == options.standard)
+            m_standard->setCurrentIndex(i);
+    if (m_weights) {
+        const QSignalBlocker quietWeights(m_weights);
+        for (int i = 0; i < int(std::size(WeightsChoices)); ++i)
+            if (WeightsChoices[i].weights == options.weights)
+                m_weights->setCurrentIndex(i);
+    }
+}
+
+void TraverseWindow::showVerdicts()
+{
+    if (!m_limits)
+        return;
+    m_verdicts.clear();
+    if (m_judged)
+        m_verdicts = JudgeAdjustment(m_layout.report, m_working, m_header[1]->text(), LimitSettings::instance().options());
+    for (int i = 0; i < int(std::size(VerdictPlaces)); ++i) {
+        const VerdictPlace &place = VerdictPlaces[i];
+        const ClosureVerdict *verdict = nullptr;
+        for (const ClosureVerdict &v : m_verdicts)
+            if (v.closure == place.closure)
+                verdict = &v;
+        QLabel *label = m_verdictLabels[i];
+        label->setText(verdict ? QString::fromStdString(verdict->text) : QString());
+        label->setVisible(verdict != nullptr);
+        const bool over = verdict && verdict->over;
+        label->setStyleSheet(over ? OverStyle : QString());
+        if (place.closureLabel)
+            if (QLabel *closure = summaryLabel(QString::fromLatin1(place.closureLabel)))
+                closure->setStyleSheet(over ? OverStyle : QString());
+    }
 }
 
 PointTableModel *TraverseWindow::table() const { return m_grid->table(); }
@@ -278,9 +423,13 @@ void TraverseWindow::adjust()
         AdjustTable(m_layout.report, cells, summary, m_working);
     } catch (...) {
         show();
+        m_judged = false;
+        showVerdicts();
         throw;
     }
     show();
+    m_judged = true;
+    showVerdicts();
 }
 
 void TraverseWindow::importFile()
@@ -315,6 +464,8 @@ void TraverseWindow::makeReport()
     for (int row = 0; row < t->rows(); ++row)
         data.rows.append(t->rowTexts(row));
     AttachWorking(data, m_working); // the working values of the computation just made
+    data.standard = LimitSettings::instance().standard();
+    data.verdicts = m_verdicts;
 
     const QString path = AskSaveFileName(this, ReportDialog());
     if (path.isEmpty())

@@ -6,7 +6,16 @@
 // which report it writes), implements compute() and hands its last result to the report.
 // Everything else - the toolbar (" 追加 ", " 插入 ", "文件导入", "数据另存", " 删除 ", " 清空 ",
 // "计算", "Word报表"), the data file import and save, the Word report with its progress strip,
-// the header fields with today's date - is here, once for every adjustment tool.
+// the header fields with today's date, the line of limits under the summary - is here, once for
+// every adjustment tool.
+//
+// The line of limits (Panel3) judges the closures of the last computation against the limits of
+// the grade typed in "等级" under the standard of the settings (LimitSettings), which the line
+// offers to choose (ComboStandard, one choice for every window). It shows one label per closure,
+// "fβ=-19.75″ 限差±26.46″ 合格" (LimitFB), "K=1/82300 限差1/15000 合格" (LimitK),
+// "fh=8mm 限差±28mm 合格" (LimitFh), or the note of a grade without limits (LimitGrade). A closure over its limit shows red, its summary label too. The verdict never
+// blocks: the table is adjusted, saved and reported as before. The levelling route adds the
+// choice of what its weights count (ComboWeights).
 #pragma once
 
 #include "ToolWindow.h"
@@ -22,6 +31,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -78,6 +90,8 @@ public:
     PointTableModel *table() const;
     QToolBar *toolBar() const { return m_toolBar; }
     QLabel *summaryLabel(const QString &name) const;
+    // The verdicts on the closures of the last computation, as the line of limits shows them.
+    const std::vector<ClosureVerdict> &verdicts() const { return m_verdicts; }
     QLineEdit *headerField(int index) const { return m_header[index]; }
 
     // The five header texts, in file order; and setting them.
@@ -113,6 +127,11 @@ private:
     void saveFile();
     void makeReport();
     int modelRow(int place) const;
+    // The line of limits: the choices of the settings, and the verdicts of the last computation
+    // (none after a failed one).
+    void buildLimitsLine(QWidget *parent);
+    void showSettings();
+    void showVerdicts();
 
     TraverseWindowLayout m_layout;
     QGroupBox *m_group = nullptr;
@@ -121,6 +140,12 @@ private:
     QToolBar *m_toolBar = nullptr;
     QFrame *m_summary = nullptr;
     QList<QLabel *> m_labels;
+    QFrame *m_limits = nullptr;
+    QComboBox *m_standard = nullptr;
+    QComboBox *m_weights = nullptr;
+    QList<QLabel *> m_verdictLabels;
+    std::vector<ClosureVerdict> m_verdicts;
+    bool m_judged = false; // the working values are those of a computation that ended
     QFrame *m_progressPanel = nullptr;
     QProgressBar *m_progress = nullptr;
     AdjustmentWorking m_working;

@@ -4,6 +4,7 @@
 #include "support/DocxReader.h"
 #include "support/WindowTestSupport.h"
 
+#include "io/IniFile.h"
 #include "io/TextCodec.h"
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
@@ -71,6 +72,20 @@ const QString CommonLocal = "A,1000,1000,10,5100.2,2950.1,12\r\nB,2000,1000,20,6
                             "C,2000,2000,30,6099.8,3950.3,32.1\r\nD,1000,2000,40,5100,3950,41.9\r\n";
 const QString LocalPoints = "P1,1500,1500,15\r\n点2,1800.25,1200.5,18\r\nP3,900,2100,0\r\n";
 
+// The line of limits of an adjustment window as the command line prints it: the standard chosen,
+// then the verdicts shown; empty for a window without closures.
+QString LimitLine(QWidget *w)
+{
+    auto *standard = w->findChild<QComboBox *>("ComboStandard");
+    if (!standard)
+        return {};
+    QStringList verdicts;
+    for (const char *name : {"LimitFB", "LimitK", "LimitFh", "LimitGrade"})
+        if (auto *label = w->findChild<QLabel *>(name); label && !label->isHidden())
+            verdicts += label->text();
+    return "限差依据 " + standard->currentText() + "：" + verdicts.join("  ");
+}
+
 } // namespace
 
 class CliTest : public QObject {
@@ -82,6 +97,8 @@ class CliTest : public QObject {
     QString file(const QString &name, const QByteArray &bytes) { return WriteFile(dir.filePath(name), bytes); }
 
 private slots:
+    // The windows judge by the standard of a settings file of their own, the default one.
+    void initTestCase() { SetSettingsFilePath(dir.filePath("Quorvil.ini")); }
     void init() { prompts = std::make_unique<ScriptedPrompts>(); }
     void cleanup() { prompts.reset(); }
 
@@ -291,7 +308,7 @@ private slots:
             for (const QString &name : order)
                 if (auto *label = w->findChild<QLabel *>(name))
                     labels += label->text();
-            const QString summary = labels.isEmpty() ? QString() : labels.join("  ") + "\n";
+            const QString summary = labels.isEmpty() ? QString() : labels.join("  ") + "\n" + LimitLine(w.get()) + "\n";
             const Run run = Cli({"adjust", "--type", c.type, data, out});
             QVERIFY2(run.status == 0, c.type + QByteArray(": ") + run.err);
             QCOMPARE(ReadFile(out), Gb(lines.join(QString())));

@@ -56,9 +56,9 @@ TEST(AdjustmentFile, ShortAndLongLines)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("route.txt");
-    // UTF-8 as well as GB18030 reads; missing fields are empty, extra fields are dropped,
-    // lines after the promised ones are ignored.
-    WriteBytes(path, QStringLiteral("工程\n 2 \nBM1,100\nBM2\nBM1,1.2,0.5,extra\nP1\nP2,1\nsurplus\n").toUtf8());
+    // UTF-8 as well as GB18030 reads; missing fields are empty, extra fields are dropped, blank
+    // lines and empty records after the promised ones are ignored.
+    WriteBytes(path, QStringLiteral("工程\n 2 \nBM1,100\nBM2\nBM1,1.2,0.5,extra\nP1\nP2,1\n\n , ,\n\t\n").toUtf8());
     const AdjustmentData d = ReadAdjustmentFile(path, LevellingLayout);
     EXPECT_EQ(d.header, QStringList({"工程", "", "", "", ""}));
     EXPECT_EQ(d.count, 2);
@@ -83,6 +83,11 @@ TEST(AdjustmentFile, UnfitFilesAreRefusedWithTheReason)
          "数据文件格式错误：第2行应为新点的个数（0或正整数），而不是“99999999999”！"},
         {"count promises more", "h\r\n3\r\nBM1,1\r\nBM2,2\r\nBM1,1,1\r\n",
          "数据文件格式错误：新点个数为3，文件应至少有8行，实际只有5行！"},
+        // More stations than the count asks for: the file was written for another route.
+        {"one station line too many", "h\r\n0\r\nBM1,1\r\nBM2,2\r\nBM1,1,1\r\nsurplus\r\n",
+         "第 2 行: 新点个数为 0，但文件中有 2 个测站行"},
+        {"a blank line between the stations", "h\r\n1\r\nBM1,1\r\nBM2,2\r\nBM1,1,1\r\n\r\nP1,1,1\r\nBM2\r\n\r\n",
+         "第 2 行: 新点个数为 1，但文件中有 4 个测站行"},
     };
     QTemporaryDir dir;
     for (const Case &c : cases) {
@@ -96,6 +101,24 @@ TEST(AdjustmentFile, UnfitFilesAreRefusedWithTheReason)
         }
     }
     EXPECT_THROW(ReadAdjustmentFile(dir.filePath("missing.txt"), LevellingLayout), FileError);
+}
+
+TEST(AdjustmentFile, ATraverseWithMoreStationsThanItsCountIsRefused)
+{
+    // One new point by the count, seven stations in the file: read as a three-station traverse it
+    // would adjust into nonsense.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("seven.txt");
+    WriteBytes(path, EncodeText(QStringLiteral("某工程,一级,张三,李四,2026-12-07\r\n1\r\nA,5000,5000\r\nB,5000,5100\r\n"
+                                               "C,5100,5300\r\nD,5000,5400\r\nB,135.0006,141.425\r\nP1,225,100\r\n"
+                                               "P2,180,100\r\nP3,180,100\r\nP4,180,100\r\nP5,180,100\r\n"
+                                               "C,224.5957,\r\n\r\n")));
+    try {
+        ReadAdjustmentFile(path, ConnectingLayout);
+        FAIL() << "accepted";
+    } catch (const AdjustmentFileError &e) {
+        EXPECT_STREQ(e.what(), "第 2 行: 新点个数为 1，但文件中有 7 个测站行");
+    }
 }
 
 TEST(AdjustmentFile, ZeroNewPoints)

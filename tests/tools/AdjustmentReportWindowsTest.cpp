@@ -2,6 +2,7 @@
 // points, press the button, answer the save dialog, and read the report back with python-docx.
 #include "support/DocxReader.h"
 #include "support/WindowTestSupport.h"
+#include "io/IniFile.h"
 #include "tools/BJFH/TFormBJFH.h"
 #include "tools/DBFH/TFormDBFH.h"
 #include "tools/GCFH/TFormGCFH.h"
@@ -11,6 +12,7 @@
 #include "tools/ZBwdx/TFormZBwdx.h"
 #include "tools/ZDX/TFormZDX.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -195,6 +197,17 @@ QString Labels(QWidget *w, const QStringList &names, const QString &separator)
     return texts.join(separator);
 }
 
+// The window's line of limits as the report prints it under the summary: the standard chosen, then
+// the verdicts shown, four blanks apart.
+QString LimitLine(QWidget *w)
+{
+    QStringList verdicts;
+    for (const char *name : {"LimitFB", "LimitK", "LimitFh", "LimitGrade"})
+        if (auto *label = w->findChild<QLabel *>(name); label && !label->isHidden())
+            verdicts += label->text();
+    return "限差依据 " + w->findChild<QComboBox *>("ComboStandard")->currentText() + "：" + verdicts.join("    ");
+}
+
 } // namespace
 
 class AdjustmentReportWindowsTest : public QObject {
@@ -211,6 +224,7 @@ private slots:
     {
         if (!DocxReaderAvailable())
             QSKIP(DocxReaderMissing);
+        SetSettingsFilePath(dir.filePath("Quorvil.ini"));
     }
     void init() { prompts = std::make_unique<ScriptedPrompts>(); }
     void cleanup() { prompts.reset(); }
@@ -335,8 +349,10 @@ void AdjustmentReportWindowsTest::reportEveryWindow(int newPoints)
                 ++legs;
         }
         QVERIFY2(legs == b - 1, qPrintable(QStringLiteral("%1: %2 legs").arg(name).arg(legs)));
+        // The summary line, and under it the verdicts on the closures for the grade "图根".
         if (!c.summaryLabels.isEmpty())
-            QCOMPARE(doc.text(c.dataRow + 2 * b, 2), Labels(w.get(), c.summaryLabels, c.separator));
+            QCOMPARE(doc.text(c.dataRow + 2 * b, 2),
+                     Labels(w.get(), c.summaryLabels, c.separator) + "\n" + LimitLine(w.get()));
         const QString body = doc.strings("body").join('\n');
         for (const QString &field : Header)
             QVERIFY2(body.contains(field), qPrintable(name + " " + field));

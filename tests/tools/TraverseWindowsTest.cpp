@@ -225,7 +225,7 @@ private slots:
 
     void misclosureOverLegsOfNoLengthShowsTheSummaryThenStops()
     {
-        // Legs of total length 0 (every distance empty, or distances that cancel): K=1/0 is shown,
+        // Legs of total length 0 (every distance empty, or distances that cancel): K>1 is shown,
         // then the distribution is an invalid operation and no new point is written. The same
         // shared ending serves all three closing traverses. (Without any length the
         // no-orientation traverse cannot even be turned: its carried end lies on B.)
@@ -252,7 +252,7 @@ private slots:
             Press(w.get(), "ToolButton6");
             const QString name = w->objectName();
             QVERIFY2(prompts->errors == QStringList{c.message}, qPrintable(name + " " + prompts->errors.join(";")));
-            QVERIFY2(Label(w.get(), "LabK") == "K=1/0", qPrintable(name + " " + Label(w.get(), "LabK")));
+            QVERIFY2(Label(w.get(), "LabK") == "K>1", qPrintable(name + " " + Label(w.get(), "LabK")));
             QVERIFY2(Label(w.get(), "LabFs") != "Fs=", qPrintable(name));
             QVERIFY2(Rows(w.get()) == c.rows, qPrintable(name));
         }
