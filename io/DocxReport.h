@@ -47,6 +47,15 @@ public:
     // below move down.
     void splitIntoPointBlocks(int dataRow, int points, int firstLegColumn, int lastLegColumn);
 
+    // Adds a column of `widthTwips` at the right of the first table, before the rows are split:
+    // the heading rows 1 … headingRows get one cell merged down over them holding `caption`, the
+    // other rows a copy of their last cell, emptied, except a row whose last cell spans several
+    // grid columns (a summary row), which widens that cell instead.
+    void appendColumn(int headingRows, const std::string &caption, int widthTwips);
+
+    // Appends `text` to the title: the first paragraph of the body before the table that has text.
+    void appendToTitle(const std::string &text);
+
     // Sets the text of cell (row, column); the cell keeps its paragraph and font settings.
     void setCellText(int row, int column, const std::string &text);
 
