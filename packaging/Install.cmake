@@ -46,7 +46,7 @@ if(PROJECT_IS_TOP_LEVEL)
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvil.invalid")
-  # Shared libraries the programs link (Qt 6, libzip, pugixml, dxflib) come from dpkg-shlibdeps
+  # Shared libraries the programs link (Qt 6, libzip, pugixml, dxflib, METIS) come from dpkg-shlibdeps
   # where it is installed; the list below is what it finds on Debian 12. Two packages no library
   # check can see: Qt's Chinese texts, and Qt's SVG plugins that draw the icons and the help's
   # figures.
@@ -56,7 +56,7 @@ if(PROJECT_IS_TOP_LEVEL)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   else()
     string(APPEND QUORVIL_DEB_DEPENDS ", libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4),"
-           " libzip4, libpugixml1v5, libdxflib3, libstdc++6, libc6")
+           " libzip4, libpugixml1v5, libdxflib3, libmetis5, libstdc++6, libc6")
   endif()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QUORVIL_DEB_DEPENDS}")
   # Chinese glyphs: any CJK font will do.

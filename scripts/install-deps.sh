@@ -13,8 +13,8 @@ packages=(
   qt6-translations-l10n
   # reports and workbooks (zip packages of XML parts), drawings (DXF)
   libzip-dev libpugixml-dev libdxflib-dev
-  # least-squares network adjustment (sparse Cholesky, dense covariance blocks)
-  libeigen3-dev
+  # least-squares network adjustment (sparse Cholesky, dense covariance blocks; METIS ordering)
+  libeigen3-dev libmetis-dev
   # Chinese glyphs in the windows and screenshots
   fonts-wqy-microhei
   # tests and benchmarks; GeographicLib and PROJ are independent references for the tests

@@ -22,14 +22,20 @@
 //   aᵢ dξ = (lᵢ − fᵢ(ξ⁰)) / σᵢ + vᵢ/σᵢ,   aᵢ = (∂fᵢ/∂ξ) / σᵢ
 // (angular misclosures brought into (−π, π]); these rows carry the weights pᵢ = σ0²/σᵢ² up to
 // the factor σ0², which cancels from the estimates. The normal equations N dξ = n, N = AᵀA,
-// n = Aᵀl, are solved by a sparse LDLᵀ factorisation (Eigen's SimplicialLDLT with an approximate
-// minimum degree ordering). The matrix, the factors and the solution are in double precision;
-// the misclosures, the coordinates and every value derived from them are in extended precision
-// (Real). The linearisation is iterated, dξ added to ξ⁰ each round, until the largest coordinate
-// correction is below ConvergenceTolerance (0.01 mm); one more round then takes the coordinates
-// to the fixed point of the extended-precision misclosures, so that the double-precision solve
-// limits only the size of the last correction (~1e−12 m), not the coordinates. A network whose
-// corrections are still larger after IterationLimit rounds is refused.
+// n = Aᵀl, are solved by a sparse LDLᵀ factorisation (Eigen's SimplicialLDLT, the unknowns
+// ordered by METIS nested dissection). The matrix, the factors and the solution are in double
+// precision; the misclosures, the coordinates and every value derived from them are in extended
+// precision (Real). The linearisation is iterated, dξ added to ξ⁰ each round, until the largest
+// coordinate correction is below ConvergenceTolerance (0.01 mm), and then until a round moves no
+// coordinate by more than 1e−9 m: the coordinates are then the fixed point of the
+// extended-precision misclosures, and the double-precision solve limits only the size of the last
+// correction, not the coordinates. The right-hand side n is formed anew every round; N is formed
+// and factorised anew only while the coordinates have moved more than 1 cm since its last
+// factorisation (a quasi-Newton iteration: the fixed point n(ξ) = 0 is that of the exact
+// equations, only the rate of convergence depends on N, and with corrections below 1 cm N
+// changes by less than 1e−5 of itself). The covariances come from a factorisation at the final
+// coordinates (to 1 µm), so that Σ rᵢ = f to the rounding of double precision. A network whose corrections are still larger than the tolerance
+// after IterationLimit rounds is refused.
 //
 // Approximate values, where the input gives none, are carried from the known points: oriented
 // direction sets, angles and azimuths give bearings; a point is placed by bearing and distance
@@ -61,7 +67,8 @@
 // (which holds the pattern of N: every pair of unknowns in one observation) are computed by the
 // Takahashi recurrence, from the last column to the first:
 //   Z_ij = −Σ_{k>j, L_kj≠0} Z_ik L_kj   (i > j, L_ij ≠ 0),
-//   Z_jj = 1/d_j − Σ_{k>j, L_kj≠0} L_kj Z_kj.
+//   Z_jj = 1/d_j − Σ_{k>j, L_kj≠0} L_kj Z_kj,
+// worked supernode by supernode in dense blocks (SelectedInverse).
 // That gives the 2×2 block of every point, the 4×4 block of every observed pair and every
 // (A Q Aᵀ)ᵢᵢ at the cost of one more factorisation.
 //
@@ -81,12 +88,16 @@
 
 #include "core/Error.h"
 
+#include <iostream> // Eigen's METIS support reports through std::cerr
+
 #include <Eigen/Dense>
+#include <Eigen/MetisSupport>
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
 #include <Eigen/SparseCore>
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -97,7 +108,7 @@ namespace quorvil::network {
 namespace {
 
 using SparseMatrix = Eigen::SparseMatrix<double, Eigen::ColMajor, int>;
-using Solver = Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower, Eigen::AMDOrdering<int>>;
+using Solver = Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower, Eigen::MetisOrdering<int>>;
 
 // [N E]ᵀ = R [x y]ᵀ.
 struct Frame {
@@ -183,6 +194,24 @@ class Adjustment {
 public:
     explicit Adjustment(const Network &net) : m_net(net), m_frame(FrameOf(net.settings.axes)) {}
     Result run();
+    Network approximateOnly()
+    {
+        m_np = m_net.points.size();
+        validate();
+        approximate();
+        Network out = m_net;
+        for (size_t p = 0; p < m_np; ++p) {
+            Point &pt = out.points[p];
+            if (m_planeKnown[p]) {
+                pt.x = m_frame.r00 * m_n[p] + m_frame.r10 * m_e[p];
+                pt.y = m_frame.r01 * m_n[p] + m_frame.r11 * m_e[p];
+                pt.hasXY = true;
+            }
+            if (m_heightKnown[p])
+                pt.z = m_h[p], pt.hasZ = true;
+        }
+        return out;
+    }
 
 private:
     const Network &m_net;
@@ -360,19 +389,259 @@ void Adjustment::approximate()
     m_n0 = m_n, m_e0 = m_e, m_h0 = m_h;
 }
 
+// Approximate plane coordinates, carried from the known points by events: a point that becomes
+// known orients the direction sets that see it and gives rays (known point, bearing) and circles
+// (known point, distance) to its neighbours; a neighbour with enough of them is placed (polar
+// point, intersection of two rays, ray and circle; two circles only when nothing else is left,
+// on the side that fits its other observations). When nothing more can be placed, a local frame
+// is started at one station with its set oriented arbitrarily, carried the same way, and fitted
+// to the known points it reaches by a plane similarity transformation.
+struct Ray {
+    int from;
+    Real t;
+};
+struct Circle {
+    int from;
+    Real s;
+};
+
+class Carrier {
+public:
+    Carrier(const Network &net, const std::vector<std::vector<int>> &byPoint, const std::vector<Real> &internal)
+        : m_net(net), m_byPoint(byPoint), m_value(internal)
+    {
+        const size_t np = net.points.size();
+        n.assign(np, 0), e.assign(np, 0), known.assign(np, 0);
+        orientation.assign(net.sets.size(), 0), oriented.assign(net.sets.size(), 0);
+        m_rays.assign(np, {}), m_circles.assign(np, {});
+    }
+
+    std::vector<Real> n, e;
+    std::vector<char> known;
+    std::vector<Real> orientation;
+    std::vector<char> oriented;
+
+    void setKnown(int p, Real pn, Real pe)
+    {
+        n[size_t(p)] = pn, e[size_t(p)] = pe, known[size_t(p)] = 1;
+        m_queue.push_back(p);
+    }
+    void orient(int set, Real o)
+    {
+        orientation[size_t(set)] = o, oriented[size_t(set)] = 1;
+        m_setQueue.push_back(set);
+    }
+    // Carries everything that follows from the queued events; with `ambiguous`, unplaced points
+    // are finally tried by two circles as well, as long as that places any.
+    void run(const std::vector<char> &used)
+    {
+        for (;;) {
+            drain();
+            bool placed = false;
+            for (size_t p = 0; p < known.size() && !placed; ++p)
+                if (used[p] && !known[p] && m_circles[p].size() >= 2 && tryPlace(int(p), true))
+                    placed = true;
+            if (!placed)
+                return;
+        }
+    }
+
+private:
+    const Network &m_net;
+    const std::vector<std::vector<int>> &m_byPoint;
+    const std::vector<Real> &m_value; // observation values, internal sense
+    std::vector<std::vector<Ray>> m_rays;
+    std::vector<std::vector<Circle>> m_circles;
+    std::vector<int> m_queue, m_setQueue;
+    size_t m_head = 0;
+
+    Real bearing(int i, int j) const
+    {
+        return Normal(std::atan2(e[size_t(j)] - e[size_t(i)], n[size_t(j)] - n[size_t(i)]));
+    }
+    int station(const Observation &o) const
+    {
+        return o.kind == ObservationKind::Direction ? m_net.sets[size_t(o.set)].station : o.from;
+    }
+    void addRay(int to, int from, Real t)
+    {
+        if (known[size_t(to)])
+            return;
+        m_rays[size_t(to)].push_back({from, Normal(t)});
+        tryPlace(to, false);
+    }
+    void addCircle(int to, int from, Real s)
+    {
+        if (known[size_t(to)])
+            return;
+        m_circles[size_t(to)].push_back({from, s});
+        tryPlace(to, false);
+    }
+    void drain()
+    {
+        while (m_head < m_queue.size() || !m_setQueue.empty()) {
+            if (!m_setQueue.empty()) {
+                const int s = m_setQueue.back();
+                m_setQueue.pop_back();
+                const int st = m_net.sets[size_t(s)].station;
+                if (!known[size_t(st)])
+                    continue;
+                for (int i : m_byPoint[size_t(st)]) {
+                    const Observation &o = m_net.observations[size_t(i)];
+                    if (o.kind == ObservationKind::Direction && o.set == s)
+                        addRay(o.to, st, m_value[size_t(i)] + orientation[size_t(s)]);
+                }
+                continue;
+            }
+            const int p = m_queue[m_head++]; // first in, first out: short chains from the known points
+            for (int i : m_byPoint[size_t(p)])
+                event(i);
+        }
+    }
+    // what observation i gives now that one of its points became known
+    void event(int i)
+    {
+        const Observation &o = m_net.observations[size_t(i)];
+        const Real l = m_value[size_t(i)];
+        switch (o.kind) {
+        case ObservationKind::Direction: {
+            const int st = station(o);
+            if (!known[size_t(st)])
+                break;
+            if (!oriented[size_t(o.set)] && known[size_t(o.to)] && (n[size_t(st)] != n[size_t(o.to)] || e[size_t(st)] != e[size_t(o.to)]))
+                orient(o.set, Normal(bearing(st, o.to) - l));
+            else if (oriented[size_t(o.set)])
+                addRay(o.to, st, l + orientation[size_t(o.set)]);
+            break;
+        }
+        case ObservationKind::Azimuth:
+            if (known[size_t(o.from)])
+                addRay(o.to, o.from, l);
+            if (known[size_t(o.to)])
+                addRay(o.from, o.to, l + Pi);
+            break;
+        case ObservationKind::Angle:
+            if (known[size_t(o.from)] && known[size_t(o.bs)] && o.from != o.bs)
+                addRay(o.to, o.from, bearing(o.from, o.bs) + l);
+            if (known[size_t(o.from)] && known[size_t(o.to)] && o.from != o.to)
+                addRay(o.bs, o.from, bearing(o.from, o.to) - l);
+            break;
+        case ObservationKind::Distance:
+            if (known[size_t(o.from)])
+                addCircle(o.to, o.from, o.value);
+            if (known[size_t(o.to)])
+                addCircle(o.from, o.to, o.value);
+            break;
+        default: break;
+        }
+    }
+    bool tryPlace(int p, bool ambiguous)
+    {
+        const auto &rs = m_rays[size_t(p)];
+        const auto &cs = m_circles[size_t(p)];
+        std::optional<std::pair<Real, Real>> at;
+        for (const Ray &r : rs) { // polar
+            for (const Circle &c : cs)
+                if (c.from == r.from) {
+                    at = std::pair{n[size_t(r.from)] + c.s * std::cos(r.t), e[size_t(r.from)] + c.s * std::sin(r.t)};
+                    break;
+                }
+            if (at)
+                break;
+        }
+        for (size_t a = 0; !at && a < rs.size(); ++a) // two rays
+            for (size_t b = a + 1; !at && b < rs.size(); ++b) {
+                const Ray &r1 = rs[a], &r2 = rs[b];
+                if (r1.from == r2.from)
+                    continue;
+                const Real c1 = std::cos(r1.t), s1 = std::sin(r1.t), c2 = std::cos(r2.t), s2 = std::sin(r2.t);
+                const Real det = -c1 * s2 + s1 * c2;
+                if (std::fabs(det) < 0.02) // closer than ~1°: useless
+                    continue;
+                const Real dn = n[size_t(r2.from)] - n[size_t(r1.from)], de = e[size_t(r2.from)] - e[size_t(r1.from)];
+                const Real t1 = (-dn * s2 + de * c2) / det;
+                at = std::pair{n[size_t(r1.from)] + t1 * c1, e[size_t(r1.from)] + t1 * s1};
+            }
+        for (size_t a = 0; !at && a < rs.size(); ++a) // ray and circle of another point
+            for (const Circle &c : cs) {
+                const Ray &r = rs[a];
+                const Real c1 = std::cos(r.t), s1 = std::sin(r.t);
+                const Real dn = n[size_t(r.from)] - n[size_t(c.from)], de = e[size_t(r.from)] - e[size_t(c.from)];
+                const Real bq = dn * c1 + de * s1, cq = dn * dn + de * de - c.s * c.s;
+                const Real disc = bq * bq - cq;
+                if (disc < 0)
+                    continue;
+                const Real root = std::sqrt(disc);
+                const Real t1 = -bq + root, t2 = -bq - root;
+                Real t;
+                if (t1 > 0 && t2 <= 0)
+                    t = t1;
+                else if (t2 > 0 && t1 <= 0)
+                    t = t2;
+                else
+                    continue; // two candidates on the ray, or none
+                at = std::pair{n[size_t(r.from)] + t * c1, e[size_t(r.from)] + t * s1};
+                break;
+            }
+        if (!at && ambiguous) { // two circles: the side that fits the other observations
+            for (size_t a = 0; !at && a < cs.size(); ++a)
+                for (size_t b = a + 1; !at && b < cs.size(); ++b) {
+                    const Circle &k1 = cs[a], &k2 = cs[b];
+                    const Real dn = n[size_t(k2.from)] - n[size_t(k1.from)], de = e[size_t(k2.from)] - e[size_t(k1.from)];
+                    const Real d = std::sqrt(dn * dn + de * de);
+                    if (d == 0)
+                        continue;
+                    const Real along = (k1.s * k1.s - k2.s * k2.s + d * d) / (2 * d);
+                    const Real h2 = k1.s * k1.s - along * along;
+                    if (h2 < 0)
+                        continue;
+                    const Real h = std::sqrt(h2), un = dn / d, ue = de / d;
+                    const Real pn = n[size_t(k1.from)] + along * un, pe = e[size_t(k1.from)] + along * ue;
+                    const std::pair<Real, Real> c1{pn - h * ue, pe + h * un}, c2{pn + h * ue, pe - h * un};
+                    Real m1 = 0, m2 = 0;
+                    for (const Circle &k : cs) {
+                        const auto misfit = [&](const std::pair<Real, Real> &q) {
+                            return std::fabs(std::hypot(q.first - n[size_t(k.from)], q.second - e[size_t(k.from)]) - k.s);
+                        };
+                        m1 += misfit(c1), m2 += misfit(c2);
+                    }
+                    for (const Ray &r : rs) {
+                        const auto misfit = [&](const std::pair<Real, Real> &q) {
+                            return std::fabs(Wrap(std::atan2(q.second - e[size_t(r.from)], q.first - n[size_t(r.from)]) - r.t));
+                        };
+                        m1 += misfit(c1) * 1000, m2 += misfit(c2) * 1000;
+                    }
+                    at = m2 < m1 ? c2 : c1;
+                }
+        }
+        if (!at)
+            return false;
+        setKnown(p, at->first, at->second);
+        return true;
+    }
+};
+
 void Adjustment::approximatePlane()
 {
     const Network &net = m_net;
     const size_t np = m_np;
     std::vector<char> used(np, 0);
-    for (const Observation &o : net.observations) {
+    std::vector<std::vector<int>> byPoint(np);
+    std::vector<Real> internal(net.observations.size());
+    for (size_t i = 0; i < net.observations.size(); ++i) {
+        const Observation &o = net.observations[i];
+        internal[i] = obsInternal(o);
+        const auto use = [&](int p) {
+            used[size_t(p)] = 1;
+            byPoint[size_t(p)].push_back(int(i));
+        };
         switch (o.kind) {
         case ObservationKind::HeightDifference: break;
-        case ObservationKind::Direction: used[size_t(net.sets[size_t(o.set)].station)] = used[size_t(o.to)] = 1; break;
-        case ObservationKind::Angle: used[size_t(o.from)] = used[size_t(o.bs)] = used[size_t(o.to)] = 1; break;
+        case ObservationKind::Direction: use(net.sets[size_t(o.set)].station), use(o.to); break;
+        case ObservationKind::Angle: use(o.from), use(o.bs), use(o.to); break;
         case ObservationKind::CoordinateX:
-        case ObservationKind::CoordinateY: used[size_t(o.from)] = 1; break;
-        default: used[size_t(o.from)] = used[size_t(o.to)] = 1; break;
+        case ObservationKind::CoordinateY: use(o.from); break;
+        default: use(o.from), use(o.to); break;
         }
     }
     // A point observed in both coordinates without given values starts from the observation.
@@ -392,183 +661,95 @@ void Adjustment::approximatePlane()
                 m_planeKnown[p] = 1;
             }
     }
-    const auto unknownLeft = [&] {
+    const auto missing = [&] {
         for (size_t p = 0; p < np; ++p)
             if (used[p] && !m_planeKnown[p])
                 return true;
         return false;
     };
-    std::vector<Real> orientation(net.sets.size(), 0);
-    std::vector<char> oriented(net.sets.size(), 0);
-    std::vector<int> setOf; // observation → set station cache
-    while (unknownLeft()) {
-        // orientations of the sets at known stations with a known target
-        for (const Observation &o : net.observations) {
-            if (o.kind != ObservationKind::Direction || oriented[size_t(o.set)])
-                continue;
-            const int st = net.sets[size_t(o.set)].station;
-            if (m_planeKnown[size_t(st)] && m_planeKnown[size_t(o.to)] &&
-                (m_n[size_t(st)] != m_n[size_t(o.to)] || m_e[size_t(st)] != m_e[size_t(o.to)])) {
-                orientation[size_t(o.set)] = Normal(bearing(st, o.to) - obsInternal(o));
-                oriented[size_t(o.set)] = 1;
-            }
-        }
-        // rays (known point, bearing towards the unknown one) and circles (known point, distance)
-        struct Ray {
-            int from;
-            Real t;
-        };
-        struct Circle {
-            int from;
-            Real s;
-        };
-        std::vector<std::vector<Ray>> rays(np);
-        std::vector<std::vector<Circle>> circles(np);
-        for (const Observation &o : net.observations) {
-            const Real l = obsInternal(o);
-            switch (o.kind) {
-            case ObservationKind::Direction: {
-                const int st = net.sets[size_t(o.set)].station;
-                if (oriented[size_t(o.set)] && m_planeKnown[size_t(st)] && !m_planeKnown[size_t(o.to)])
-                    rays[size_t(o.to)].push_back({st, Normal(l + orientation[size_t(o.set)])});
-                break;
-            }
-            case ObservationKind::Azimuth:
-                if (m_planeKnown[size_t(o.from)] && !m_planeKnown[size_t(o.to)])
-                    rays[size_t(o.to)].push_back({o.from, Normal(l)});
-                else if (m_planeKnown[size_t(o.to)] && !m_planeKnown[size_t(o.from)])
-                    rays[size_t(o.from)].push_back({o.to, Normal(l + Pi)});
-                break;
-            case ObservationKind::Angle:
-                if (m_planeKnown[size_t(o.from)] && m_planeKnown[size_t(o.bs)] && !m_planeKnown[size_t(o.to)])
-                    rays[size_t(o.to)].push_back({o.from, Normal(bearing(o.from, o.bs) + l)});
-                else if (m_planeKnown[size_t(o.from)] && m_planeKnown[size_t(o.to)] && !m_planeKnown[size_t(o.bs)])
-                    rays[size_t(o.bs)].push_back({o.from, Normal(bearing(o.from, o.to) - l)});
-                break;
-            case ObservationKind::Distance:
-                if (m_planeKnown[size_t(o.from)] && !m_planeKnown[size_t(o.to)])
-                    circles[size_t(o.to)].push_back({o.from, o.value});
-                else if (m_planeKnown[size_t(o.to)] && !m_planeKnown[size_t(o.from)])
-                    circles[size_t(o.from)].push_back({o.to, o.value});
-                break;
-            default: break;
-            }
-        }
-        bool progress = false;
-        // polar points and intersections first, the ambiguous two-circle case last
-        for (int pass = 0; pass < 2 && !progress; ++pass) {
-            for (size_t p = 0; p < np; ++p) {
-                if (!used[p] || m_planeKnown[p])
+    if (!missing())
+        return;
+    Carrier global(net, byPoint, internal);
+    for (size_t p = 0; p < np; ++p)
+        if (m_planeKnown[p])
+            global.setKnown(int(p), m_n[p], m_e[p]);
+    global.run(used);
+    // local frames, fitted to the known points they reach
+    std::vector<char> tried(net.sets.size(), 0);
+    for (;;) {
+        bool unknownLeft = false;
+        for (size_t p = 0; p < np; ++p)
+            unknownLeft = unknownLeft || (used[p] && !global.known[p]);
+        if (!unknownLeft)
+            break;
+        bool fitted = false;
+        // seeds: sets at known stations first, then sets whose station is still unknown
+        for (int pass = 0; pass < 2 && !fitted; ++pass)
+            for (size_t s = 0; s < net.sets.size() && !fitted; ++s) {
+                const int st = net.sets[s].station;
+                if (tried[s] || bool(global.known[size_t(st)]) != (pass == 0))
                     continue;
-                const auto &rs = rays[p];
-                const auto &cs = circles[p];
-                std::optional<std::pair<Real, Real>> at;
-                // polar: ray and distance from the same point
-                for (const Ray &r : rs) {
-                    for (const Circle &c : cs)
-                        if (c.from == r.from) {
-                            at = std::pair{m_n[size_t(r.from)] + c.s * std::cos(r.t), m_e[size_t(r.from)] + c.s * std::sin(r.t)};
-                            break;
-                        }
-                    if (at)
-                        break;
+                tried[s] = 1;
+                Carrier local(net, byPoint, internal);
+                local.setKnown(st, global.known[size_t(st)] ? global.n[size_t(st)] : 0, global.known[size_t(st)] ? global.e[size_t(st)] : 0);
+                local.orient(int(s), 0);
+                local.run(used);
+                // similarity from the points known in both frames
+                std::vector<int> common, gained;
+                for (size_t p = 0; p < np; ++p) {
+                    if (!local.known[p])
+                        continue;
+                    if (global.known[p])
+                        common.push_back(int(p));
+                    else
+                        gained.push_back(int(p));
                 }
-                // intersection of two rays
-                for (size_t a = 0; !at && a < rs.size(); ++a)
-                    for (size_t b = a + 1; !at && b < rs.size(); ++b) {
-                        const Ray &r1 = rs[a], &r2 = rs[b];
-                        if (r1.from == r2.from)
-                            continue;
-                        const Real c1 = std::cos(r1.t), s1 = std::sin(r1.t), c2 = std::cos(r2.t), s2 = std::sin(r2.t);
-                        const Real det = c1 * (-s2) - s1 * (-c2);
-                        if (std::fabs(det) < 0.02) // rays closer than ~1° are useless
-                            continue;
-                        const Real dn = m_n[size_t(r2.from)] - m_n[size_t(r1.from)], de = m_e[size_t(r2.from)] - m_e[size_t(r1.from)];
-                        const Real t1 = (dn * (-s2) - de * (-c2)) / det;
-                        at = std::pair{m_n[size_t(r1.from)] + t1 * c1, m_e[size_t(r1.from)] + t1 * s1};
-                    }
-                // ray and distance from different points
-                for (size_t a = 0; !at && a < rs.size(); ++a)
-                    for (const Circle &c : cs) {
-                        const Ray &r = rs[a];
-                        const Real c1 = std::cos(r.t), s1 = std::sin(r.t);
-                        const Real dn = m_n[size_t(r.from)] - m_n[size_t(c.from)], de = m_e[size_t(r.from)] - m_e[size_t(c.from)];
-                        // |d + t u|² = s²
-                        const Real bq = dn * c1 + de * s1, cq = dn * dn + de * de - c.s * c.s;
-                        const Real disc = bq * bq - cq;
-                        if (disc < 0)
-                            continue;
-                        const Real root = std::sqrt(disc);
-                        const Real t1 = -bq + root, t2 = -bq - root;
-                        Real t;
-                        if (t1 > 0 && t2 <= 0)
-                            t = t1;
-                        else if (t2 > 0 && t1 <= 0)
-                            t = t2;
-                        else if (t1 > 0 && t2 > 0 && root > 0.1 * std::fabs(bq))
-                            continue; // two far-apart candidates on the ray: ambiguous
-                        else if (t1 > 0)
-                            t = (t1 + t2) / 2;
-                        else
-                            continue;
-                        at = std::pair{m_n[size_t(r.from)] + t * c1, m_e[size_t(r.from)] + t * s1};
-                        break;
-                    }
-                // two distances (second pass only): the side that fits a third distance, if any
-                if (!at && pass == 1) {
-                    for (size_t a = 0; !at && a < cs.size(); ++a)
-                        for (size_t b = a + 1; !at && b < cs.size(); ++b) {
-                            const Circle &k1 = cs[a], &k2 = cs[b];
-                            const Real dn = m_n[size_t(k2.from)] - m_n[size_t(k1.from)], de = m_e[size_t(k2.from)] - m_e[size_t(k1.from)];
-                            const Real d = std::sqrt(dn * dn + de * de);
-                            if (d == 0)
-                                continue;
-                            const Real along = (k1.s * k1.s - k2.s * k2.s + d * d) / (2 * d);
-                            const Real h2 = k1.s * k1.s - along * along;
-                            if (h2 < 0)
-                                continue;
-                            const Real h = std::sqrt(h2);
-                            const Real un = dn / d, ue = de / d;
-                            const Real pn = m_n[size_t(k1.from)] + along * un, pe = m_e[size_t(k1.from)] + along * ue;
-                            std::pair<Real, Real> c1{pn - h * ue, pe + h * un}, c2{pn + h * ue, pe - h * un};
-                            Real m1 = 0, m2 = 0;
-                            for (const Circle &k : cs) {
-                                const auto misfit = [&](const std::pair<Real, Real> &q) {
-                                    const Real a1 = q.first - m_n[size_t(k.from)], b1 = q.second - m_e[size_t(k.from)];
-                                    return std::fabs(std::sqrt(a1 * a1 + b1 * b1) - k.s);
-                                };
-                                m1 += misfit(c1), m2 += misfit(c2);
-                            }
-                            for (const Ray &r : rs) {
-                                const auto misfit = [&](const std::pair<Real, Real> &q) {
-                                    return std::fabs(Wrap(std::atan2(q.second - m_e[size_t(r.from)], q.first - m_n[size_t(r.from)]) - r.t));
-                                };
-                                m1 += misfit(c1) * 1000, m2 += misfit(c2) * 1000;
-                            }
-                            at = m2 < m1 ? c2 : c1;
-                        }
+                if (common.size() < 2 || gained.empty())
+                    continue;
+                Real ln = 0, le = 0, gn = 0, ge = 0;
+                for (int p : common)
+                    ln += local.n[size_t(p)], le += local.e[size_t(p)], gn += global.n[size_t(p)], ge += global.e[size_t(p)];
+                const Real k = Real(common.size());
+                ln /= k, le /= k, gn /= k, ge /= k;
+                Real sa = 0, sb = 0, ss = 0;
+                for (int p : common) {
+                    const Real xl = local.n[size_t(p)] - ln, yl = local.e[size_t(p)] - le;
+                    const Real xg = global.n[size_t(p)] - gn, yg = global.e[size_t(p)] - ge;
+                    sa += xl * xg + yl * yg;
+                    sb += xl * yg - yl * xg;
+                    ss += xl * xl + yl * yl;
                 }
-                if (at) {
-                    m_n[p] = at->first, m_e[p] = at->second;
-                    m_planeKnown[p] = 1;
-                    progress = true;
+                if (!(ss > 0))
+                    continue;
+                const Real a = sa / ss, b = sb / ss; // n' = a n − b e, e' = b n + a e
+                for (int p : gained) {
+                    const Real xl = local.n[size_t(p)] - ln, yl = local.e[size_t(p)] - le;
+                    global.setKnown(p, gn + a * xl - b * yl, ge + b * xl + a * yl);
                 }
+                global.run(used);
+                fitted = true;
             }
+        if (!fitted)
+            break;
+    }
+    for (size_t p = 0; p < np; ++p)
+        if (used[p] && global.known[p] && !m_planeKnown[p]) {
+            m_n[p] = global.n[p], m_e[p] = global.e[p];
+            m_planeKnown[p] = 1;
         }
-        if (!progress) {
-            std::string names;
-            int count = 0;
-            for (size_t p = 0; p < np; ++p)
-                if (used[p] && !m_planeKnown[p]) {
-                    if (count < 8)
-                        names += (count ? "、" : "") + net.points[p].id;
-                    ++count;
-                }
-            if (count > 8)
-                names += " 等 " + std::to_string(count) + " 个点";
-            throw Error("无法由已知点和观测推算点 " + names +
-                        " 的近似坐标 (网无法定位或定向, 或观测不足); 请检查已知点, 或在文件中给出这些点的近似坐标");
-        }
+    if (missing()) {
+        std::string names;
+        int count = 0;
+        for (size_t p = 0; p < np; ++p)
+            if (used[p] && !m_planeKnown[p]) {
+                if (count < 8)
+                    names += (count ? "、" : "") + net.points[p].id;
+                ++count;
+            }
+        if (count > 8)
+            names += " 等 " + std::to_string(count) + " 个点";
+        throw Error("无法由已知点和观测推算点 " + names +
+                    " 的近似坐标 (网无法定位或定向, 或观测不足); 请检查已知点, 或在文件中给出这些点的近似坐标");
     }
 }
 
@@ -966,7 +1147,11 @@ void Adjustment::buildDatumColumns()
 
 // ---------------------------------------------------------------------------- selected inverse
 
-// Entries of (P N Pᵀ)⁻¹ on the pattern of L, by the Takahashi recurrence.
+// Entries of (P N Pᵀ)⁻¹ on the pattern of L, by the Takahashi recurrence, supernode by supernode:
+// columns J = j0 … j1 whose structures nest (column j is {j + 1} and the structure of column
+// j + 1) share the rows R below them, and with Z L = L⁻ᵀ D⁻¹ taken on the columns J,
+//   Z_RJ = −Z_RR L_RJ L_JJ⁻¹,   Z_JJ = L_JJ⁻ᵀ D_J⁻¹ L_JJ⁻¹ − Z_RJᵀ L_RJ L_JJ⁻¹,
+// with dense blocks (Z_RR is known: R is a clique of the filled graph, every column of it later).
 class SelectedInverse {
 public:
     SelectedInverse(const Solver &solver, int n) : m_n(n)
@@ -981,34 +1166,70 @@ public:
             m_perm[size_t(i)] = solver.permutationP().indices()[i];
         m_z.assign(m_inner.size(), 0);
         m_diag.assign(size_t(n), 0);
-        std::vector<int> mark(size_t(n), -1);
-        std::vector<double> acc;
-        for (int j = n - 1; j >= 0; --j) {
-            const int b = m_outer[size_t(j)], e = m_outer[size_t(j) + 1];
-            const int len = e - b;
-            acc.assign(size_t(len), 0);
-            for (int t = 0; t < len; ++t)
-                mark[size_t(m_inner[size_t(b + t)])] = t;
-            for (int t = 0; t < len; ++t) {
-                const int k = m_inner[size_t(b + t)];
-                const double lkj = lx[b + t];
-                acc[size_t(t)] -= m_diag[size_t(k)] * lkj;
-                for (int q = m_outer[size_t(k)]; q < m_outer[size_t(k) + 1]; ++q) {
-                    const int i = m_inner[size_t(q)];
-                    const int pos = mark[size_t(i)];
-                    if (pos < 0)
-                        continue;
-                    acc[size_t(pos)] -= m_z[size_t(q)] * lkj;        // Z_ik L_kj, i > k
-                    acc[size_t(t)] -= m_z[size_t(q)] * lx[b + pos];  // Z_ki L_ij
+        const auto size = [&](int j) { return m_outer[size_t(j) + 1] - m_outer[size_t(j)]; };
+        // supernodes, as [first, last] column pairs, in increasing order
+        std::vector<std::pair<int, int>> supernodes;
+        for (int j = 0; j < n;) {
+            int last = j;
+            while (last + 1 < n && size(last) == size(last + 1) + 1 && size(last) > 0 &&
+                   m_inner[size_t(m_outer[size_t(last)])] == last + 1)
+                ++last;
+            supernodes.emplace_back(j, last);
+            j = last + 1;
+        }
+        Eigen::MatrixXd zrr, lrj, ljj, zrj, zjj;
+        for (auto sn = supernodes.rbegin(); sn != supernodes.rend(); ++sn) {
+            const int j0 = sn->first, j1 = sn->second, w = j1 - j0 + 1;
+            const int rb = m_outer[size_t(j1)], nr = size(j1);
+            const int *rows = m_inner.data() + rb; // R, sorted
+            // Z_RR from the later columns
+            zrr.resize(nr, nr);
+            for (int a = 0; a < nr; ++a) {
+                const int r = rows[a];
+                zrr(a, a) = m_diag[size_t(r)];
+                int q = m_outer[size_t(r)];
+                const int qe = m_outer[size_t(r) + 1];
+                for (int b = a + 1; b < nr; ++b) {
+                    while (q < qe && m_inner[size_t(q)] < rows[b])
+                        ++q;
+                    const double v = (q < qe && m_inner[size_t(q)] == rows[b]) ? m_z[size_t(q)] : 0;
+                    zrr(b, a) = zrr(a, b) = v;
                 }
             }
-            double dj = 1 / d[j];
-            for (int t = 0; t < len; ++t) {
-                m_z[size_t(b + t)] = acc[size_t(t)];
-                dj -= lx[b + t] * acc[size_t(t)];
-                mark[size_t(m_inner[size_t(b + t)])] = -1;
+            // L_JJ (unit lower) and L_RJ
+            ljj.setIdentity(w, w);
+            lrj.resize(nr, w);
+            for (int c = 0; c < w; ++c) {
+                const int j = j0 + c;
+                const int b0 = m_outer[size_t(j)];
+                for (int t = 0; t < w - 1 - c; ++t)
+                    ljj(c + 1 + t, c) = lx[b0 + t];
+                for (int a = 0; a < nr; ++a)
+                    lrj(a, c) = lx[b0 + (w - 1 - c) + a];
             }
-            m_diag[size_t(j)] = dj;
+            // Z_RJ = −Z_RR L_RJ L_JJ⁻¹
+            zrj.noalias() = -(zrr * lrj);
+            ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(zrj); // X L_JJ = B
+            // Z_JJ = L_JJ⁻ᵀ D_J⁻¹ L_JJ⁻¹ − Z_RJᵀ L_RJ L_JJ⁻¹
+            Eigen::MatrixXd inv = Eigen::MatrixXd::Identity(w, w);
+            ljj.triangularView<Eigen::UnitLower>().solveInPlace(inv); // L_JJ⁻¹
+            Eigen::MatrixXd dl = inv;
+            for (int c = 0; c < w; ++c)
+                dl.row(c) /= d[j0 + c];
+            zjj.noalias() = inv.transpose() * dl;
+            Eigen::MatrixXd t = lrj;
+            ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(t); // L_RJ L_JJ⁻¹
+            zjj.noalias() -= zrj.transpose() * t;
+            // scatter
+            for (int c = 0; c < w; ++c) {
+                const int j = j0 + c;
+                const int b0 = m_outer[size_t(j)];
+                m_diag[size_t(j)] = zjj(c, c);
+                for (int t2 = 0; t2 < w - 1 - c; ++t2)
+                    m_z[size_t(b0 + t2)] = zjj(c + 1 + t2, c);
+                for (int a = 0; a < nr; ++a)
+                    m_z[size_t(b0 + (w - 1 - c) + a)] = zrj(a, c);
+            }
         }
     }
 
@@ -1034,6 +1255,11 @@ private:
 };
 
 // ------------------------------------------------------------------------------------ the run
+
+// Coordinate change (metres) after which the normal matrix is formed and factorised anew.
+constexpr Real RefactorShift = 0.01L;
+// The covariances need N at the final coordinates: Σ rᵢ = f holds to the change of N.
+constexpr Real FinalShift = 1e-6L;
 
 Result Adjustment::run()
 {
@@ -1160,10 +1386,13 @@ Result Adjustment::run()
     Eigen::VectorXd rhs(m_ur);
     SparseMatrix normal(m_ur, m_ur);
     int iterations = 0;
-    bool converged = false, polished = false;
+    bool converged = false;
     std::vector<std::pair<int, double>> terms;
     terms.reserve(8);
-    const auto assembleAndFactor = [&] {
+    // The right-hand side at the current coordinates always; the matrix (and its factorisation)
+    // only when `matrix`: once the corrections are small, the factorisation of an earlier round
+    // serves (the fixed point is still that of the current design matrix's right-hand side).
+    const auto assembleAndFactor = [&](bool matrix) {
         triplets.clear();
         rhs.setZero();
         for (size_t i = 0; i < nobs; ++i) {
@@ -1179,11 +1408,14 @@ Result Adjustment::run()
             });
             for (const auto &[a, ca] : terms) {
                 rhs[a] += ca * l;
-                for (const auto &[b, cb] : terms)
-                    if (b >= a)
-                        triplets.emplace_back(b, a, ca * cb);
+                if (matrix)
+                    for (const auto &[b, cb] : terms)
+                        if (b >= a)
+                            triplets.emplace_back(b, a, ca * cb);
             }
         }
+        if (!matrix)
+            return;
         normal.setZero();
         normal.resize(m_ur, m_ur);
         normal.setFromTriplets(triplets.begin(), triplets.end());
@@ -1216,9 +1448,14 @@ Result Adjustment::run()
         }
     };
 
+    Real sinceFactor = 0; // largest coordinate change since the last factorisation
+    bool factored = false;
     while (true) {
         ++iterations;
-        assembleAndFactor();
+        const bool refactor = !factored || sinceFactor > RefactorShift;
+        assembleAndFactor(refactor);
+        if (refactor)
+            factored = true, sinceFactor = 0;
         const Eigen::VectorXd x0r = solver.solve(rhs);
         Eigen::VectorXd dx = Eigen::VectorXd::Zero(m_u);
         for (int u = 0; u < m_u; ++u)
@@ -1242,22 +1479,20 @@ Result Adjustment::run()
         if (!dx.allFinite())
             throw Error("平差计算失败: 法方程病态");
         const Real largest = applyCorrection(dx);
-        if (polished)
-            break;
-        if (converged || largest < ConvergenceTolerance) {
+        sinceFactor += largest;
+        if (largest < 1e-9L || (converged && iterations >= IterationLimit + 2))
+            break; // at the fixed point of the extended-precision misclosures
+        if (largest < ConvergenceTolerance) {
             converged = true;
-            polished = largest < 1e-9L || iterations >= IterationLimit + 2;
-            if (polished) {
-                // one more factorisation at the final coordinates for the covariances
-                assembleAndFactor();
-                break;
-            }
             continue;
         }
         if (iterations >= IterationLimit)
             throw Error("平差迭代 " + std::to_string(iterations) + " 次仍未收敛 (最后一次最大改正数 " + Num(largest * 1000, 3) +
                         " mm): 请检查观测值与已知点是否有粗差, 或给出更好的近似坐标");
     }
+    // the covariances from a factorisation at the final coordinates (to a micrometre)
+    if (sinceFactor > FinalShift)
+        assembleAndFactor(true);
 
     // ---- results
     Result result;
@@ -1538,6 +1773,11 @@ Real ChiSquareQuantile(Real p, int dof)
             break;
     }
     return Real((lo + hi) / 2);
+}
+
+Network WithApproximateValues(const Network &network)
+{
+    return Adjustment(network).approximateOnly();
 }
 
 Result Adjust(const Network &network)

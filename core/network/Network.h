@@ -165,6 +165,10 @@ inline constexpr int IterationLimit = 12;
 // Adjusts the network. Throws Error.
 Result Adjust(const Network &network);
 
+// The network with the approximate coordinates and heights the adjustment starts from filled in
+// (hasXY and hasZ set for every point that observations reach). Throws Error.
+Network WithApproximateValues(const Network &network);
+
 // The inverse of the χ² distribution function with `dof` degrees of freedom at `p`.
 Real ChiSquareQuantile(Real p, int dof);
 

@@ -74,7 +74,7 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
   done
   # The file libraries, as soon as the program links them.
   linked=$(ldd "$build/bin/quorvil")
-  for library in libzip:libzip4 libpugixml:libpugixml1v5 libdxflib:libdxflib3; do
+  for library in libzip:libzip4 libpugixml:libpugixml1v5 libdxflib:libdxflib3 libmetis:libmetis5; do
     if grep -q "${library%%:*}" <<<"$linked"; then
       grep -q "${library#*:}" <<<"$depends" || fail "the package does not depend on ${library#*:}: $depends"
     fi

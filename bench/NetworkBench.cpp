@@ -1,0 +1,160 @@
+// Speed of the rigorous network adjustment (core/network) on generated networks:
+//  - plane: a square grid of new points 500 m apart, every station observing a direction set to
+//    its four neighbours and the distances to the right and upper ones (about six observations
+//    per point), a known point every tenth row and column; observations from the true
+//    coordinates with normal noise (2″, 3 mm), no approximate coordinates (the engine computes
+//    them); full results: point ellipses, relative ellipses, redundancy numbers, w tests;
+//  - levelling: a grid of benchmarks joined to their neighbours, one fixed point in a hundred.
+// Prints the time of each size, so that the growth from 1,000 to 10,000 points shows.
+//
+//   build/bin/NetworkBench [points…]
+#include "core/network/Network.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+using namespace quorvil;
+using namespace quorvil::network;
+
+namespace {
+
+Network PlaneGrid(int side, bool approximate)
+{
+    Network net;
+    std::mt19937_64 random(20);
+    std::normal_distribution<double> noise(0, 1);
+    const Real spacing = 500, sigmaDirection = 2 * Pi / 648000, sigmaDistance = 0.003;
+    const auto index = [&](int i, int j) { return i * side + j; };
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j) {
+            Point p;
+            p.id = "P" + std::to_string(i) + "_" + std::to_string(j);
+            // a slightly irregular grid
+            p.x = 3000000 + i * spacing + 40 * std::sin(j * 0.7 + i);
+            p.y = 500000 + j * spacing + 40 * std::cos(i * 0.9 + j);
+            const bool known = i % 10 == 0 && j % 10 == 0;
+            p.plane = known ? Role::Fixed : Role::Adjusted;
+            p.hasXY = known || approximate;
+            net.points.push_back(p);
+        }
+    const auto bearing = [&](int a, int b) {
+        const Point &p = net.points[size_t(a)], &q = net.points[size_t(b)];
+        return std::atan2(q.y - p.y, q.x - p.x);
+    };
+    const auto distance = [&](int a, int b) {
+        const Point &p = net.points[size_t(a)], &q = net.points[size_t(b)];
+        return std::hypot(q.x - p.x, q.y - p.y);
+    };
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j) {
+            const int st = index(i, j);
+            const int set = int(net.sets.size());
+            net.sets.push_back({st, 0});
+            const Real zero = noise(random); // the circle's arbitrary zero
+            const int di[] = {0, 1, 0, -1}, dj[] = {1, 0, -1, 0};
+            for (int k = 0; k < 4; ++k) {
+                const int a = i + di[k], b = j + dj[k];
+                if (a < 0 || b < 0 || a >= side || b >= side)
+                    continue;
+                Observation o;
+                o.kind = ObservationKind::Direction;
+                o.set = set;
+                o.to = index(a, b);
+                o.value = bearing(st, o.to) - zero + sigmaDirection * noise(random);
+                o.stdev = sigmaDirection;
+                net.observations.push_back(o);
+                if (k < 2) {
+                    Observation d;
+                    d.kind = ObservationKind::Distance;
+                    d.from = st, d.to = o.to;
+                    d.value = distance(st, o.to) + sigmaDistance * noise(random);
+                    d.stdev = sigmaDistance;
+                    net.observations.push_back(d);
+                }
+            }
+        }
+    // the points as the adjustment starts from them: known points true, the rest slightly off
+    for (Point &p : net.points)
+        if (p.plane != Role::Fixed && approximate)
+            p.x += 0.05 * noise(random), p.y += 0.05 * noise(random);
+    return net;
+}
+
+Network LevellingGrid(int side)
+{
+    Network net;
+    std::mt19937_64 random(21);
+    std::normal_distribution<double> noise(0, 1);
+    std::vector<Real> truth;
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j) {
+            Point p;
+            p.id = "BM" + std::to_string(i) + "_" + std::to_string(j);
+            truth.push_back(50 + 10 * std::sin(i * 0.1) + 5 * std::cos(j * 0.13));
+            const bool known = i % 10 == 0 && j % 10 == 0;
+            p.height = known ? Role::Fixed : Role::Adjusted;
+            p.z = truth.back(), p.hasZ = known;
+            net.points.push_back(p);
+        }
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j)
+            for (int k = 0; k < 2; ++k) {
+                const int a = i + (k == 1), b = j + (k == 0);
+                if (a >= side || b >= side)
+                    continue;
+                Observation o;
+                o.kind = ObservationKind::HeightDifference;
+                o.from = i * side + j, o.to = a * side + b;
+                const Real length = 1.2; // km
+                o.stdev = 0.002 * std::sqrt(length);
+                o.value = truth[size_t(o.to)] - truth[size_t(o.from)] + o.stdev * noise(random);
+                net.observations.push_back(o);
+            }
+    return net;
+}
+
+double Seconds(const Network &net, Result &result)
+{
+    const auto start = std::chrono::steady_clock::now();
+    result = Adjust(net);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::vector<int> sizes = {1000, 2000, 5000, 10000};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i)
+            sizes.push_back(std::atoi(argv[i]));
+    }
+    std::printf("plane networks (directions and distances), full precision results\n");
+    std::printf("%8s %12s %10s %10s %10s %12s %10s\n", "points", "observations", "unknowns", "seconds", "s/point", "σ0 a post.", "rounds");
+    for (int n : sizes) {
+        const int side = int(std::lround(std::sqrt(double(n))));
+        for (bool approximate : {false, true}) {
+            const Network net = PlaneGrid(side, approximate);
+            Result r;
+            const double t = Seconds(net, r);
+            std::printf("%8zu %12zu %10d %10.3f %10.2e %12.4Lf %10d%s\n", net.points.size(), net.observations.size(), r.summary.unknowns,
+                        t, t / double(net.points.size()), r.summary.sigma0Aposteriori, r.summary.iterations,
+                        approximate ? "  (approximate coordinates given)" : "");
+        }
+    }
+    std::printf("\nlevelling networks\n");
+    std::printf("%8s %12s %10s %10s\n", "points", "observations", "unknowns", "seconds");
+    for (int n : {1000, 5000, 20000}) {
+        const int side = int(std::lround(std::sqrt(double(n))));
+        const Network net = LevellingGrid(side);
+        Result r;
+        const double t = Seconds(net, r);
+        std::printf("%8zu %12zu %10d %10.3f\n", net.points.size(), net.observations.size(), r.summary.unknowns, t);
+    }
+    return 0;
+}
