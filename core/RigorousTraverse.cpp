@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "TextForms.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorvil {
@@ -44,6 +45,16 @@ std::string UniqueId(const std::string &name, size_t index, std::vector<std::str
         }
     used.push_back(id);
     return id;
+}
+
+// The point with the largest error, the first of equals; −1 when every error is 0.
+int Weakest(const std::vector<Real> &errors)
+{
+    int weakest = -1;
+    for (size_t i = 0; i < errors.size(); ++i)
+        if (errors[i] > 0 && (weakest < 0 || errors[i] > errors[size_t(weakest)]))
+            weakest = int(i);
+    return weakest;
 }
 
 void Require(bool ok, const char *text)
@@ -98,14 +109,7 @@ Real RigorousTraverse::legLength(size_t station) const
     return std::hypot(q.x - p.x, q.y - p.y);
 }
 
-int RigorousTraverse::weakestStation() const
-{
-    int weakest = -1;
-    for (size_t i = 0; i < pointErrors.size(); ++i)
-        if (pointErrors[i] > 0 && (weakest < 0 || pointErrors[i] > pointErrors[size_t(weakest)]))
-            weakest = int(i);
-    return weakest;
-}
+int RigorousTraverse::weakestStation() const { return Weakest(pointErrors); }
 
 RigorousTraverse AdjustTraverseChain(const std::vector<TraverseChainStation> &chain, const AprioriErrors &errors)
 {
@@ -132,6 +136,13 @@ RigorousTraverse AdjustTraverseChain(const std::vector<TraverseChainStation> &ch
     const Real angleSigma = errors.angleSeconds / SecondsPerRadian;
     r.angleObservation.assign(chain.size(), -1);
     r.distanceObservation.assign(chain.size(), -1);
+    // Without a new point there is nothing to adjust: the known points stand, errors 0.
+    if (std::none_of(chain.begin(), chain.end(), [](const TraverseChainStation &s) { return !s.known; })) {
+        for (const TraverseChainStation &s : chain)
+            r.stations.push_back(s.point);
+        r.pointErrors.assign(chain.size(), 0);
+        return r;
+    }
     for (size_t i = 0; i < chain.size(); ++i) {
         const TraverseChainStation &s = chain[i];
         if (s.angle && i > 0 && i + 1 < chain.size()) {
@@ -190,14 +201,7 @@ std::vector<TraverseChainStation> MeasuredChain(const std::vector<std::string> &
     return chain;
 }
 
-int RigorousLevelling::weakestPoint() const
-{
-    int weakest = -1;
-    for (size_t i = 0; i < pointErrors.size(); ++i)
-        if (pointErrors[i] > 0 && (weakest < 0 || pointErrors[i] > pointErrors[size_t(weakest)]))
-            weakest = int(i);
-    return weakest;
-}
+int RigorousLevelling::weakestPoint() const { return Weakest(pointErrors); }
 
 RigorousLevelling AdjustLevellingChain(const std::vector<std::string> &names, const std::vector<Real> &approximate,
                                        const std::vector<LevellingChainSection> &sections, Real errorPerUnit)
@@ -229,6 +233,12 @@ RigorousLevelling AdjustLevellingChain(const std::vector<std::string> &names, co
         o.stdev = errorPerUnit / MillimetresPerMetre * std::sqrt(sections[i].weight);
         net.observations.push_back(o);
     }
+    if (names.size() == 2) { // two benchmarks and no new point: nothing to adjust
+        r.heights = approximate;
+        r.pointErrors.assign(2, 0);
+        r.residuals.assign(1, approximate[1] - approximate[0] - sections[0].difference);
+        return r;
+    }
     r.result = network::Adjust(net);
     for (size_t i = 0; i < names.size(); ++i) {
         const bool benchmark = i == 0 || i + 1 == names.size();
@@ -245,6 +255,8 @@ std::string PointErrorText(Real metres) { return NumberToText(1, metres * Millim
 std::string RigorousSummaryText(const network::Summary &summary, const std::string &weakestName, Real weakestError)
 {
     std::string text = std::string(RigorousTitle) + "：";
+    if (summary.unknowns == 0)
+        return text + "无待定点，无需平差";
     if (summary.dof > 0) {
         text += "σ0=" + NumberToText(2, summary.chi2.ratio) + "  自由度=" + std::to_string(summary.dof);
         if (summary.chi2.done)

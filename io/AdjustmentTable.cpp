@@ -378,7 +378,12 @@ void RigorousTraverseTable(AdjustmentKind kind, const TextTable &before, TextTab
     for (int row = 0; row < t.rows; ++row)
         rw.angleResiduals[size_t(row)] = r.angleResidual(size_t(row));
     const size_t first = size_t(shape.firstStation);
-    if (coordinates) {
+    if (r.result.summary.unknowns == 0) {
+        // Nothing was adjusted: the working values of the approximate adjustment stand.
+        if (kind == AdjustmentKind::Connecting)
+            for (int row = shape.angleFrom; row <= shape.angleTo; ++row)
+                rw.angleResiduals[size_t(row)] = working.traverse.angleCorrection;
+    } else if (coordinates) {
         CoordinateTraverseResult &c = working.coordinates;
         const size_t increments = kind == AdjustmentKind::CoordinateConnecting ? c.legs.size() - 1 : c.legs.size();
         for (size_t k = 0; k < increments; ++k)

@@ -35,19 +35,7 @@ using namespace quorvil::test;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-};
-
-Run Cli(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(QUORVIL_CLI), arguments);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-}
+ProgramRun Cli(const QStringList &arguments) { return RunProgram(QStringLiteral(QUORVIL_CLI), arguments); }
 
 // The true stations of one traverse, A, B, P1 … P4, C, D (x north, y east, height), from which
 // every example is observed with small fixed errors.
@@ -346,7 +334,7 @@ private slots:
             arguments << "--angle-sigma" << "5" << "--distance-sigma" << "15,0";
         const QString report = dir.filePath(QStringLiteral("%1-cli.docx").arg(t.name));
         arguments << "--report" << report << approxFile << "-";
-        const Run run = Cli(arguments);
+        const ProgramRun run = Cli(arguments);
         QCOMPARE(run.status, 0);
         QStringList cliRows = DecodeText(run.out).split("\r\n");
         cliRows.removeAll(QString());
@@ -449,6 +437,39 @@ private slots:
         SetField(w.get(), "EditSigmaAngle", "0");
         Press(w.get(), "ToolButton6");
         QCOMPARE(prompts->errors.value(1), QString("测角中误差必须大于0！"));
+    }
+
+    // Tables without a new point have nothing to adjust (the network engine is not asked); tables
+    // with one new point are adjusted.
+    void fewestPoints()
+    {
+        struct Case {
+            const char *label;
+            int tool;
+            QList<QStringList> rows;
+            QString summary;
+        };
+        const QList<Case> cases = {
+            {"connecting, no new point", 0,
+             {{"A", "", "", "0", "0"}, {"B", "180", "100.001", "100", "0"}, {"C", "180", "", "200", "0"}, {"D", "", "", "300", "0"}},
+             "严密平差：无待定点，无需平差"},
+            {"levelling, two benchmarks", 4, {{"BM1", "1", "0.505", "", "10"}, {"BM2", "", "", "", "10.5"}},
+             "严密平差：无待定点，无需平差"},
+            {"open, one new point", 3, {{"A", "", "", "0", "0"}, {"B", "90", "100", "100", "0"}, {"P1", "", "", "", ""}},
+             "严密平差：无多余观测，点位中误差按先验精度传播  最弱点P1 ±"},
+            {"levelling, one new point", 4,
+             {{"BM1", "1", "0.5", "", "12.5"}, {"P1", "1", "0.502", "", ""}, {"BM2", "", "", "", "13.5"}},
+             "严密平差：σ0="},
+        };
+        for (const Case &c : cases) {
+            std::unique_ptr<TraverseWindow> w(Tools()[size_t(c.tool)].make());
+            SetRows(w.get(), "StringGrid1", c.rows);
+            Named<QRadioButton>(w.get(), "RadioRigorous")->click();
+            QVERIFY2(Press(w.get(), "ToolButton6"), c.label);
+            QVERIFY2(prompts->errors.isEmpty(), qPrintable(prompts->errors.join('|')));
+            QVERIFY2(Label(w.get(), "LabRigorous").startsWith(c.summary), qPrintable(Label(w.get(), "LabRigorous")));
+            QCOMPARE(Cell(w.get(), "StringGrid1", 0, 5), QString("0.0"));
+        }
     }
 
     // A look at the window after 严密平差.

@@ -95,4 +95,11 @@ struct ActiveCadSession : ScriptedCadSession {
 // Grabs the widget to a PNG (offscreen) and returns whether it was written.
 bool GrabTo(QWidget *widget, const QString &path);
 
+// A program run to its end: its exit status (−1 when it crashed or hung) and its output.
+struct ProgramRun {
+    int status = -1;
+    QByteArray out, err;
+};
+ProgramRun RunProgram(const QString &program, const QStringList &arguments, const QByteArray &input = {});
+
 } // namespace quorvil::test
