@@ -135,29 +135,13 @@ std::string LimitTextOfSeconds(Real hundredths) { return GeneralText(hundredths 
 ClosureVerdict Verdict(ClosureVerdict::Closure closure, const std::string &closureText, const std::string &limitText,
                        bool over)
 {
-    ClosureVerdict v;
-    v.closure = closure;
-    v.judged = true;
-    v.over = over;
-    v.text = closureText + " 限差" + limitText + " " + (over ? OverText : PassText);
-    return v;
+    return {closure, closureText + " 限差" + limitText + " " + (over ? OverText : PassText), true, over};
 }
 
-// A closure the table gives no limit for: the closure as shown and the note.
-ClosureVerdict NoLimit(ClosureVerdict::Closure closure, const std::string &closureText, std::string_view grade)
-{
-    ClosureVerdict v;
-    v.closure = closure;
-    v.text = closureText + " " + "等级“" + Squeezed(grade) + "”无限差";
-    return v;
-}
+// A closure that cannot be judged, and why.
+ClosureVerdict Note(ClosureVerdict::Closure closure, const std::string &text) { return {closure, text, false, false}; }
 
-ClosureVerdict UnknownGrade(std::string_view grade)
-{
-    ClosureVerdict v;
-    v.text = "等级“" + Squeezed(grade) + "”无限差";
-    return v;
-}
+std::string NoLimitText(std::string_view grade) { return "等级“" + Squeezed(grade) + "”无限差"; }
 
 std::string AngularClosureText(Real angleMisclosure) { return "fβ=" + SecondsText(angleMisclosure) + "″"; }
 std::string LevellingClosureText(Real misclosure) { return "fh=" + MillimetresText(misclosure) + "mm"; }
@@ -249,7 +233,7 @@ ClosureVerdict JudgeAngularClosure(LimitStandard standard, std::string_view grad
     const std::string closure = AngularClosureText(angleMisclosure);
     const auto k = LimitValue(standard, RecognisedGrade(grade, SurveyFamily::Traverse), Q::AngularClosure);
     if (!k)
-        return NoLimit(ClosureVerdict::Closure::Angular, closure, grade);
+        return Note(ClosureVerdict::Closure::Angular, closure + " " + NoLimitText(grade));
     // Both in hundredths of a second, as printed.
     const Real limit = RoundHalfEven(*k * std::sqrt(static_cast<Real>(angles)) * Hundredths);
     const bool over = std::fabs(HundredthSeconds(angleMisclosure)) > limit;
@@ -261,7 +245,7 @@ ClosureVerdict JudgeRelativeClosure(LimitStandard standard, std::string_view gra
     const std::string closure = KText(totalLength, fs);
     const auto t = LimitValue(standard, RecognisedGrade(grade, SurveyFamily::Traverse), Q::RelativeClosure);
     if (!t)
-        return NoLimit(ClosureVerdict::Closure::Relative, closure, grade);
+        return Note(ClosureVerdict::Closure::Relative, closure + " " + NoLimitText(grade));
     // K = 1/N as printed against 1/T: an exact closure passes, one beyond the route fails.
     bool over = false;
     if (ClosureBeyondRoute(totalLength, fs))
@@ -277,12 +261,8 @@ ClosureVerdict JudgeLevellingClosure(LimitStandard standard, std::string_view gr
     const std::string closure = LevellingClosureText(misclosure);
     const std::string canonical = RecognisedGrade(grade, SurveyFamily::Levelling);
     // A route of no length (or of negative weights) has no limit to speak of.
-    if ((lengthKm && !(*lengthKm > 0)) || (stations && !(*stations > 0))) {
-        ClosureVerdict v;
-        v.closure = ClosureVerdict::Closure::Levelling;
-        v.text = closure + " 路线长度不为正，无限差";
-        return v;
-    }
+    if ((lengthKm && !(*lengthKm > 0)) || (stations && !(*stations > 0)))
+        return Note(ClosureVerdict::Closure::Levelling, closure + " 路线长度不为正，无限差");
     // Hilly ground: more than 16 stations per km, or stations counted where the length is not
     // known. A grade without a hilly limit keeps its flat one when the length is known.
     std::optional<Real> limit;
@@ -293,15 +273,10 @@ ClosureVerdict JudgeLevellingClosure(LimitStandard standard, std::string_view gr
     if (!limit && lengthKm)
         if (const auto k = LimitValue(standard, canonical, Q::LevellingFlat))
             limit = *k * std::sqrt(*lengthKm);
-    if (!limit && hilly && LimitValue(standard, canonical, Q::LevellingFlat)) {
-        // 二等, 五等: the standard judges them by length only.
-        ClosureVerdict v;
-        v.closure = ClosureVerdict::Closure::Levelling;
-        v.text = closure + " 等级“" + Squeezed(grade) + "”无按测站数计的限差";
-        return v;
-    }
+    if (!limit && hilly && LimitValue(standard, canonical, Q::LevellingFlat)) // 二等, 五等: by length only
+        return Note(ClosureVerdict::Closure::Levelling, closure + " 等级“" + Squeezed(grade) + "”无按测站数计的限差");
     if (!limit)
-        return NoLimit(ClosureVerdict::Closure::Levelling, closure, grade);
+        return Note(ClosureVerdict::Closure::Levelling, closure + " " + NoLimitText(grade));
     // Whole millimetres, as levelling limits are written; the closure in hundredths as printed.
     const Real wholeLimit = RoundHalfEven(*limit);
     const bool over = std::fabs(HundredthMillimetres(misclosure)) > wholeLimit * Hundredths;
@@ -312,7 +287,7 @@ std::vector<ClosureVerdict> TraverseVerdicts(LimitStandard standard, std::string
                                              bool withAngles)
 {
     if (!KnowsGrade(standard, grade, SurveyFamily::Traverse))
-        return {UnknownGrade(grade)};
+        return {Note(ClosureVerdict::Closure::None, NoLimitText(grade))};
     std::vector<ClosureVerdict> verdicts;
     if (withAngles)
         verdicts.push_back(JudgeAngularClosure(standard, grade, r.angleMisclosure, r.angleCount));
@@ -324,7 +299,7 @@ std::vector<ClosureVerdict> CoordinateTraverseVerdicts(LimitStandard standard, s
                                                        const CoordinateTraverseResult &r)
 {
     if (!KnowsGrade(standard, grade, SurveyFamily::Traverse))
-        return {UnknownGrade(grade)};
+        return {Note(ClosureVerdict::Closure::None, NoLimitText(grade))};
     return {JudgeRelativeClosure(standard, grade, r.totalLength, r.fs)};
 }
 
@@ -332,7 +307,7 @@ std::vector<ClosureVerdict> LevellingVerdicts(const LimitOptions &options, std::
                                               const LevellingResult &r)
 {
     if (!KnowsGrade(options.standard, grade, SurveyFamily::Levelling))
-        return {UnknownGrade(grade)};
+        return {Note(ClosureVerdict::Closure::None, NoLimitText(grade))};
     std::optional<Real> km, stations;
     switch (options.weights) {
     case LevellingWeights::Kilometres: km = r.totalWeight; break;

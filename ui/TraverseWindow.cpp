@@ -79,6 +79,34 @@ QString ErrorText(Real value) { return QString::fromStdString(GeneralText(value)
 // Width of the column of point errors.
 constexpr int PointErrorColumnWidth = 100;
 
+// A sunken line of the window's summaries: its frame, named, and its row of widgets.
+QHBoxLayout *SummaryLine(QFrame *frame, const char *name, int spacing)
+{
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Sunken);
+    auto *row = new QHBoxLayout(frame);
+    row->setContentsMargins(8, 4, 8, 4);
+    row->setSpacing(spacing);
+    return row;
+}
+
+// A list with its caption in front, added to `row`.
+QComboBox *AddChoice(QHBoxLayout *row, QWidget *parent, const QString &caption, const char *name, const QStringList &items)
+{
+    auto *pair = new QHBoxLayout;
+    pair->setSpacing(4);
+    auto *label = new QLabel(caption, parent);
+    auto *list = new QComboBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->addItems(items);
+    label->setBuddy(list);
+    pair->addWidget(label);
+    pair->addWidget(list);
+    row->addLayout(pair);
+    return list;
+}
+
 } // namespace
 
 QStringList AngleTraverseColumns()
@@ -175,12 +203,7 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
 
     // The summary line.
     m_summary = new QFrame(m_group);
-    m_summary->setObjectName(QStringLiteral("Panel1"));
-    m_summary->setFrameShape(QFrame::StyledPanel);
-    m_summary->setFrameShadow(QFrame::Sunken);
-    auto *summaryLayout = new QHBoxLayout(m_summary);
-    summaryLayout->setContentsMargins(8, 4, 8, 4);
-    summaryLayout->setSpacing(layout.summarySpacing);
+    QHBoxLayout *summaryLayout = SummaryLine(m_summary, "Panel1", layout.summarySpacing);
     for (const auto &[name, text] : layout.summaryLabels) {
         auto *label = new QLabel(text, m_summary);
         label->setObjectName(name);
@@ -357,27 +380,16 @@ RigorousOptions TraverseWindow::rigorousOptions() const
 void TraverseWindow::buildLimitsLine(QWidget *parent)
 {
     m_limits = new QFrame(parent);
-    m_limits->setObjectName(QStringLiteral("Panel3"));
-    m_limits->setFrameShape(QFrame::StyledPanel);
-    m_limits->setFrameShadow(QFrame::Sunken);
-    auto *row = new QHBoxLayout(m_limits);
+    QHBoxLayout *row = SummaryLine(m_limits, "Panel3", m_layout.summarySpacing);
     row->setContentsMargins(8, 2, 8, 2);
-    row->setSpacing(m_layout.summarySpacing);
 
     // The standard, one choice for every adjustment window.
-    auto *standardRow = new QHBoxLayout;
-    standardRow->setSpacing(4);
-    auto *caption = new QLabel(QStringLiteral("限差依据"), m_limits);
-    m_standard = new QComboBox(m_limits);
-    m_standard->setObjectName(QStringLiteral("ComboStandard"));
-    for (LimitStandard standard : LimitStandards) {
-        m_standard->addItem(QString::fromStdString(StandardCode(standard)));
-        m_standard->setItemData(m_standard->count() - 1, QString::fromStdString(StandardTitle(standard)), Qt::ToolTipRole);
-    }
-    caption->setBuddy(m_standard);
-    standardRow->addWidget(caption);
-    standardRow->addWidget(m_standard);
-    row->addLayout(standardRow);
+    QStringList standards;
+    for (LimitStandard standard : LimitStandards)
+        standards << QString::fromStdString(StandardCode(standard));
+    m_standard = AddChoice(row, m_limits, QStringLiteral("限差依据"), "ComboStandard", standards);
+    for (int i = 0; i < int(std::size(LimitStandards)); ++i)
+        m_standard->setItemData(i, QString::fromStdString(StandardTitle(LimitStandards[i])), Qt::ToolTipRole);
     connect(m_standard, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0 && index < int(std::size(LimitStandards)))
             if (!RunCommand(this, [index] { LimitSettings::instance().setStandard(LimitStandards[index]); }))
@@ -394,18 +406,12 @@ void TraverseWindow::buildLimitsLine(QWidget *parent)
     }
     row->addStretch(1);
 
+    // What the weights of a levelling route count.
     if (m_layout.report == ReportKind::Levelling) {
-        auto *weightsRow = new QHBoxLayout;
-        weightsRow->setSpacing(4);
-        auto *weightsCaption = new QLabel(QStringLiteral("距离(或测站数)按"), m_limits);
-        m_weights = new QComboBox(m_limits);
-        m_weights->setObjectName(QStringLiteral("ComboWeights"));
+        QStringList choices;
         for (const WeightsChoice &choice : WeightsChoices)
-            m_weights->addItem(QString::fromUtf8(choice.caption));
-        weightsCaption->setBuddy(m_weights);
-        weightsRow->addWidget(weightsCaption);
-        weightsRow->addWidget(m_weights);
-        row->addLayout(weightsRow);
+            choices << QString::fromUtf8(choice.caption);
+        m_weights = AddChoice(row, m_limits, QStringLiteral("距离(或测站数)按"), "ComboWeights", choices);
         connect(m_weights, &QComboBox::currentIndexChanged, this, [this](int index) {
             if (index >= 0 && index < int(std::size(WeightsChoices)))
                 if (!RunCommand(this,
@@ -559,9 +565,12 @@ AdjustmentData TraverseWindow::fileData() const
 void TraverseWindow::applyFileData(const AdjustmentData &data)
 {
     TextTable cells = AdjustmentTableOf(data, m_layout.file, table()->columns());
+    // A new traverse: nothing of it is judged before it is computed.
+    m_judged = false;
     table()->replaceCells(cells.rows, cells.columns, std::move(cells.cells));
     setHeaderTexts(data.header);
     m_grid->setCurrentDataRow(0);
+    showVerdicts();
 }
 
 void TraverseWindow::adjust()

@@ -62,20 +62,6 @@ const QString CommonLocal = "A,1000,1000,10,5100.2,2950.1,12\r\nB,2000,1000,20,6
                             "C,2000,2000,30,6099.8,3950.3,32.1\r\nD,1000,2000,40,5100,3950,41.9\r\n";
 const QString LocalPoints = "P1,1500,1500,15\r\n点2,1800.25,1200.5,18\r\nP3,900,2100,0\r\n";
 
-// The line of limits of an adjustment window as the command line prints it: the standard chosen,
-// then the verdicts shown; empty for a window without closures.
-QString LimitLine(QWidget *w)
-{
-    auto *standard = w->findChild<QComboBox *>("ComboStandard");
-    if (!standard)
-        return {};
-    QStringList verdicts;
-    for (const char *name : {"LimitFB", "LimitK", "LimitFh", "LimitGrade"})
-        if (auto *label = w->findChild<QLabel *>(name); label && !label->isHidden())
-            verdicts += label->text();
-    return "限差依据 " + standard->currentText() + "：" + verdicts.join("  ");
-}
-
 } // namespace
 
 class CliTest : public QObject {
@@ -87,9 +73,14 @@ class CliTest : public QObject {
     QString file(const QString &name, const QByteArray &bytes) { return WriteFile(dir.filePath(name), bytes); }
 
 private slots:
-    // The windows judge by the standard of a settings file of their own, the default one.
+    // The windows judge by the standard of a settings file of their own, the default one at the
+    // start of every case.
     void initTestCase() { SetSettingsFilePath(dir.filePath("Quorvil.ini")); }
-    void init() { prompts = std::make_unique<ScriptedPrompts>(); }
+    void init()
+    {
+        QFile::remove(dir.filePath("Quorvil.ini"));
+        prompts = std::make_unique<ScriptedPrompts>();
+    }
     void cleanup() { prompts.reset(); }
 
     // Each subcommand on a case whose result the windows' tests know.
@@ -298,7 +289,7 @@ private slots:
             for (const QString &name : order)
                 if (auto *label = w->findChild<QLabel *>(name))
                     labels += label->text();
-            const QString summary = labels.isEmpty() ? QString() : labels.join("  ") + "\n" + LimitLine(w.get()) + "\n";
+            const QString summary = labels.isEmpty() ? QString() : labels.join("  ") + "\n" + LimitLineOf(w.get(), "  ") + "\n";
             const Run run = Cli({"adjust", "--type", c.type, data, out});
             QVERIFY2(run.status == 0, c.type + QByteArray(": ") + run.err);
             QCOMPARE(ReadFile(out), Gb(lines.join(QString())));
@@ -349,6 +340,92 @@ private slots:
             QVERIFY2(fromWindow.rowCount() > 3, c.type);
             QVERIFY2(fromCli.json == fromWindow.json, c.type);
         }
+    }
+
+    // One data file: the window's line of limits, its report and the command line show the same
+    // verdicts, under either standard; --check turns a closure over its limit into status 3, and
+    // the table and the report are written all the same.
+    void limitsAgreeInTheWindowTheReportAndTheCommandLine()
+    {
+        if (!DocxReaderAvailable())
+            QSKIP(DocxReaderMissing);
+        struct Case {
+            const char *type;
+            std::function<TraverseWindow *()> make;
+            QByteArray data;
+            const char *standard;
+            QString verdicts; // the command line's line of limits
+            int checked;      // the status with --check
+        } cases[] = {
+            {"connecting", [] { return new TFormBJFH(nullptr); },
+             Gb("某工程,三等导线,张三,李四,2026-12-07\r\n1\r\nA,5000,5000\r\nB,5000,5100\r\nC,5100,5300\r\n"
+                "D,5000,5400\r\nB,135.0006,141.425\r\nP1,225.0000,100.002\r\nC,224.5957,\r\n"),
+             "gb50026", "限差依据 GB 50026-2020：fβ=3″ 限差±6.24″ 合格  K=1/33415 限差1/55000 超限", 3},
+            {"connecting", [] { return new TFormBJFH(nullptr); },
+             Gb("某工程,1级,张三,李四,2026-12-07\r\n1\r\nA,5000,5000\r\nB,5000,5100\r\nC,5100,5300\r\n"
+                "D,5000,5400\r\nB,135.0006,141.425\r\nP1,225.0000,100.002\r\nC,224.5957,\r\n"),
+             "cjj8", "限差依据 CJJ/T 8-2011：fβ=3″ 限差±17.32″ 合格  K=1/33415 限差1/14000 合格", 0},
+            {"levelling", [] { return new TFormGCFH(nullptr); },
+             Gb("某工程,四等,张三,李四,2026-12-07\r\n1\r\nBM1,100.000\r\nBM2,101.000\r\nBM1,1.2,0.505\r\n"
+                "P1,0.8,0.503\r\n"),
+             "gb50026", "限差依据 GB 50026-2020：fh=8mm 限差±28mm 合格", 0},
+            {"coord-connecting", [] { return new TFormZBFH(nullptr); },
+             Gb("某工程,五级,张三,李四,2026-12-07\r\n1\r\nA,1000,1000,10\r\nB,1000,1100,11\r\nC,1100,1100,12\r\n"
+                "D,1200,1100,13\r\nP1,1050.003,1099.996,11.5\r\nC,1100.004,1099.997,12.004\r\n"
+                "D,1200.004,1099.994,13.004\r\n"),
+             "cjj8", "限差依据 CJJ/T 8-2011：等级“五级”无限差", 0},
+        };
+        int n = 0;
+        for (const Case &c : cases) {
+            const QString name = QString("%1 %2").arg(c.type, c.standard);
+            const QString data = file(QString("limits-%1.txt").arg(n), c.data);
+            const QString windowReport = dir.filePath(QString("limits-window-%1.docx").arg(n));
+            const QString cliReport = dir.filePath(QString("limits-cli-%1.docx").arg(n));
+            const QString table = dir.filePath(QString("limits-table-%1.txt").arg(n));
+            ++n;
+            std::unique_ptr<TraverseWindow> w(c.make());
+            w->findChild<QComboBox *>("ComboStandard")->setCurrentText(c.standard == QString("cjj8") ? "CJJ/T 8-2011" : "GB 50026-2020");
+            prompts->openAnswers.push_back(data);
+            QVERIFY2(Press(w.get(), "ToolButton3"), qPrintable(name));
+            prompts->saveAnswers.push_back(windowReport);
+            QVERIFY2(Press(w.get(), "ToolButton8"), qPrintable(name));
+            QVERIFY2(prompts->errors.isEmpty(), qPrintable(name + ": " + prompts->errors.join('\n')));
+            QCOMPARE(LimitLineOf(w.get(), "  "), c.verdicts);
+
+            const Run run = Cli({"adjust", "--type", c.type, "--standard", c.standard, "--check", "--report", cliReport,
+                                 data, table});
+            QVERIFY2(run.status == c.checked, qPrintable(name + ": " + QString::number(run.status) + " " + run.err));
+            QCOMPARE(QString::fromUtf8(run.out).split('\n').value(1), c.verdicts);
+            QVERIFY2(QFile::exists(table), qPrintable(name));
+            QCOMPARE(Cli({"adjust", "--type", c.type, "--standard", c.standard, data, table}).status, 0);
+
+            // The report under the summary line: the same verdicts, four blanks apart.
+            const DocxContents fromWindow = ReadDocx(windowReport), fromCli = ReadDocx(cliReport);
+            QVERIFY2(fromWindow.error.isEmpty() && fromCli.error.isEmpty(), qPrintable(fromWindow.error + fromCli.error));
+            QVERIFY2(fromCli.json == fromWindow.json, qPrintable(name));
+            const QString summary = fromWindow.text(fromWindow.rowCount(), 2);
+            QCOMPARE(summary.section('\n', 1), QString(c.verdicts).replace("  ", "    "));
+        }
+        // The settings file keeps what the window chose last; the command line goes by its option.
+        QCOMPARE(IniFile(dir.filePath("Quorvil.ini")).readString("Limits", "Standard", ""), QString("cjj8"));
+    }
+
+    // A traverse file whose count disagrees with its stations: refused with the line and both
+    // numbers, status 1, neither table nor report written.
+    void aFileThatDisagreesWithItselfIsRefused()
+    {
+        const QString data = file("seven.txt", Gb("某工程,一级,张三,李四,2026-12-07\r\n1\r\nA,5000,5000\r\nB,5000,5100\r\n"
+                                                  "C,5100,5300\r\nD,5000,5400\r\nB,135.0006,141.425\r\n"
+                                                  "P1,225.0000,100.002\r\nP2,180,100\r\nP3,180,100\r\nP4,180,100\r\n"
+                                                  "P5,180,100\r\nC,224.5957,\r\n"));
+        const QString out = dir.filePath("seven-out.txt"), report = dir.filePath("seven.docx");
+        QFile::remove(out);
+        const Run run = Cli({"adjust", "--type", "connecting", "--check", "--report", report, data, out});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("第 2 行: 新点个数为 1，但文件中有 7 个测站行"), run.err);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY(!QFile::exists(out));
+        QVERIFY(!QFile::exists(report));
     }
 
     // Sheet numbers and their neighbours as the map-sheet window shows them, from longitude and
@@ -481,6 +558,8 @@ private slots:
             {"plane", in, "-"},
             {"plane", "--common", in, "--cass", in, "-"},
             {"adjust", "--type", "closed", in, "-"},
+            {"adjust", "--type", "connecting", "--standard", "gb50026-2007", in, "-"},
+            {"adjust", "--type", "levelling", "--weights", "miles", in, "-"},
             {"gauss-forward", "--threads", "0", in, "-"},
             {"sheet", "--zone-width", "5", in, "-"},
         };

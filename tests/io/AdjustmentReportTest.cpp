@@ -222,6 +222,40 @@ TEST_F(AdjustmentReportTest, LevellingWorkedExample)
     EXPECT_EQ(c.vmerge(3, 1), "continue");
 }
 
+TEST_F(AdjustmentReportTest, VerdictsUnderTheSummaryLineOverLimitsInRed)
+{
+    // The worked example judged as a 三等 traverse: the angular closure passes, K does not.
+    const ConnectingExample example;
+    AdjustmentReportData data = example.data();
+    data.header[1] = "三等";
+    data.verdicts = TraverseVerdicts(LimitStandard::Gb50026, "三等", example.result, true);
+    EXPECT_EQ(ReportLimitLine(data).toStdString(),
+              "限差依据 GB 50026-2020：fβ=3″ 限差±6.24″ 合格    K=1/33415 限差1/55000 超限");
+    const QString out = dir.filePath("verdicts.docx");
+    WriteAdjustmentReport(data, Template(ReportKind::Connecting), out);
+    const DocxContents c = ReadDocx(out);
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    EXPECT_EQ(c.text(13, 1), "辅助计算");
+    EXPECT_EQ(c.text(13, 2).toStdString(), "FB=3″    VB=-1″    Fx=-1.79mm    Fy=7mm    Fs=7.23mm    K=1/33415\n"
+                                           "限差依据 GB 50026-2020：fβ=3″ 限差±6.24″ 合格    K=1/33415 限差1/55000 超限");
+
+    // The verdict over its limit is the one red run of the paragraph, in the cell's own font.
+    const QString xml = QString::fromUtf8(OoxmlPackage::load(out).part("word/document.xml"));
+    const qsizetype over = xml.indexOf("K=1/33415 限差1/55000 超限");
+    ASSERT_GE(over, 0);
+    const qsizetype run = xml.lastIndexOf("<w:r>", over) >= 0 ? xml.lastIndexOf("<w:r>", over) : xml.lastIndexOf("<w:r ", over);
+    EXPECT_TRUE(xml.mid(run, over - run).contains("<w:color w:val=\"FF0000\"/>")) << xml.mid(run, over - run).toStdString();
+    EXPECT_EQ(xml.count("w:val=\"FF0000\""), 1);
+
+    // A grade without limits: the note alone; no verdicts, no second paragraph.
+    data.verdicts = TraverseVerdicts(LimitStandard::Cjj8, "测试", example.result, true);
+    data.standard = LimitStandard::Cjj8;
+    EXPECT_EQ(ReportLimitLine(data).toStdString(), "限差依据 CJJ/T 8-2011：等级“测试”无限差");
+    data.verdicts.clear();
+    EXPECT_TRUE(ReportLimitLine(data).isEmpty());
+    EXPECT_FALSE(Write(data, Template(ReportKind::Connecting), "none.docx").text(13, 2).contains('\n'));
+}
+
 TEST_F(AdjustmentReportTest, FailuresNameTheTemplateAndWriteNothing)
 {
     const ConnectingExample example;

@@ -3,6 +3,8 @@
 #include <QProcess>
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -197,6 +199,23 @@ ProgramRun RunProgram(const QString &program, const QStringList &arguments, cons
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             process.readAllStandardError()};
+}
+
+QStringList VerdictTexts(QWidget *window)
+{
+    QStringList texts;
+    for (const char *name : {"LimitFB", "LimitK", "LimitFh", "LimitGrade"})
+        if (auto *label = window->findChild<QLabel *>(name); label && !label->isHidden())
+            texts += label->text();
+    return texts;
+}
+
+QString LimitLineOf(QWidget *window, const QString &separator)
+{
+    auto *standard = window->findChild<QComboBox *>("ComboStandard");
+    if (!standard)
+        return {};
+    return "限差依据 " + standard->currentText() + "：" + VerdictTexts(window).join(separator);
 }
 
 bool GrabTo(QWidget *widget, const QString &path)

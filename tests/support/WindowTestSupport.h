@@ -92,6 +92,12 @@ struct ActiveCadSession : ScriptedCadSession {
     ~ActiveCadSession() override { CadSession::setActive(nullptr); }
 };
 
+// The verdicts the line of limits of an adjustment window shows, in order; and the whole line as
+// the command line (separator "  ") or the report (four blanks) writes it, with the standard
+// chosen. Empty for a window without closures.
+QStringList VerdictTexts(QWidget *window);
+QString LimitLineOf(QWidget *window, const QString &separator);
+
 // Grabs the widget to a PNG (offscreen) and returns whether it was written.
 bool GrabTo(QWidget *widget, const QString &path);
 

@@ -12,7 +12,6 @@
 #include "tools/ZBwdx/TFormZBwdx.h"
 #include "tools/ZDX/TFormZDX.h"
 
-#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -197,17 +196,6 @@ QString Labels(QWidget *w, const QStringList &names, const QString &separator)
     return texts.join(separator);
 }
 
-// The window's line of limits as the report prints it under the summary: the standard chosen, then
-// the verdicts shown, four blanks apart.
-QString LimitLine(QWidget *w)
-{
-    QStringList verdicts;
-    for (const char *name : {"LimitFB", "LimitK", "LimitFh", "LimitGrade"})
-        if (auto *label = w->findChild<QLabel *>(name); label && !label->isHidden())
-            verdicts += label->text();
-    return "限差依据 " + w->findChild<QComboBox *>("ComboStandard")->currentText() + "：" + verdicts.join("    ");
-}
-
 } // namespace
 
 class AdjustmentReportWindowsTest : public QObject {
@@ -352,7 +340,7 @@ void AdjustmentReportWindowsTest::reportEveryWindow(int newPoints)
         // The summary line, and under it the verdicts on the closures for the grade "图根".
         if (!c.summaryLabels.isEmpty())
             QCOMPARE(doc.text(c.dataRow + 2 * b, 2),
-                     Labels(w.get(), c.summaryLabels, c.separator) + "\n" + LimitLine(w.get()));
+                     Labels(w.get(), c.summaryLabels, c.separator) + "\n" + LimitLineOf(w.get(), "    "));
         const QString body = doc.strings("body").join('\n');
         for (const QString &field : Header)
             QVERIFY2(body.contains(field), qPrintable(name + " " + field));

@@ -315,12 +315,17 @@ bool ComputedOnly(const QString &key)
 
 QString Short(const QString &text) { return text.size() > 60 ? text.left(57) + QStringLiteral("...") : text; }
 
+// What a label quotes of the user's own typing (the grade of 等级“五级”无限差) is no number the
+// program wrote.
+const QRegularExpression QuotedTyping(QStringLiteral("“[^”]*”"));
+
 // The complaint about a text the program wrote, or an empty string.
-QString BadText(const QString &key, const QString &text)
+QString BadText(const QString &key, const QString &written)
 {
+    const bool label = key.startsWith(QLatin1String("label "));
+    const QString text = label ? QString(written).remove(QuotedTyping) : written;
     if (NanOrInfinity.match(text).hasMatch())
         return QStringLiteral("NaN/infinity");
-    const bool label = key.startsWith(QLatin1String("label "));
     if (label ? LabelExponent.match(text).hasMatch() : AnyExponent.match(text).hasMatch())
         return QStringLiteral("exponent");
     return {};
