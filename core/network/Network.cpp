@@ -40,8 +40,10 @@
 // Approximate values, where the input gives none, are carried from the known points: oriented
 // direction sets, angles and azimuths give bearings; a point is placed by bearing and distance
 // (polar), by two bearings (intersection), by bearing and distance from different points, or by
-// two distances (the side agreeing with any third observed distance); heights are carried along
-// the levelling lines.
+// two distances (the side agreeing with its other observations). Where nothing can be carried
+// from the known points (no known point sees another), a local frame is started at one station
+// with an arbitrary orientation, carried the same way, and fitted to the known points it reaches
+// by a plane similarity transformation. Heights are carried along the levelling lines.
 //
 // Datum. For each connected part of the plane network the candidate datum motions are the
 // translations in N and E, the rotation (which also turns every orientation) and the scale, about
@@ -684,6 +686,52 @@ void Adjustment::approximatePlane()
             break;
         bool fitted = false;
         // seeds: sets at known stations first, then sets whose station is still unknown
+        // Seeds: the direction sets at known stations, then those at unknown stations, then a
+        // distance between two unknown points (the second on the first's +N axis). A frame that
+        // reaches two known points is fitted to them; one that reaches none is a free part of the
+        // network and stays as it is (its datum is then that of its constrained points).
+        const auto tryFrame = [&](Carrier &local) {
+            local.run(used);
+            std::vector<int> common, gained;
+            for (size_t p = 0; p < np; ++p) {
+                if (!local.known[p])
+                    continue;
+                if (global.known[p])
+                    common.push_back(int(p));
+                else
+                    gained.push_back(int(p));
+            }
+            if (gained.empty() || common.size() == 1)
+                return false;
+            if (common.empty()) {
+                for (int p : gained)
+                    global.setKnown(p, local.n[size_t(p)], local.e[size_t(p)]);
+                global.run(used);
+                return true;
+            }
+            Real ln = 0, le = 0, gn = 0, ge = 0;
+            for (int p : common)
+                ln += local.n[size_t(p)], le += local.e[size_t(p)], gn += global.n[size_t(p)], ge += global.e[size_t(p)];
+            const Real k = Real(common.size());
+            ln /= k, le /= k, gn /= k, ge /= k;
+            Real sa = 0, sb = 0, ss = 0;
+            for (int p : common) {
+                const Real xl = local.n[size_t(p)] - ln, yl = local.e[size_t(p)] - le;
+                const Real xg = global.n[size_t(p)] - gn, yg = global.e[size_t(p)] - ge;
+                sa += xl * xg + yl * yg;
+                sb += xl * yg - yl * xg;
+                ss += xl * xl + yl * yl;
+            }
+            if (!(ss > 0))
+                return false;
+            const Real a = sa / ss, b = sb / ss; // n' = a n − b e, e' = b n + a e
+            for (int p : gained) {
+                const Real xl = local.n[size_t(p)] - ln, yl = local.e[size_t(p)] - le;
+                global.setKnown(p, gn + a * xl - b * yl, ge + b * xl + a * yl);
+            }
+            global.run(used);
+            return true;
+        };
         for (int pass = 0; pass < 2 && !fitted; ++pass)
             for (size_t s = 0; s < net.sets.size() && !fitted; ++s) {
                 const int st = net.sets[s].station;
@@ -693,42 +741,19 @@ void Adjustment::approximatePlane()
                 Carrier local(net, byPoint, internal);
                 local.setKnown(st, global.known[size_t(st)] ? global.n[size_t(st)] : 0, global.known[size_t(st)] ? global.e[size_t(st)] : 0);
                 local.orient(int(s), 0);
-                local.run(used);
-                // similarity from the points known in both frames
-                std::vector<int> common, gained;
-                for (size_t p = 0; p < np; ++p) {
-                    if (!local.known[p])
-                        continue;
-                    if (global.known[p])
-                        common.push_back(int(p));
-                    else
-                        gained.push_back(int(p));
-                }
-                if (common.size() < 2 || gained.empty())
-                    continue;
-                Real ln = 0, le = 0, gn = 0, ge = 0;
-                for (int p : common)
-                    ln += local.n[size_t(p)], le += local.e[size_t(p)], gn += global.n[size_t(p)], ge += global.e[size_t(p)];
-                const Real k = Real(common.size());
-                ln /= k, le /= k, gn /= k, ge /= k;
-                Real sa = 0, sb = 0, ss = 0;
-                for (int p : common) {
-                    const Real xl = local.n[size_t(p)] - ln, yl = local.e[size_t(p)] - le;
-                    const Real xg = global.n[size_t(p)] - gn, yg = global.e[size_t(p)] - ge;
-                    sa += xl * xg + yl * yg;
-                    sb += xl * yg - yl * xg;
-                    ss += xl * xl + yl * yl;
-                }
-                if (!(ss > 0))
-                    continue;
-                const Real a = sa / ss, b = sb / ss; // n' = a n − b e, e' = b n + a e
-                for (int p : gained) {
-                    const Real xl = local.n[size_t(p)] - ln, yl = local.e[size_t(p)] - le;
-                    global.setKnown(p, gn + a * xl - b * yl, ge + b * xl + a * yl);
-                }
-                global.run(used);
-                fitted = true;
+                fitted = tryFrame(local);
             }
+        for (size_t i = 0; i < net.observations.size() && !fitted; ++i) {
+            const Observation &o = net.observations[i];
+            if (o.kind != ObservationKind::Distance || global.known[size_t(o.from)] || global.known[size_t(o.to)])
+                continue;
+            Carrier local(net, byPoint, internal);
+            local.setKnown(o.from, 0, 0);
+            local.setKnown(o.to, o.value, 0);
+            fitted = tryFrame(local);
+            if (!fitted)
+                break; // one such frame is enough to know that distances alone do not carry
+        }
         if (!fitted)
             break;
     }
@@ -1208,8 +1233,11 @@ public:
                     lrj(a, c) = lx[b0 + (w - 1 - c) + a];
             }
             // Z_RJ = −Z_RR L_RJ L_JJ⁻¹
-            zrj.noalias() = -(zrr * lrj);
-            ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(zrj); // X L_JJ = B
+            zrj.resize(nr, w);
+            if (nr > 0) { // (Eigen's triangular solve must not see an empty matrix)
+                zrj.noalias() = -(zrr * lrj);
+                ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(zrj); // X L_JJ = B
+            }
             // Z_JJ = L_JJ⁻ᵀ D_J⁻¹ L_JJ⁻¹ − Z_RJᵀ L_RJ L_JJ⁻¹
             Eigen::MatrixXd inv = Eigen::MatrixXd::Identity(w, w);
             ljj.triangularView<Eigen::UnitLower>().solveInPlace(inv); // L_JJ⁻¹
@@ -1217,9 +1245,11 @@ public:
             for (int c = 0; c < w; ++c)
                 dl.row(c) /= d[j0 + c];
             zjj.noalias() = inv.transpose() * dl;
-            Eigen::MatrixXd t = lrj;
-            ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(t); // L_RJ L_JJ⁻¹
-            zjj.noalias() -= zrj.transpose() * t;
+            if (nr > 0) {
+                Eigen::MatrixXd t = lrj;
+                ljj.triangularView<Eigen::UnitLower>().solveInPlace<Eigen::OnTheRight>(t); // L_RJ L_JJ⁻¹
+                zjj.noalias() -= zrj.transpose() * t;
+            }
             // scatter
             for (int c = 0; c < w; ++c) {
                 const int j = j0 + c;

@@ -14,8 +14,8 @@
 //
 // The API is meant for three callers: the file readers (io/survey), the command line, and the
 // windows: a network window edits the tables of points and observations and shows the result
-// tables; the traverse windows build a Network from their stations (MakeTraverseNetwork…) to
-// adjust a traverse rigorously beside the approximate adjustment.
+// tables; the traverse windows build a Network from their stations (TraverseNetwork.h) to adjust
+// a traverse rigorously beside the approximate adjustment.
 #pragma once
 
 #include "core/Real.h"

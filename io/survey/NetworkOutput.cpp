@@ -159,6 +159,8 @@ QStringList NetworkResultLines(const SurveyFile &file, const Result &r)
         const Point &pt = net.points[p];
         const PointResult &pr = r.points[p];
         const bool plane = pt.plane != Role::Unused, height = pt.height != Role::Unused;
+        if (!plane && !height)
+            continue; // defined, but not part of the adjustment
         QStringList f;
         f << Q(pt.id) << StatusNameZh(pt) << (plane ? Q(N(pr.x, 4)) : QString()) << (plane ? Q(N(pr.y, 4)) : QString())
           << (height ? Q(N(pr.z, 4)) : QString());
@@ -227,11 +229,15 @@ std::string NetworkResultJson(const Network &net, const Result &r)
     }
     j += "},\n \"points\": [";
     const auto mm = [](Real v) { return N(v * 1000, 4); };
+    bool first = true;
     for (size_t p = 0; p < net.points.size(); ++p) {
         const Point &pt = net.points[p];
         const PointResult &pr = r.points[p];
         const bool plane = pt.plane != Role::Unused, height = pt.height != Role::Unused;
-        j += std::string(p ? ",\n  " : "\n  ") + "{\"id\": " + JsonString(pt.id);
+        if (!plane && !height)
+            continue; // defined, but not part of the adjustment
+        j += std::string(first ? "\n  " : ",\n  ") + "{\"id\": " + JsonString(pt.id);
+        first = false;
         j += ", \"x\": " + (plane ? N(pr.x, 6) : "null") + ", \"y\": " + (plane ? N(pr.y, 6) : "null") + ", \"z\": " +
              (height ? N(pr.z, 6) : "null") + ", \"status\": \"" + StatusName(pt) + "\"";
         if (pr.plane)

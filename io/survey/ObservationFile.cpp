@@ -22,7 +22,7 @@ namespace {
 constexpr Real ArcSecondToRad = Pi / 648000;
 constexpr Real CcToRad = Pi / 2000000;
 
-enum class Section { None, Parameters, Known, Approximate, Directions, Angles, Distances, Azimuths, Levelling };
+enum class Section { None, Parameters, Known, Approximate, Constrained, Directions, Angles, Distances, Azimuths, Levelling };
 
 struct SectionName {
     const char *name;
@@ -31,6 +31,7 @@ struct SectionName {
 
 const SectionName SectionNames[] = {
     {"参数", Section::Parameters},  {"已知点", Section::Known},   {"近似坐标", Section::Approximate},
+    {"约束点", Section::Constrained},
     {"方向", Section::Directions},  {"角度", Section::Angles},    {"距离", Section::Distances},
     {"方位角", Section::Azimuths},  {"水准", Section::Levelling},
 };
@@ -53,9 +54,16 @@ QStringList Lines(const QByteArray &bytes)
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     QStringList lines = text.split(u'\n');
-    for (QString &l : lines)
+    for (QString &l : lines) {
         if (l.endsWith(u'\r'))
             l.chop(1);
+        // a comment after white space runs to the end of the line
+        for (qsizetype i = 1; i < l.size(); ++i)
+            if (l[i] == u'#' && (l[i - 1] == u' ' || l[i - 1] == u'\t')) {
+                l.truncate(i);
+                break;
+            }
+    }
     return lines;
 }
 
@@ -266,7 +274,7 @@ SurveyFile Reader::read(const QByteArray &bytes)
         }
         if (const auto s = SectionOf(line)) {
             if (*s == Section::None)
-                fail("未知的节 " + Text(line) + " (应为 [参数] [已知点] [近似坐标] [方向] [角度] [距离] [方位角] [水准])");
+                fail("未知的节 " + Text(line) + " (应为 [参数] [已知点] [近似坐标] [约束点] [方向] [角度] [距离] [方位角] [水准])");
             section = *s;
             setStation = -1;
             continue;
@@ -278,6 +286,18 @@ SurveyFile Reader::read(const QByteArray &bytes)
         case Section::Parameters: parameter(f); break;
         case Section::Known: known(f, false); break;
         case Section::Approximate: known(f, true); break;
+        case Section::Constrained: {
+            const int p = pointOf(f.value(0), "点名");
+            Point &pt = net().points[size_t(p)];
+            if (pt.plane == Role::Fixed)
+                fail("点 " + pt.id + " 已是已知点, 不能再作约束点");
+            pt.plane = Role::Constrained;
+            if (!f.value(1).trimmed().isEmpty() || !f.value(2).trimmed().isEmpty()) {
+                pt.x = number(f.value(1), "X 坐标"), pt.y = number(f.value(2), "Y 坐标");
+                pt.hasXY = true;
+            }
+            break;
+        }
         case Section::Directions: {
             const int st = pointOf(f.value(0), "测站点名");
             const int to = pointOf(f.value(1), "照准点名");

@@ -2,7 +2,7 @@
 //
 // A text file in the style of the program's other data files: UTF-8 or GB18030 (as the point
 // files), one record per line, fields separated by commas, angles as ddd.mmss. Blank lines and
-// lines starting with "#" are comments. The file is made of sections, each opened by its name in
+// lines starting with "#" are comments, and so is a "#" after white space to the end of its line. The file is made of sections, each opened by its name in
 // brackets on a line of its own; every section may be left out or repeated:
 //
 //   [参数]      key,value lines: 工程名称, 等级, 计算者, 校核者, 日期 (the report header);
@@ -12,6 +12,9 @@
 //               单位权中误差 (σ0 a priori, default 1), 置信概率 (default 0.95)
 //   [已知点]    name,X,Y[,H]   fixed points (X, Y empty for a benchmark with a height only)
 //   [近似坐标]  name,X,Y[,H]   approximate values of new points (normally not needed)
+//   [约束点]    name[,X,Y]     new points whose corrections carry the datum of a free network
+//               (minimum norm); without known points the approximate coordinates are carried
+//               in a local frame from the first station (or distance) when not given
 //   [方向]      station,target,direction[,distance][,σ direction][,σ distance mm]
 //               consecutive lines of one station form one direction set (one orientation
 //               unknown); a blank line or another station ends the set

@@ -153,7 +153,9 @@ TEST(NetworkFile, BadInputGivesOneMessage)
                                                         "<distance from=\"B\" to=\"P\" val=\"70.7\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
          {"第 8 行", "点 Q 没有任何平面观测"}},
         {"network that cannot be located (no known point)", "[距离]\nA,B,100\nB,C,100\nC,A,100\n",
-         {"无法由已知点和观测推算", "近似坐标"}},
+         {"网无法定位或定向", "约束点"}},
+        {"points that cannot be reached from the known points", Known + "[方向]\nP,Q,0\nP,R,45\n[距离]\nP,Q,100\nQ,R,80\nR,P,70\n",
+         {"网无法定位或定向"}},
         {"free gama-local network without constrained points",
          "<gama-local><network><points-observations>\n<point id=\"A\" x=\"0\" y=\"0\" adj=\"xy\"/>\n"
          "<point id=\"B\" x=\"0\" y=\"100\" adj=\"xy\"/>\n<point id=\"C\" x=\"100\" y=\"0\" adj=\"xy\"/>\n<obs>\n"
@@ -184,6 +186,49 @@ TEST(NetworkFile, BadInputGivesOneMessage)
             EXPECT_NE(message.find(part), std::string::npos) << message << "  lacks  " << part;
         EXPECT_EQ(message.find("nan"), std::string::npos);
     }
+}
+
+// The example of the help page (and README) is a file that adjusts.
+TEST(NetworkFile, HelpExampleAdjusts)
+{
+    QFile help(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/../resources/Help.html"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(help.readAll());
+    const qsizetype section = html.indexOf(QStringLiteral("<h2 id=\"network\">"));
+    ASSERT_GE(section, 0);
+    const qsizetype begin = html.indexOf(QStringLiteral("<pre># "), section), end = html.indexOf(QStringLiteral("</pre>"), begin);
+    ASSERT_GT(begin, section);
+    QString text = html.mid(begin + 5, end - begin - 5);
+    text.replace(QStringLiteral("&lt;"), QStringLiteral("<")).replace(QStringLiteral("&gt;"), QStringLiteral(">")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    const SurveyFile f = ParseNetworkFile(text.toUtf8());
+    EXPECT_EQ(f.header.grade, QStringLiteral("一级"));
+    const Result r = Adjust(f.network);
+    EXPECT_EQ(r.summary.dof, 3);
+    EXPECT_LT(r.points[3].sp, 0.005);
+}
+
+// A free network typed without any coordinates: carried in a local frame, its datum the
+// constrained points; the same network with the textbook's approximate coordinates (Krumm's
+// Benning85, all points constrained) gives the same shape: the same σ0 and point precision.
+TEST(NetworkFile, FreeNetworkWithoutCoordinates)
+{
+    const SurveyFile gama = ParseNetworkFile(ReadData(QStringLiteral("krumm/StrangBorre_Distance_free.gkf")));
+    std::string text = "[约束点]\n";
+    for (const Point &p : gama.network.points)
+        text += p.id + "\n";
+    text += "[距离]\n";
+    for (const Observation &o : gama.network.observations)
+        text += gama.network.points[size_t(o.from)].id + "," + gama.network.points[size_t(o.to)].id + "," +
+                std::to_string(double(o.value)) + "," + std::to_string(double(o.stdev * 1000)) + "\n";
+    const SurveyFile own = ParseNetworkFile(QByteArray::fromStdString(text));
+    const Result a = Adjust(own.network), b = Adjust(gama.network);
+    EXPECT_EQ(a.summary.defect, 3);
+    EXPECT_NEAR(double(a.summary.chi2.ratio), double(b.summary.chi2.ratio), 1e-6); // σ0 a priori: 1 here, 10 there
+    // the trace of the covariance is the datum-independent figure of a minimum-norm datum
+    Real ta = 0, tb = 0;
+    for (size_t i = 0; i < a.points.size(); ++i)
+        ta += a.points[i].sp * a.points[i].sp, tb += b.points[i].sp * b.points[i].sp;
+    EXPECT_NEAR(double(ta / tb), 1, 1e-6);
 }
 
 TEST(NetworkFile, JsonHasTheFixedShape)

@@ -1,0 +1,180 @@
+// quorvil-cli network run as a program: both input formats (by content, from a file or standard
+// input), the summary line, the result table, the JSON every script relies on, --sigma and
+// --confidence, --report and --dxf not yet available, and bad input: one Chinese message, exit
+// status 1, no output file.
+#include "support/WindowTestSupport.h"
+
+#include "io/TextCodec.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+using namespace quorvil;
+using namespace quorvil::test;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QByteArray out, err;
+};
+
+Run Cli(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(QStringLiteral(QUORVIL_CLI), arguments);
+    process.waitForStarted();
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+QString Data(const QString &name)
+{
+    return QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/") + name;
+}
+
+} // namespace
+
+class NetworkCliTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+private slots:
+    void gamaFileGivesTheSummaryTableAndJson()
+    {
+        const QString out = dir.filePath("out.txt"), json = dir.filePath("r.json");
+        const Run run = Cli({"network", "--json", json, Data("krumm/Ghilani16_2_blunder.gkf"), out});
+        QCOMPARE(run.status, 0);
+        const QString printed = QString::fromUtf8(run.out);
+        QVERIFY2(printed.contains(QStringLiteral("观测数 19, 未知数 6, 多余观测数 13, 单位权中误差 1.4819")), qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("χ² 检验 (0.95) 未通过")), qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("可疑观测: 角度 T: Q-R (第 55 行) w = 5.2")), qPrintable(printed));
+        const QString table = DecodeText(ReadFile(out));
+        QVERIFY(table.contains(QStringLiteral("点名,状态,X(m),Y(m),H(m),Mx(mm),My(mm),Mp(mm),E(mm),F(mm),φ(°),Mh(mm)")));
+        QVERIFY(table.contains(QStringLiteral("角度,T,Q,R,46°15′02.00″")));
+
+        const QJsonObject root = QJsonDocument::fromJson(ReadFile(json)).object();
+        const QJsonObject summary = root["summary"].toObject();
+        QCOMPARE(summary["observations"].toInt(), 19);
+        QCOMPARE(summary["unknowns"].toInt(), 6);
+        QCOMPARE(summary["dof"].toInt(), 13);
+        QVERIFY(std::fabs(summary["vtpv"].toDouble() - 28.547) < 1e-3);
+        QCOMPARE(summary["sigma0_apriori"].toDouble(), 1.0);
+        QVERIFY(std::fabs(summary["sigma0_aposteriori"].toDouble() - 1.4819) < 1e-4);
+        QCOMPARE(summary["sigma_used"].toString(), QStringLiteral("aposteriori"));
+        const QJsonObject chi2 = summary["chi2_test"].toObject();
+        QCOMPARE(chi2["probability"].toDouble(), 0.95);
+        QVERIFY(chi2["lower"].toDouble() < chi2["upper"].toDouble());
+        QCOMPARE(chi2["passed"].toBool(), false);
+        const QJsonArray points = root["points"].toArray();
+        QCOMPARE(points.size(), 4);
+        const QJsonObject r = points[1].toObject();
+        for (const char *key : {"id", "x", "y", "z", "status", "sx", "sy", "sp", "ellipse"})
+            QVERIFY2(r.contains(QLatin1String(key)), key);
+        QCOMPARE(r["id"].toString(), QStringLiteral("R"));
+        QCOMPARE(r["status"].toString(), QStringLiteral("adjusted"));
+        QVERIFY(r["z"].isNull());
+        QVERIFY(r["ellipse"].toObject().contains("phi"));
+        QCOMPARE(points[0].toObject()["status"].toString(), QStringLiteral("fixed"));
+        QVERIFY(!root["relative_ellipses"].toArray().isEmpty());
+        const QJsonObject rel = root["relative_ellipses"].toArray()[0].toObject();
+        for (const char *key : {"from", "to", "a", "b", "phi"})
+            QVERIFY2(rel.contains(QLatin1String(key)), key);
+        const QJsonArray observations = root["observations"].toArray();
+        QCOMPARE(observations.size(), 19);
+        const QJsonObject d = observations[0].toObject();
+        for (const char *key : {"kind", "from", "to", "bs", "observed", "adjusted", "residual", "stdev", "redundancy", "w", "mdb"})
+            QVERIFY2(d.contains(QLatin1String(key)), key);
+        QCOMPARE(d["kind"].toString(), QStringLiteral("distance"));
+        QCOMPARE(d["observed"].toDouble(), 1640.016);
+        QCOMPARE(d["stdev"].toDouble(), 26.0);
+        const QJsonObject blunder = observations[summary["suspect"].toInt()].toObject();
+        QCOMPARE(blunder["kind"].toString(), QStringLiteral("angle"));
+        QCOMPARE(blunder["from"].toString(), QStringLiteral("T"));
+        QCOMPARE(blunder["bs"].toString(), QStringLiteral("Q"));
+        QCOMPARE(blunder["to"].toString(), QStringLiteral("R"));
+        QVERIFY(std::fabs(blunder["w"].toDouble() - 5.201) < 1e-3);
+        double sumR = 0;
+        for (const QJsonValue &o : observations)
+            sumR += o.toObject()["redundancy"].toDouble();
+        QVERIFY(std::fabs(sumR - 13) < 1e-3);
+    }
+
+    void observationFileFromStandardInput()
+    {
+        const Run run = Cli({"network", "-", "-"}, ReadFile(Data("network/Niemeier_DistanceDirection.txt")));
+        QCOMPARE(run.status, 0);
+        const QString table = DecodeText(run.out);
+        QVERIFY2(table.contains(QStringLiteral("Z108,待定,27816.1166,40759.3769")), qPrintable(table));
+        QVERIFY(table.contains(QStringLiteral("工程名称,Niemeier 边角网")));
+        // the summary goes to standard error when the table goes to standard output
+        QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("多余观测数 8")));
+    }
+
+    void sigmaAndConfidenceOptions()
+    {
+        const QString json = dir.filePath("apriori.json");
+        const Run run = Cli({"network", "--sigma", "apriori", "--confidence", "0.99", "--json", json,
+                             Data("krumm/Ghilani16_2_DistanceAngleAzimuth_fix.gkf"), dir.filePath("o.txt")});
+        QCOMPARE(run.status, 0);
+        const QJsonObject summary = QJsonDocument::fromJson(ReadFile(json)).object()["summary"].toObject();
+        QCOMPARE(summary["sigma_used"].toString(), QStringLiteral("apriori"));
+        QCOMPARE(summary["chi2_test"].toObject()["probability"].toDouble(), 0.99);
+        const Run bad = Cli({"network", "--confidence", "1.5", Data("krumm/Ghilani16_2_DistanceAngleAzimuth_fix.gkf"), "-"});
+        QCOMPARE(bad.status, 2);
+        const Run badSigma = Cli({"network", "--sigma", "both", Data("krumm/Ghilani16_2_DistanceAngleAzimuth_fix.gkf"), "-"});
+        QCOMPARE(badSigma.status, 2);
+    }
+
+    void reportAndDrawingAreNotAvailableYet()
+    {
+        const QString report = dir.filePath("net.docx"), dxf = dir.filePath("net.dxf");
+        const Run run = Cli({"network", "--report", report, "--dxf", dxf, Data("network/Ghilani12_6.txt"), dir.filePath("lev.txt")});
+        QCOMPARE(run.status, 0);
+        const QString err = QString::fromUtf8(run.err);
+        QVERIFY2(err.contains(QStringLiteral("--report 暂不可用")), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("--dxf 暂不可用")), qPrintable(err));
+        QVERIFY(!QFile::exists(report));
+        QVERIFY(!QFile::exists(dxf));
+        QVERIFY(QFile::exists(dir.filePath("lev.txt")));
+    }
+
+    void badInputExitsWithOneMessageAndNoOutput()
+    {
+        struct Case {
+            const char *name;
+            QByteArray input;
+            QString message;
+        } cases[] = {
+            {"neither format", "P1,100,200\n", QStringLiteral("既不是")},
+            {"single direction", QStringLiteral("[已知点]\nA,0,0\nB,0,100\n[方向]\nA,B,0\n").toUtf8(), QStringLiteral("只有一个方向")},
+            {"zero distance", QStringLiteral("[已知点]\nA,0,0\nB,0,100\n[距离]\nA,P,0\n").toUtf8(), QStringLiteral("第 5 行: 平距必须大于零")},
+            {"unsupported gama element",
+             "<gama-local><network><points-observations><point id=\"A\" x=\"0\" y=\"0\" fix=\"xy\"/>\n"
+             "<obs from=\"A\"><z-angle to=\"A\" val=\"1\"/></obs></points-observations></network></gama-local>",
+             QStringLiteral("<z-angle>")},
+        };
+        for (const Case &c : cases) {
+            const QString in = WriteFile(dir.filePath("bad.txt"), c.input), out = dir.filePath("bad-out.txt"),
+                          json = dir.filePath("bad.json");
+            QFile::remove(out), QFile::remove(json);
+            const Run run = Cli({"network", "--json", json, in, out});
+            QVERIFY2(run.status == 1, c.name);
+            QVERIFY2(QString::fromUtf8(run.err).contains(c.message), qPrintable(QString::fromUtf8(run.err)));
+            QVERIFY2(!QString::fromUtf8(run.err).contains(QStringLiteral("nan")), c.name);
+            QVERIFY2(!QFile::exists(out), c.name);
+            QVERIFY2(!QFile::exists(json), c.name);
+        }
+    }
+};
+
+QTEST_MAIN(NetworkCliTest)
+#include "NetworkCliTest.moc"
