@@ -472,18 +472,21 @@ private slots:
         }
     }
 
-    // A look at the window after 严密平差.
+    // A look at the windows after 严密平差: an angle traverse, the levelling route, a coordinate
+    // traverse.
     void grabAfterRigorous()
     {
-        std::unique_ptr<TraverseWindow> w(new TFormBJFH(nullptr));
-        SetRows(w.get(), "StringGrid1", Connecting());
-        SetField(w.get(), "EditDJ", "一级");
-        Named<QRadioButton>(w.get(), "RadioRigorous")->click();
-        QVERIFY(Press(w.get(), "ToolButton6"));
-        w->resize(820, 520);
-        QVERIFY(GrabTo(w.get(), dir.filePath("rigorous.png")));
-        if (qEnvironmentVariableIsSet("QUORVIL_SHOTS"))
-            QVERIFY(GrabTo(w.get(), qEnvironmentVariable("QUORVIL_SHOTS") + "/rigorous-bjfh.png"));
+        for (int tool : {0, 4, 5}) {
+            std::unique_ptr<TraverseWindow> w(Tools()[size_t(tool)].make());
+            SetRows(w.get(), "StringGrid1", Tools()[size_t(tool)].rows());
+            SetField(w.get(), "EditDJ", tool == 4 ? "四等" : "一级");
+            Named<QRadioButton>(w.get(), "RadioRigorous")->click();
+            QVERIFY(Press(w.get(), "ToolButton6"));
+            w->resize(tool == 5 ? 860 : 820, 520);
+            QVERIFY(GrabTo(w.get(), dir.filePath("rigorous.png")));
+            if (qEnvironmentVariableIsSet("QUORVIL_SHOTS"))
+                QVERIFY(GrabTo(w.get(), qEnvironmentVariable("QUORVIL_SHOTS") + "/rigorous-" + w->objectName() + ".png"));
+        }
     }
 };
 
