@@ -1,7 +1,9 @@
 // The adjustment subcommand: a tool's data file in, its table adjusted as the window adjusts it,
 // the summary line and the verdicts on the closures as the window shows them, and the adjusted
 // table written. With --check a closure over its limit makes the exit status 3, for checking a
-// season's field files in a batch.
+// season's field files in a batch. With --rigorous the table is adjusted as a network, as the
+// window's 严密平差 does: the point errors are the table's last column and the summary gains the
+// line of the rigorous solution.
 #include "Commands.h"
 
 #include "Console.h"
@@ -11,6 +13,10 @@
 #include "io/AdjustmentTable.h"
 #include "io/PointFile.h"
 #include "io/ProgramFiles.h"
+
+#include "core/TextForms.h"
+
+#include <optional>
 
 namespace quorvil::cli {
 
@@ -62,6 +68,40 @@ LimitOptions LimitOptionsOf(const Options &o)
     return limits;
 }
 
+// The a priori errors of a rigorous adjustment: the options, else the grade of the data file,
+// else those of a window that was never set (5″, 5 mm + 5 ppm, 10 mm/√km).
+RigorousOptions RigorousOptionsOf(const Options &o, const QString &grade, LevellingWeights weights)
+{
+    RigorousOptions rigorous;
+    rigorous.weights = weights;
+    rigorous.errors = {5, 5, 5, 10};
+    const std::string g = grade.toStdString();
+    if (const std::optional<GradeErrors> e = TraverseGradeErrors(g))
+        rigorous.errors.angleSeconds = e->angleSeconds, rigorous.errors.distanceMm = e->distanceMm,
+        rigorous.errors.distancePpm = 0;
+    if (const std::optional<Real> perKm = LevellingGradeErrorPerKm(g))
+        rigorous.errors.levelMm = weights == LevellingWeights::Stations ? LevellingErrorPerStation(*perKm) : *perKm;
+    auto number = [&](const QString &name, const QString &text) {
+        try {
+            return TextToNumber(text.trimmed().toStdString());
+        } catch (const Error &) {
+            throw UsageError(("--" + name + " 须为数值: " + text).toStdString());
+        }
+    };
+    if (o.isSet("angle-sigma"))
+        rigorous.errors.angleSeconds = number(QStringLiteral("angle-sigma"), o.text("angle-sigma"));
+    if (o.isSet("distance-sigma")) {
+        const QStringList parts = o.text("distance-sigma").split(u',');
+        if (parts.size() > 2)
+            throw UsageError("--distance-sigma 须为 a 或 a,b (mm, ppm)");
+        rigorous.errors.distanceMm = number(QStringLiteral("distance-sigma"), parts[0]);
+        rigorous.errors.distancePpm = parts.size() > 1 ? number(QStringLiteral("distance-sigma"), parts[1]) : 0;
+    }
+    if (o.isSet("level-sigma"))
+        rigorous.errors.levelMm = number(QStringLiteral("level-sigma"), o.text("level-sigma"));
+    return rigorous;
+}
+
 QStringList KindNames()
 {
     QStringList names;
@@ -109,15 +149,19 @@ int AdjustRun(const Options &o, const QStringList &positional)
         const QString path = input == QStringLiteral("-") ? QStringLiteral("/dev/stdin") : input;
         const AdjustmentData data = ReadAdjustmentFile(path, map.layout);
         header = data.header;
-        table = AdjustmentTableOf(data, map, AdjustmentColumnsOf(kind));
+        // A rigorous adjustment writes the point errors into one column more.
+        table = AdjustmentTableOf(data, map, AdjustmentColumnsOf(kind) + (o.isSet("rigorous") ? 1 : 0));
     } catch (const Error &e) {
         PrintError(input.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
     }
+    std::optional<RigorousOptions> rigorous;
+    if (o.isSet("rigorous"))
+        rigorous = RigorousOptionsOf(o, header.value(1), limits.weights);
     AdjustmentSummary summary;
     AdjustmentWorking working;
     try {
-        AdjustTable(kind, table, summary, working);
+        AdjustTable(kind, table, summary, working, rigorous ? &*rigorous : nullptr);
     } catch (const Error &e) {
         PrintError(input.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
@@ -127,13 +171,17 @@ int AdjustRun(const Options &o, const QStringList &positional)
     const char *const separator = "  ";
     std::string line;
     for (const auto &[name, text] : summary)
-        line += (line.empty() ? "" : separator) + text;
+        if (name != QLatin1String("LabRigorous"))
+            line += (line.empty() ? "" : separator) + text;
     std::vector<ClosureVerdict> verdicts;
     if (HasClosures(kind)) {
         verdicts = JudgeAdjustment(kind, working, header.value(1), limits);
         line += '\n';
         line += LimitLine(limits.standard, verdicts, separator);
     }
+    // The line of the rigorous solution, under them.
+    if (working.rigorous.done)
+        line += (line.empty() ? "" : "\n") + working.rigorous.text;
     try {
         WriteOutput(output, TableBytes(table));
     } catch (const Error &e) {
@@ -192,6 +240,11 @@ Command AdjustCommand()
                              "高程路线第2列(距离或测站数)的单位: km (默认), m, stations (测站数, 按山地限差)",
                              "weights"});
                 p.addOption({"check", "有闭合差超限时以退出状态 3 结束 (表格与报表照常写出)"});
+                p.addOption({"rigorous", "严密平差 (按网平差), 表格末列为点位中误差(mm), 另打印 σ0、自由度、χ² 检验与最弱点"});
+                p.addOption({"angle-sigma", "严密平差的测角中误差 (″); 默认按数据文件的等级, 否则 5", "seconds"});
+                p.addOption({"distance-sigma", "严密平差的测距中误差 a,b (mm, ppm); 默认按等级 (b=0), 否则 5,5", "a,b"});
+                p.addOption({"level-sigma",
+                             "严密平差的水准测量中误差 (mm/√km, 测站数计时 mm/站); 默认按等级, 否则 10", "mm"});
                 p.addPositionalArgument("input", "平差数据文件 (与窗口的“文件导入”相同), - 表示标准输入");
                 p.addPositionalArgument("output", "平差后的表格 (每行一个测站, 各列以逗号分隔), - 表示标准输出");
             },

@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "core/TextForms.h"
+#include "core/RigorousTraverse.h"
 #include "core/TraverseSummary.h"
 
 #include <QFileInfo>
@@ -40,6 +41,7 @@ TableShape Shape(ReportKind kind)
 }
 
 constexpr int DataRowPoints = 8; // exact height of the point rows
+constexpr int PointErrorColumnTwips = 1000; // the column of point errors of a rigorous report
 const char *const SummarySeparator = "    ";
 const char *const LevellingSummarySeparator = "          ";
 
@@ -90,7 +92,8 @@ private:
     const QList<QStringList> &rows_;
 };
 
-void FillAngleTraverse(Filler &f, ReportKind kind, int b, const TraverseResult &t)
+void FillAngleTraverse(Filler &f, ReportKind kind, int b, const TraverseResult &t,
+                       const AdjustmentReportData::Rigorous *rigorous)
 {
     // Columns of the values shared by the four traverses; the connecting one has the angle
     // correction in column 3 and everything to its right one column further.
@@ -106,7 +109,8 @@ void FillAngleTraverse(Filler &f, ReportKind kind, int b, const TraverseResult &
     }
     if (kind == ReportKind::Connecting)
         for (int r = 2; r <= b - 1; ++r)
-            f.set(2 * r + 1, 3, ReportSecondsText(t.angleCorrection));
+            f.set(2 * r + 1, 3,
+                  ReportSecondsText(rigorous ? rigorous->angleResiduals.at(size_t(r - 1)) : t.angleCorrection));
 
     // Bearings of the legs between the points; the no-orientation traverse starts on an
     // arbitrary bearing that is not shown, so its first leg is the one from B.
@@ -267,12 +271,22 @@ void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &temp
     doc.replacePlaceholders(placeholders);
     advance(20);
 
+    if (data.rigorous) {
+        if (data.rigorous->pointErrors.size() != size_t(b) || data.rigorous->angleResiduals.size() != size_t(b))
+            throw Error(ReportResultMismatchText);
+        doc.appendToTitle(std::string("（") + RigorousTitle + "）");
+        doc.appendColumn(shape.dataRow - 1, PointErrorCaption, PointErrorColumnTwips);
+    }
     doc.splitIntoPointBlocks(shape.dataRow, b, shape.firstLeg, shape.lastLeg);
     advance(40);
 
     Filler filler(doc, data.rows);
+    if (data.rigorous)
+        for (int r = 1; r <= b; ++r)
+            doc.setCellText(shape.dataRow + 2 * (r - 1), shape.columns + 1,
+                            PointErrorText(data.rigorous->pointErrors.at(size_t(r - 1))));
     if (IsAngleTraverse(data.kind))
-        FillAngleTraverse(filler, data.kind, b, *data.traverse);
+        FillAngleTraverse(filler, data.kind, b, *data.traverse, data.rigorous ? &*data.rigorous : nullptr);
     else if (data.kind == ReportKind::Levelling)
         FillLevelling(filler, b, *data.levelling);
     else
@@ -290,6 +304,8 @@ void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &temp
             }
             doc.appendCellParagraph(row, 2, runs);
         }
+        if (data.rigorous)
+            doc.appendCellParagraph(row, 2, {{data.rigorous->summary}});
     }
     doc.setExactRowHeight(shape.dataRow, shape.dataRow + 2 * b - 1, DataRowPoints);
     advance(70);

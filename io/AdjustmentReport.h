@@ -14,6 +14,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace quorvil {
 
@@ -48,6 +51,15 @@ struct AdjustmentReportData {
     // no such paragraph.
     LimitStandard standard = DefaultLimitStandard;
     std::vector<ClosureVerdict> verdicts;
+    // A rigorous adjustment: the title says "严密平差", the table gains the column of point errors
+    // (one per data row, metres), the connecting traverse shows each angle's own correction
+    // (residuals per data row, radians) and the summary cell the line of the rigorous solution.
+    struct Rigorous {
+        std::vector<Real> pointErrors;
+        std::vector<Real> angleResiduals;
+        std::string summary;
+    };
+    std::optional<Rigorous> rigorous;
 };
 
 // Reports the progress of a report in percent.

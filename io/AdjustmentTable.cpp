@@ -1,8 +1,11 @@
 #include "AdjustmentTable.h"
 
 #include "core/FpGuard.h"
+#include "core/Error.h"
 #include "core/TextForms.h"
 #include "core/TraverseSummary.h"
+
+#include <cmath>
 
 namespace quorvil {
 
@@ -254,6 +257,197 @@ void CoordinateNoOrientation(TextTable &t, AdjustmentSummary &summary, Adjustmen
                          summary, working);
 }
 
+// ---- Rigorous adjustment of a table ----
+
+std::string Name(const TextTable &t, int row) { return t.at(row, 0).trimmed().toStdString(); }
+
+// The summary line and the point errors of a rigorous adjustment, written into the table's extra
+// column when it has one.
+void FinishRigorous(AdjustmentKind kind, TextTable &t, const network::Summary &s, const std::vector<Real> &errors,
+                    int weakest, AdjustmentSummary &summary, AdjustmentWorking &working)
+{
+    const int column = AdjustmentColumnsOf(kind);
+    if (t.columns > column)
+        for (int row = 0; row < t.rows; ++row)
+            t.at(row, column) = QString::fromStdString(PointErrorText(errors[size_t(row)]));
+    working.rigorous.done = true;
+    working.rigorous.pointErrors = errors;
+    working.rigorous.summary = s;
+    working.rigorous.text =
+        RigorousSummaryText(s, weakest >= 0 ? Name(t, weakest) : std::string(), weakest >= 0 ? errors[size_t(weakest)] : 0);
+    summary.emplace_back(QStringLiteral("LabRigorous"), working.rigorous.text);
+}
+
+// The rows of an angle or coordinate traverse as a chain: which rows are known, where angles are
+// observed (rows angleFrom … angleTo) and which legs (from rows legFrom … legTo − 1).
+struct ChainShape {
+    std::vector<int> known;
+    int angleFrom, angleTo, legFrom, legTo;
+    int firstStation; // the table row of the result's first station (B)
+};
+
+ChainShape ShapeOf(AdjustmentKind kind, int rows)
+{
+    switch (kind) {
+    case AdjustmentKind::Connecting:
+    case AdjustmentKind::CoordinateConnecting:
+        return {{0, 1, rows - 2, rows - 1}, 1, rows - 2, 1, rows - 2, 1};
+    case AdjustmentKind::SingleSide:
+    case AdjustmentKind::CoordinateSingleSide:
+        return {{0, 1, rows - 1}, 1, rows - 2, 1, rows - 1, 1};
+    case AdjustmentKind::NoOrientation:
+    case AdjustmentKind::CoordinateNoOrientation:
+        return {{0, rows - 1}, 1, rows - 2, 0, rows - 1, 0};
+    case AdjustmentKind::Open:
+    default:
+        return {{0, 1}, 1, rows - 2, 1, rows - 1, 1};
+    }
+}
+
+// Adjusts the chain of a traverse table: `before` is the table as typed (known points, measured
+// coordinates), `t` the table after the approximate adjustment (approximate new points).
+RigorousTraverse RigorousChain(AdjustmentKind kind, const TextTable &before, const TextTable &t,
+                               const ChainShape &shape, const AprioriErrors &errors)
+{
+    const int rows = t.rows;
+    const bool coordinates = AdjustmentColumnsOf(kind) == 7;
+    const int xColumn = coordinates ? KnownColumn : 3;
+    std::vector<std::string> names;
+    std::vector<PlanePoint> points, measured;
+    std::vector<bool> known(size_t(rows), false);
+    for (int k : shape.known)
+        known[size_t(k)] = true;
+    for (int row = 0; row < rows; ++row) {
+        names.push_back(Name(t, row));
+        const TextTable &source = known[size_t(row)] ? before : t;
+        points.push_back({Number(source, row, xColumn), Number(source, row, xColumn + 1)});
+    }
+    if (coordinates) {
+        // The measuring frame: the known A and B of the traverses oriented on A, the measured
+        // coordinates of every other station.
+        for (int row = 0; row < rows; ++row) {
+            const bool framed = kind != AdjustmentKind::CoordinateNoOrientation && row < 2;
+            measured.push_back(framed ? points[size_t(row)]
+                                      : PlanePoint{Number(before, row, MeasuredColumn), Number(before, row, MeasuredColumn + 1)});
+        }
+        return AdjustTraverseChain(MeasuredChain(names, measured, points, known, size_t(shape.angleFrom),
+                                                 size_t(shape.angleTo), size_t(shape.legFrom), size_t(shape.legTo)),
+                                   errors);
+    }
+    std::vector<TraverseChainStation> chain(static_cast<size_t>(rows));
+    for (int row = 0; row < rows; ++row) {
+        TraverseChainStation &s = chain[size_t(row)];
+        s.name = names[size_t(row)];
+        s.point = points[size_t(row)];
+        s.known = known[size_t(row)];
+        if (row >= shape.angleFrom && row <= shape.angleTo)
+            s.angle = DegToRad(DmsToDeg(Number(before, row, 1)));
+        if (row >= shape.legFrom && row < shape.legTo)
+            s.distance = Number(before, row, 2);
+    }
+    return AdjustTraverseChain(chain, errors);
+}
+
+// Legs of the working values from the adjusted stations: the bearing of the adjusted leg, the
+// raw increments of the observed (or measured) length on it, and their corrections to the
+// adjusted increments.
+template <typename Leg>
+void RigorousLeg(Leg &leg, Real length, const RigorousTraverse &r, size_t row)
+{
+    leg.bearing = r.legBearing(row);
+    leg.dx = length * std::cos(leg.bearing);
+    leg.dy = length * std::sin(leg.bearing);
+    leg.vx = r.stations[row + 1].x - r.stations[row].x - leg.dx;
+    leg.vy = r.stations[row + 1].y - r.stations[row].y - leg.dy;
+}
+
+void RigorousTraverseTable(AdjustmentKind kind, const TextTable &before, TextTable &t, AdjustmentSummary &summary,
+                           AdjustmentWorking &working, const AprioriErrors &errors)
+{
+    const ChainShape shape = ShapeOf(kind, t.rows);
+    FpGuard guard;
+    const RigorousTraverse r = RigorousChain(kind, before, t, shape, errors);
+    guard.check(r.stations, r.pointErrors);
+    const bool coordinates = AdjustmentColumnsOf(kind) == 7;
+    std::vector<bool> known(size_t(t.rows), false);
+    for (int k : shape.known)
+        known[size_t(k)] = true;
+
+    RigorousWorking &rw = working.rigorous;
+    rw.angleResiduals.assign(size_t(t.rows), 0);
+    for (int row = 0; row < t.rows; ++row)
+        rw.angleResiduals[size_t(row)] = r.angleResidual(size_t(row));
+    const size_t first = size_t(shape.firstStation);
+    if (r.result.summary.unknowns == 0) {
+        // Nothing was adjusted: the working values of the approximate adjustment stand.
+        if (kind == AdjustmentKind::Connecting)
+            for (int row = shape.angleFrom; row <= shape.angleTo; ++row)
+                rw.angleResiduals[size_t(row)] = working.traverse.angleCorrection;
+    } else if (coordinates) {
+        CoordinateTraverseResult &c = working.coordinates;
+        const size_t increments = kind == AdjustmentKind::CoordinateConnecting ? c.legs.size() - 1 : c.legs.size();
+        for (size_t k = 0; k < increments; ++k)
+            RigorousLeg(c.legs[k], c.legs[k].length, r, first + k);
+        for (size_t i = 0; i < c.adjusted.size(); ++i) {
+            c.adjusted[i].x = r.stations[first + 1 + i].x;
+            c.adjusted[i].y = r.stations[first + 1 + i].y;
+        }
+        if (kind == AdjustmentKind::CoordinateConnecting) // C → D: the known bearing
+            c.legs.back().bearing = r.legBearing(size_t(t.rows - 2));
+    } else {
+        TraverseResult &tr = working.traverse;
+        for (size_t j = 0; j < tr.legs.size(); ++j) {
+            RigorousLeg(tr.legs[j], tr.legs[j].distance, r, first + j);
+            tr.stations[j] = r.stations[first + j];
+            tr.stations[j + 1] = r.stations[first + j + 1];
+        }
+        if (kind == AdjustmentKind::Connecting)
+            tr.closingBearing = tr.knownClosingBearing;
+    }
+    guard.check(working.traverse.legs, working.coordinates.legs);
+    for (int row = 0; row < t.rows; ++row) {
+        if (known[size_t(row)])
+            continue;
+        const PlanePoint &p = r.stations[size_t(row)];
+        const int x = coordinates ? KnownColumn : 3;
+        t.at(row, x) = Text(CoordinateDecimals, p.x);
+        t.at(row, x + 1) = Text(CoordinateDecimals, p.y);
+    }
+    FinishRigorous(kind, t, r.result.summary, r.pointErrors, r.weakestStation(), summary, working);
+}
+
+void RigorousLevellingTable(const TextTable &before, TextTable &t, AdjustmentSummary &summary,
+                            AdjustmentWorking &working, const RigorousOptions &options)
+{
+    const int rows = t.rows;
+    const Real scale = options.weights == LevellingWeights::Metres ? Real(1) / 1000 : 1;
+    std::vector<std::string> names;
+    std::vector<Real> approximate;
+    std::vector<LevellingChainSection> sections;
+    for (int row = 0; row < rows; ++row) {
+        names.push_back(Name(t, row));
+        const bool benchmark = row == 0 || row == rows - 1;
+        approximate.push_back(Number(benchmark ? before : t, row, 4));
+        if (row + 1 < rows)
+            sections.push_back({Number(before, row, 1) * scale, Number(before, row, 2)});
+    }
+    FpGuard guard;
+    const RigorousLevelling r = AdjustLevellingChain(names, approximate, sections, options.errors.levelMm);
+    guard.check(r.heights, r.residuals, r.pointErrors);
+    LevellingResult &l = working.levelling;
+    for (size_t i = 0; i < r.residuals.size(); ++i) {
+        l.corrections[i] = r.residuals[i];
+        l.corrected[i] = l.sections[i].difference + r.residuals[i];
+        t.at(int(i), 3) = QString::fromStdString(LevellingCorrectionText(r.residuals[i]));
+    }
+    for (int row = 1; row + 1 < rows; ++row) {
+        l.heights[size_t(row)] = r.heights[size_t(row)];
+        t.at(row, 4) = QString::fromStdString(LevellingHeightText(r.heights[size_t(row)]));
+    }
+    working.rigorous.angleResiduals.assign(size_t(rows), 0);
+    FinishRigorous(AdjustmentKind::Levelling, t, r.result.summary, r.pointErrors, r.weakestPoint(), summary, working);
+}
+
 } // namespace
 
 AdjustmentFileMap AdjustmentMapOf(AdjustmentKind kind)
@@ -340,10 +534,26 @@ void AttachWorking(AdjustmentReportData &data, const AdjustmentWorking &working)
         data.coordinate = &working.coordinates;
     else
         data.traverse = &working.traverse;
+    if (working.rigorous.done)
+        data.rigorous = AdjustmentReportData::Rigorous{working.rigorous.pointErrors, working.rigorous.angleResiduals,
+                                                       working.rigorous.text};
+    else
+        data.rigorous.reset();
 }
 
-void AdjustTable(AdjustmentKind kind, TextTable &table, AdjustmentSummary &summary, AdjustmentWorking &working)
+void AdjustTable(AdjustmentKind kind, TextTable &table, AdjustmentSummary &summary, AdjustmentWorking &working,
+                 const RigorousOptions *rigorous)
 {
+    working.rigorous = {};
+    if (rigorous) {
+        const TextTable before = table;
+        AdjustTable(kind, table, summary, working);
+        if (kind == AdjustmentKind::Levelling)
+            RigorousLevellingTable(before, table, summary, working, *rigorous);
+        else
+            RigorousTraverseTable(kind, before, table, summary, working, rigorous->errors);
+        return;
+    }
     switch (kind) {
     case AdjustmentKind::Connecting:
         return Connecting(table, summary, working);

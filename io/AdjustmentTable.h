@@ -10,6 +10,7 @@
 #include "core/CoordinateTraverse.h"
 #include "core/Levelling.h"
 #include "core/Limits.h"
+#include "core/RigorousTraverse.h"
 #include "core/Traverse.h"
 
 #include <QString>
@@ -55,11 +56,30 @@ struct TextTable {
 // names of stations that are also known points are read twice and the observation line's stands.
 TextTable AdjustmentTableOf(const AdjustmentData &data, const AdjustmentFileMap &map, int columns);
 
-// The working values of an adjustment, which the reports read.
+// What a rigorous adjustment adds to the working values, row by row of the table.
+struct RigorousWorking {
+    bool done = false;              // the last adjustment was rigorous
+    std::vector<Real> pointErrors;  // σp per table row, metres (0 at known points)
+    std::vector<Real> angleResiduals; // residual of the angle observed at each row, radians
+    network::Summary summary;
+    std::string text;               // the summary line (RigorousSummaryText)
+};
+
+// The working values of an adjustment, which the reports read. After a rigorous adjustment the
+// bearings, increments and corrections are those of the least-squares solution, the closures
+// those of the observations as carried.
 struct AdjustmentWorking {
     TraverseResult traverse;               // angle-and-distance traverses
     LevellingResult levelling;             // levelling route
     CoordinateTraverseResult coordinates;  // coordinate traverses
+    RigorousWorking rigorous;
+};
+
+// The choice of a rigorous adjustment: the a priori errors, and what a levelling route's weights
+// count.
+struct RigorousOptions {
+    AprioriErrors errors;
+    LevellingWeights weights = LevellingWeights::Kilometres;
 };
 
 // Points the report at the working values its kind reads: the traverse, the levelling route or
@@ -73,7 +93,13 @@ using AdjustmentSummary = std::vector<std::pair<QString, std::string>>;
 // levelling corrections and heights in their own forms) and appends the summary texts. A bad cell
 // or a fault ends the work where it occurs; what was written before stays (a label shown, the
 // points of an open traverse computed so far), as in the window. Throws Error.
-void AdjustTable(AdjustmentKind kind, TextTable &table, AdjustmentSummary &summary, AdjustmentWorking &working);
+//
+// With `rigorous`, the approximate adjustment runs first (its closures stay in the summary and
+// judge the limits); then the table is adjusted as a network: the new coordinates (heights) are
+// those of the least-squares solution, a table with one column more than AdjustmentColumnsOf gets
+// the point errors in it (mm, one decimal), and the summary gains "LabRigorous".
+void AdjustTable(AdjustmentKind kind, TextTable &table, AdjustmentSummary &summary, AdjustmentWorking &working,
+                 const RigorousOptions *rigorous = nullptr);
 
 // Whether the tool has closures to judge: all but the open traverse.
 bool HasClosures(AdjustmentKind kind);

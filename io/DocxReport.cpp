@@ -422,6 +422,88 @@ void DocxReport::splitIntoPointBlocks(int dataRow, int points, int firstLegColum
     d->index();
 }
 
+namespace {
+
+void SetCellWidth(pugi::xml_node tc, int widthTwips)
+{
+    pugi::xml_node tcPr = tc.child("w:tcPr");
+    if (!tcPr)
+        tcPr = tc.prepend_child("w:tcPr");
+    pugi::xml_node width = tcPr.child("w:tcW");
+    if (!width)
+        width = tcPr.prepend_child("w:tcW");
+    width.remove_attributes();
+    width.append_attribute("w:w").set_value(std::to_string(widthTwips).c_str());
+    width.append_attribute("w:type").set_value("dxa");
+}
+
+int GridSpan(pugi::xml_node tc) { return std::max(1, tc.child("w:tcPr").child("w:gridSpan").attribute("w:val").as_int(1)); }
+
+} // namespace
+
+void DocxReport::appendColumn(int headingRows, const std::string &caption, int widthTwips)
+{
+    pugi::xml_node grid = d->table.child("w:tblGrid");
+    if (!grid)
+        grid = d->table.insert_child_after("w:tblGrid", d->table.child("w:tblPr"));
+    grid.append_child("w:gridCol").append_attribute("w:w").set_value(std::to_string(widthTwips).c_str());
+    if (pugi::xml_node width = d->table.child("w:tblPr").child("w:tblW");
+        width && std::strcmp(width.attribute("w:type").value(), "dxa") == 0)
+        width.attribute("w:w").set_value(std::to_string(width.attribute("w:w").as_int() + widthTwips).c_str());
+
+    for (size_t r = 0; r < d->rows.size(); ++r) {
+        if (d->cells[r].empty())
+            continue;
+        pugi::xml_node last = d->cells[r].back();
+        const bool heading = int(r) < headingRows;
+        if (!heading && GridSpan(last) > 1) {
+            pugi::xml_node tcPr = last.child("w:tcPr");
+            tcPr.child("w:gridSpan").attribute("w:val").set_value(std::to_string(GridSpan(last) + 1).c_str());
+            if (pugi::xml_node width = tcPr.child("w:tcW"))
+                width.attribute("w:w").set_value(std::to_string(width.attribute("w:w").as_int() + widthTwips).c_str());
+            continue;
+        }
+        pugi::xml_node tc = d->rows[r].insert_copy_after(last, last);
+        ClearCell(tc);
+        if (pugi::xml_node tcPr = tc.child("w:tcPr"))
+            while (pugi::xml_node span = tcPr.child("w:gridSpan"))
+                tcPr.remove_child(span);
+        SetCellWidth(tc, widthTwips);
+        SetVerticalMerge(tc, heading && headingRows > 1 ? (r == 0 ? "restart" : "continue") : nullptr);
+    }
+    d->index();
+    if (headingRows >= 1)
+        setCellText(1, cellCount(1), caption);
+}
+
+void DocxReport::appendToTitle(const std::string &text)
+{
+    pugi::xml_node body = d->main.child("w:document").child("w:body");
+    for (pugi::xml_node p = body.first_child(); p; p = p.next_sibling()) {
+        if (std::strcmp(p.name(), "w:tbl") == 0)
+            break;
+        if (std::strcmp(p.name(), "w:p") != 0)
+            continue;
+        std::vector<pugi::xml_node> texts;
+        CollectTexts(p, texts);
+        bool any = false;
+        for (pugi::xml_node t : texts)
+            any = any || *t.text().get();
+        if (!any)
+            continue;
+        pugi::xml_node lastRun = texts.back().parent();
+        pugi::xml_node run = lastRun.parent().insert_copy_after(lastRun, lastRun);
+        for (pugi::xml_node child = run.first_child(); child;) {
+            pugi::xml_node next = child.next_sibling();
+            if (std::strcmp(child.name(), "w:rPr") != 0)
+                run.remove_child(child);
+            child = next;
+        }
+        SetText(run.append_child("w:t"), CleanText(text));
+        return;
+    }
+}
+
 void DocxReport::setCellText(int row, int column, const std::string &text)
 {
     pugi::xml_node tc = d->cell(row, column);

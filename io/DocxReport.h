@@ -62,6 +62,15 @@ public:
     // borders, alignment and fonts; the rows below move down. No rows remove the data row.
     void fillRows(int dataRow, const std::vector<std::vector<std::string>> &rows);
 
+    // Adds a column of `widthTwips` at the right of the first table, before the rows are split:
+    // the heading rows 1 … headingRows get one cell merged down over them holding `caption`, the
+    // other rows a copy of their last cell, emptied, except a row whose last cell spans several
+    // grid columns (a summary row), which widens that cell instead.
+    void appendColumn(int headingRows, const std::string &caption, int widthTwips);
+
+    // Appends `text` to the title: the first paragraph of the body before the table that has text.
+    void appendToTitle(const std::string &text);
+
     // Sets the text of cell (row, column); the cell keeps its paragraph and font settings.
     void setCellText(int row, int column, const std::string &text);
 

@@ -202,6 +202,21 @@ void PointTableModel::removeRowShift(int row)
     record(std::move(step));
 }
 
+void PointTableModel::setCaptions(const QStringList &captions)
+{
+    if (captions == m_captions)
+        return;
+    beginResetModel();
+    const int oldColumns = columns(), newColumns = static_cast<int>(captions.size());
+    std::vector<QString> grid(static_cast<size_t>(m_rows) * newColumns);
+    for (int r = 0; r < m_rows; ++r)
+        for (int c = 0; c < std::min(oldColumns, newColumns); ++c)
+            grid[static_cast<size_t>(r) * newColumns + c] = std::move(m_cells[static_cast<size_t>(r) * oldColumns + c]);
+    m_cells.swap(grid);
+    m_captions = captions;
+    endResetModel();
+}
+
 void PointTableModel::clear(int rows)
 {
     auto step = std::make_unique<Step>(Step::Whole);

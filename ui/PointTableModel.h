@@ -43,6 +43,9 @@ public:
     bool isEditable() const { return m_editable; }
     QStringList captions() const { return m_captions; }
     void setCaption(int column, const QString &caption);
+    // New captions: the columns they share with the old ones keep their cells, new columns are
+    // empty, columns beyond them go.
+    void setCaptions(const QStringList &captions);
 
     // Cells by model row (data row r of the table is model row r - 1).
     int rows() const { return m_rows; }

@@ -10,7 +10,9 @@
 
 #include "core/FpGuard.h"
 #include "core/TraverseSummary.h"
+#include "io/IniFile.h"
 #include "io/ProgramFiles.h"
+#include "core/TextForms.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -21,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -55,6 +58,26 @@ constexpr WeightsChoice WeightsChoices[] = {
     {LevellingWeights::Metres, "米计"},
     {LevellingWeights::Stations, "测站数计"},
 };
+
+// The a priori errors in the settings file, and their values before anything is typed: a 5″
+// instrument measuring 5 mm + 5 ppm, levelling of 四等 (10 mm/√km).
+const QString ErrorsSection = QStringLiteral("Rigorous");
+struct ErrorKey {
+    const char *name;   // object name of the field
+    const char *key;    // key in the settings file
+    const char *fallback;
+};
+constexpr ErrorKey ErrorKeys[] = {
+    {"EditSigmaAngle", "AngleSigma", "5"},
+    {"EditSigmaDistA", "DistanceA", "5"},
+    {"EditSigmaDistB", "DistanceB", "5"},
+    {"EditSigmaLevel", "LevelSigma", "10"},
+};
+
+QString ErrorText(Real value) { return QString::fromStdString(GeneralText(value)); }
+
+// Width of the column of point errors.
+constexpr int PointErrorColumnWidth = 100;
 
 // A sunken line of the window's summaries: its frame, named, and its row of widgets.
 QHBoxLayout *SummaryLine(QFrame *frame, const char *name, int spacing)
@@ -168,6 +191,8 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     groupLayout->setSpacing(6);
 
     groupLayout->addLayout(MakeHeaderFields(m_group, m_header));
+    buildMethodLine(m_group);
+    groupLayout->addWidget(m_method);
 
     m_grid = new PointTableView(layout.columns, true, m_group);
     m_grid->setObjectName(QStringLiteral("StringGrid1"));
@@ -193,6 +218,15 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     summaryLayout->addStretch(1);
     m_summary->setVisible(!layout.summaryLabels.isEmpty());
     groupLayout->addWidget(m_summary);
+    // The line of the rigorous solution, under the closures.
+    m_rigorousLabel = new QLabel(m_group);
+    m_rigorousLabel->setObjectName(QStringLiteral("LabRigorous"));
+    m_rigorousLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_rigorousLabel->setContentsMargins(10, 0, 8, 0);
+    m_rigorousLabel->hide();
+    m_labels.append(m_rigorousLabel);
+    groupLayout->addWidget(m_rigorousLabel);
+    applyMethod();
     if (HasClosures(layout.report)) {
         buildLimitsLine(m_group);
         groupLayout->addWidget(m_limits);
@@ -211,6 +245,140 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     outer->addWidget(m_progressPanel);
 
     resize(width + 100, 460);
+}
+
+void TraverseWindow::buildMethodLine(QWidget *parent)
+{
+    m_method = new QFrame(parent);
+    m_method->setObjectName(QStringLiteral("Panel4"));
+    auto *row = new QHBoxLayout(m_method);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    m_approx = new QRadioButton(QStringLiteral("近似平差"), m_method);
+    m_approx->setObjectName(QStringLiteral("RadioApprox"));
+    m_rigorous = new QRadioButton(QStringLiteral("严密平差"), m_method);
+    m_rigorous->setObjectName(QStringLiteral("RadioRigorous"));
+    m_approx->setChecked(true);
+    row->addWidget(m_approx);
+    row->addWidget(m_rigorous);
+    row->addSpacing(18);
+
+    IniFile ini(SettingsFilePath());
+    auto field = [&](const ErrorKey &key) {
+        auto *edit = new QLineEdit(m_method);
+        edit->setObjectName(QString::fromLatin1(key.name));
+        edit->setText(ini.readString(ErrorsSection, QString::fromLatin1(key.key), QString::fromLatin1(key.fallback)).trimmed());
+        edit->setMaximumWidth(56);
+        edit->setAlignment(Qt::AlignRight);
+        connect(edit, &QLineEdit::editingFinished, this, [this] { RunCommand(this, [this] { saveErrors(); }); });
+        return edit;
+    };
+    auto text = [&](const QString &caption) {
+        auto *label = new QLabel(caption, m_method);
+        row->addWidget(label);
+        return label;
+    };
+    if (isLevelling()) {
+        text(QStringLiteral("水准测量中误差"));
+        m_sigmaLevel = field(ErrorKeys[3]);
+        row->addWidget(m_sigmaLevel);
+        m_levelUnit = text(QString());
+    } else {
+        text(QStringLiteral("测角中误差"));
+        m_sigmaAngle = field(ErrorKeys[0]);
+        row->addWidget(m_sigmaAngle);
+        text(QStringLiteral("″   测距中误差"));
+        m_sigmaDistA = field(ErrorKeys[1]);
+        row->addWidget(m_sigmaDistA);
+        text(QStringLiteral("mm +"));
+        m_sigmaDistB = field(ErrorKeys[2]);
+        row->addWidget(m_sigmaDistB);
+        text(QStringLiteral("ppm"));
+    }
+    row->addStretch(1);
+    connect(m_rigorous, &QRadioButton::toggled, this, [this] { applyMethod(); });
+    // A grade typed or imported sets the errors of its table row.
+    connect(m_header[1], &QLineEdit::textChanged, this, [this] { applyGradeErrors(); });
+    connect(&LimitSettings::instance(), &LimitSettings::changed, this, [this] { applyMethod(); });
+    applyMethod();
+}
+
+QList<QLineEdit *> TraverseWindow::errorFields() const
+{
+    QList<QLineEdit *> fields;
+    for (QLineEdit *edit : {m_sigmaAngle, m_sigmaDistA, m_sigmaDistB, m_sigmaLevel})
+        if (edit)
+            fields.append(edit);
+    return fields;
+}
+
+bool TraverseWindow::isRigorous() const { return m_rigorous->isChecked(); }
+
+void TraverseWindow::setRigorous(bool rigorous) { (rigorous ? m_rigorous : m_approx)->setChecked(true); }
+
+void TraverseWindow::applyMethod()
+{
+    const bool rigorous = isRigorous();
+    for (QLineEdit *edit : errorFields())
+        edit->setEnabled(rigorous);
+    if (m_levelUnit)
+        m_levelUnit->setText(LimitSettings::instance().levellingWeights() == LevellingWeights::Stations
+                                 ? QStringLiteral("mm/站")
+                                 : QStringLiteral("mm/√km"));
+    if (!m_grid)
+        return;
+    QStringList captions = m_layout.columns;
+    if (rigorous)
+        captions.append(QString::fromUtf8(PointErrorCaption));
+    if (captions == table()->captions())
+        return;
+    table()->setCaptions(captions);
+    for (int column = 0; column < m_layout.columnWidths.size(); ++column)
+        m_grid->setColumnWidth(column, m_layout.columnWidths[column]);
+    if (rigorous)
+        m_grid->setColumnWidth(captions.size() - 1, PointErrorColumnWidth);
+    m_rigorousLabel->clear();
+    m_rigorousLabel->setVisible(rigorous);
+}
+
+void TraverseWindow::applyGradeErrors()
+{
+    const std::string grade = m_header[1]->text().toStdString();
+    if (isLevelling()) {
+        if (const std::optional<Real> perKm = LevellingGradeErrorPerKm(grade)) {
+            const bool stations = LimitSettings::instance().levellingWeights() == LevellingWeights::Stations;
+            m_sigmaLevel->setText(ErrorText(stations ? RoundHalfEven(LevellingErrorPerStation(*perKm) * 100) / 100 : *perKm));
+        }
+    } else if (const std::optional<GradeErrors> errors = TraverseGradeErrors(grade)) {
+        m_sigmaAngle->setText(ErrorText(errors->angleSeconds));
+        m_sigmaDistA->setText(ErrorText(errors->distanceMm));
+        m_sigmaDistB->setText(QStringLiteral("0"));
+    }
+}
+
+void TraverseWindow::saveErrors()
+{
+    IniFile ini(SettingsFilePath());
+    for (QLineEdit *edit : errorFields())
+        for (const ErrorKey &key : ErrorKeys)
+            if (edit->objectName() == QLatin1String(key.name))
+                ini.writeString(ErrorsSection, QString::fromLatin1(key.key), edit->text().trimmed());
+    ini.save();
+}
+
+RigorousOptions TraverseWindow::rigorousOptions() const
+{
+    RigorousOptions options;
+    options.weights = LimitSettings::instance().levellingWeights();
+    auto value = [](const QLineEdit *edit) { return TextToNumber(edit->text().trimmed().toStdString()); };
+    if (isLevelling()) {
+        options.errors.levelMm = value(m_sigmaLevel);
+    } else {
+        options.errors.angleSeconds = value(m_sigmaAngle);
+        options.errors.distanceMm = value(m_sigmaDistA);
+        options.errors.distancePpm = value(m_sigmaDistB);
+    }
+    return options;
 }
 
 void TraverseWindow::buildLimitsLine(QWidget *parent)
@@ -375,10 +543,14 @@ AdjustmentData TraverseWindow::fileData() const
     if (data.count < map.minimumCount)
         throw Error(map.tooFewText.toStdString());
     data.header = headerTexts();
+    // After 严密平差 every line ends with the point error of its row.
+    const int errorColumn = t->columns() > m_layout.columns.size() ? int(m_layout.columns.size()) : -1;
     for (int place : map.pointRows) {
         QStringList fields;
         for (int column : map.pointColumns)
             fields.append(t->cell(modelRow(place), column));
+        if (errorColumn >= 0)
+            fields.append(t->cell(modelRow(place), errorColumn));
         data.points.append(fields);
     }
     const int observations = data.count + map.layout.observationExtra;
@@ -387,6 +559,8 @@ AdjustmentData TraverseWindow::fileData() const
         QStringList fields;
         for (int column : map.observationColumns)
             fields.append(t->cell(map.firstObservationRow + i, column));
+        if (errorColumn >= 0)
+            fields.append(t->cell(map.firstObservationRow + i, errorColumn));
         data.observations.append(fields);
     }
     return data;
@@ -432,8 +606,14 @@ void TraverseWindow::adjust()
         if (changed)
             Q_EMIT t->dataChanged(t->index(0, 0), t->index(cells.rows - 1, cells.columns - 1));
     };
+    // The errors are read before anything is computed: a field that is no number changes nothing.
+    RigorousOptions options;
+    const bool rigorous = isRigorous();
+    if (rigorous)
+        options = rigorousOptions();
+    m_rigorousLabel->clear();
     try {
-        AdjustTable(m_layout.report, cells, summary, m_working);
+        AdjustTable(m_layout.report, cells, summary, m_working, rigorous ? &options : nullptr);
     } catch (...) {
         show();
         m_judged = false;

@@ -16,6 +16,16 @@
 // "fh=8mm 限差±28mm 合格" (LimitFh), or the note of a grade without limits (LimitGrade). A closure over its limit shows red, its summary label too. The verdict never
 // blocks: the table is adjusted, saved and reported as before. The levelling route adds the
 // choice of what its weights count (ComboWeights).
+//
+// The line of the method (Panel4) chooses 近似平差 (RadioApprox, the default) or 严密平差
+// (RadioRigorous) with the a priori errors of the rigorous adjustment: 测角中误差 EditSigmaAngle
+// (″) and 测距中误差 EditSigmaDistA (mm) + EditSigmaDistB (ppm) in the traverses, EditSigmaLevel
+// (mm/√km, or mm a station when the weights count stations) in the levelling route. The errors are
+// kept in the settings file (section "Rigorous"); a grade typed or imported in "等级" that the
+// table of grades knows sets them to its values. In 严密平差 the table has one column more,
+// 点位中误差(mm), which "数据另存" appends to each line of the data file, and the label
+// LabRigorous under the summary shows σ0, the degrees of freedom, the χ² test and the weakest
+// point.
 #pragma once
 
 #include "ToolWindow.h"
@@ -40,6 +50,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QRadioButton;
 class QToolBar;
 class QVBoxLayout;
 
@@ -99,6 +110,12 @@ public:
     const std::vector<ClosureVerdict> &verdicts() const { return m_verdicts; }
     QLineEdit *headerField(int index) const { return m_header[index]; }
 
+    // Whether "计算" adjusts rigorously; and choosing it (as the radio buttons do).
+    bool isRigorous() const;
+    void setRigorous(bool rigorous);
+    // The a priori errors of the fields. Throws Error for a field that is not a number.
+    RigorousOptions rigorousOptions() const;
+
     // The five header texts, in file order; and setting them.
     QStringList headerTexts() const;
     void setHeaderTexts(const QStringList &texts);
@@ -137,6 +154,13 @@ private:
     void buildLimitsLine(QWidget *parent);
     void showSettings();
     void showVerdicts();
+    // The line of the method and its settings.
+    void buildMethodLine(QWidget *parent);
+    void applyMethod();
+    void applyGradeErrors();
+    void saveErrors();
+    QList<QLineEdit *> errorFields() const;
+    bool isLevelling() const { return m_layout.report == ReportKind::Levelling; }
 
     TraverseWindowLayout m_layout;
     QGroupBox *m_group = nullptr;
@@ -151,6 +175,12 @@ private:
     QList<QLabel *> m_verdictLabels;
     std::vector<ClosureVerdict> m_verdicts;
     bool m_judged = false; // the working values are those of a computation that ended
+    QFrame *m_method = nullptr;
+    QRadioButton *m_approx = nullptr;
+    QRadioButton *m_rigorous = nullptr;
+    QLineEdit *m_sigmaAngle = nullptr, *m_sigmaDistA = nullptr, *m_sigmaDistB = nullptr, *m_sigmaLevel = nullptr;
+    QLabel *m_levelUnit = nullptr;
+    QLabel *m_rigorousLabel = nullptr;
     QFrame *m_progressPanel = nullptr;
     QProgressBar *m_progress = nullptr;
     AdjustmentWorking m_working;

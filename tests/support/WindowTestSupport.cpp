@@ -1,5 +1,7 @@
 #include "WindowTestSupport.h"
 
+#include <QProcess>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -226,6 +228,18 @@ QByteArray ReadFile(const QString &path)
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return file.readAll();
+}
+
+ProgramRun RunProgram(const QString &program, const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForStarted();
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
 }
 
 QStringList VerdictTexts(QWidget *window)

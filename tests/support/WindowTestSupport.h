@@ -122,4 +122,11 @@ QString ClipboardText();
 // Fails the test when the script fails.
 QString RunPython(const QString &script, const QStringList &args = {});
 
+// A program run to its end: its exit status (−1 when it crashed or hung) and its output.
+struct ProgramRun {
+    int status = -1;
+    QByteArray out, err;
+};
+ProgramRun RunProgram(const QString &program, const QStringList &arguments, const QByteArray &input = {});
+
 } // namespace quorvil::test
