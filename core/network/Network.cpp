@@ -1298,6 +1298,10 @@ Result Adjustment::run()
     validate();
     approximate();
     number();
+    // Observations between fixed points alone leave nothing to solve for (and an empty system
+    // is no system for the ordering and the factorisation).
+    if (m_u == 0)
+        throw Error("网中没有待定点和定向未知数，无需平差");
     analyseDatum();
     buildDatumColumns();
     const size_t nobs = net.observations.size();

@@ -532,7 +532,7 @@ QList<std::pair<QString, QString>> SummaryItems(const Network &net, const Result
     add("未知数", s.defect > 0 ? QStringLiteral("%1（网的亏损 %2）").arg(s.unknowns).arg(s.defect)
                                : QString::number(s.unknowns));
     add("多余观测数", QString::number(s.dof));
-    add("vᵀPv", Text(GeneralText(RoundHalfEven(s.vtpv * 1000) / 1000)));
+    add("vᵀPv", Fixed(3, s.vtpv)); // fixed decimals: an absurd a priori σ0 gives a huge sum, never an exponent
     add("验前单位权中误差", Hundredths(s.sigma0Apriori));
     add("单位权中误差 σ0", Hundredths(s.sigma0Aposteriori) + (s.aposterioriUsed ? QStringLiteral("（精度按验后 σ0 计算）")
                                                                                    : QStringLiteral("（精度按验前 σ0 计算）")));

@@ -493,6 +493,8 @@ private slots:
         QCOMPARE(run.out, QByteArray());
         QVERIFY(!QFile::exists(out));
         QVERIFY(!QFile::exists(report));
+    }
+
     // "network --report" and "--dxf" write the control network window's report tables and drawing.
     void networkReportAndDrawingMatchTheWindow()
     {

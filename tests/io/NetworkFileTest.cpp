@@ -177,6 +177,8 @@ TEST(NetworkFile, BadInputGivesOneMessage)
          {"<cov-mat>", "band=\"1\""}},
         {"angle with 60 minutes", Known + "[角度]\nA,B,C,30.6000\n", {"第 6 行", "分或秒不小于 60"}},
         {"unknown section", "[观测]\nA,B,1\n", {"第 1 行", "未知的节"}},
+        {"levelling between two benchmarks only", "[已知点]\nA,0,0,10\nB,0,0,11\n[水准]\nA,B,1.002,1\n", {"没有待定点", "无需平差"}},
+        {"distances between known points only", Known + "[距离]\nA,B,1000.002,3\nB,C,1118.03,3\n", {"没有待定点", "无需平差"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
