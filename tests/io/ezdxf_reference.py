@@ -2,12 +2,22 @@
 
   ezdxf_reference.py make <out.dxf> <R2000|R2018>   a drawing with every entity type the program draws
   ezdxf_reference.py dump <in.dxf>                  the drawing as JSON: header, layers, blocks, entities
+  ezdxf_reference.py compare <original.dxf> <saved.dxf>
+      reads the saved drawing strictly (readfile, not recover) and the original as well as ezdxf can,
+      and prints as JSON the differences: entity types and counts per layout and block, texts, MTEXT
+      positions and heights, attributes per insert, code page. Text is decoded as the program reads
+      it: the declared code page under the names writers use, an unknown one as Windows-1252, none as
+      UTF-8 when valid else GB18030.
 """
+import codecs
+import collections
+import io
 import json
 import re
 import sys
 
 import ezdxf
+from ezdxf import recover
 
 
 def make(path, version):
@@ -109,8 +119,164 @@ def unescaped(value):
     return value
 
 
+def header_value(data, name):
+    m = re.search(rb"\r?\n\s*9\r?\n" + re.escape(name.encode()) + rb"\s*\r?\n\s*\d+\r?\n([^\r\n]*)", data[:200000])
+    return m.group(1).decode("latin-1").strip() if m else None
+
+
+def encoding_of(data):
+    """The encoding the program reads the file's text in."""
+    version = header_value(data, "$ACADVER") or ""
+    if version >= "AC1021":
+        return "utf-8"
+    page = (header_value(data, "$DWGCODEPAGE") or "").upper().replace(" ", "")
+    if not page:
+        try:
+            data.decode("utf-8")
+            return "utf-8"
+        except UnicodeDecodeError:
+            return "gb18030"
+    fixed = {"ANSI_936": "gbk", "ANSI_950": "big5", "ANSI_932": "cp932", "ANSI_949": "cp949", "DOS932": "cp932",
+             "DOS936": "gbk", "DOS950": "big5", "DOS949": "cp949", "UTF-8": "utf-8", "UTF8": "utf-8", "MACINTOSH": "mac_roman"}
+    if page in fixed:
+        return fixed[page]
+    m = re.match(r"^(?:ISO)?[-_]?8859[-_](\d{1,2})$", page)
+    if m:
+        return "iso-8859-" + m.group(1)
+    m = re.match(r"^(?:ANSI|CP|WINDOWS)[-_]?(\d{3,4})$", page) or re.match(r"^(?:DOS|IBM|CP)[-_]?(\d{3})$", page)
+    if m:
+        try:
+            return "cp" + m.group(1) if "".encode("cp" + m.group(1)) == b"" else "cp1252"
+        except LookupError:
+            return "cp1252"
+    return "cp1252"
+
+
+def dxf_escape(error):
+    """Characters outside the code page as the \\U+XXXX escapes of DXF."""
+    return "".join("\\U+%04X" % ord(c) for c in error.object[error.start:error.end]), error.end
+
+
+codecs.register_error("dxfescape", dxf_escape)
+
+
+def load(path, strict):
+    data = open(path, "rb").read()
+    cut = re.search(rb"\n[ \t]*0\r?\nEOF[ \t]*\r?(\n|$)", data)
+    if cut:  # what follows the end marker is not part of the drawing
+        data = data[:cut.end()]
+    encoding = encoding_of(data)
+    text = data.decode(encoding, errors="replace").replace("\r\n", "\n")
+    if strict:
+        return ezdxf.read(io.StringIO(text))
+    try:
+        return ezdxf.read(io.StringIO(text))
+    except Exception:  # noqa: BLE001 - the original as well as ezdxf can read it
+        # recover decodes by itself: the text is handed over in Windows-1252 with escapes.
+        text = re.sub(r"(\n[ \t]*3\n)[^\n]*", lambda m: m.group(1) + "ANSI_1252", text, count=0) \
+            if "$DWGCODEPAGE" in text else text
+        doc, _ = recover.read(io.BytesIO(text.encode("cp1252", errors="dxfescape")))
+        return doc
+
+
+def block_names(path):
+    """The names of the blocks the BLOCKS section of the file defines."""
+    lines = open(path, "rb").read().decode("latin-1").splitlines()
+    names, section, record, expect = set(), None, None, False
+    for i in range(0, len(lines) - 1, 2):
+        code, value = lines[i].strip(), lines[i + 1].strip()
+        if code == "0":
+            record = value
+            expect = value == "SECTION"
+        elif code == "2" and expect:
+            section, expect = value, False
+        elif code == "2" and section == "BLOCKS" and record == "BLOCK":
+            names.add(value.upper())
+    return names
+
+
+def kind(e):
+    t = e.dxftype()
+    if t == "POLYLINE":
+        mode = e.get_mode()
+        return "LWPOLYLINE" if mode == "AcDb2dPolyline" else "POLYLINE(" + mode + ")"
+    return t
+
+
+def text_of(e):
+    t = e.dxftype()
+    if t == "MTEXT":
+        return e.text
+    return e.dxf.get("text", "")
+
+
+def layout_summary(layout):
+    counts = collections.Counter(kind(e) for e in layout)
+    # (decoders differ on what to make of a byte sequence a code page lacks: it is left out)
+    texts = sorted(unescaped(text_of(e)).replace("\ufffd", "") for e in layout if e.dxftype() in ("TEXT", "MTEXT"))
+    mtext = [[round(v, 6) for v in list(e.dxf.insert)[:2]] + [round(e.dxf.char_height, 6)] for e in layout if e.dxftype() == "MTEXT"]
+    attribs = [[[a.dxf.tag, unescaped(a.dxf.text), a.dxf.get("flags", 0)] for a in e.attribs] for e in layout if e.dxftype() == "INSERT"]
+    return {"counts": dict(sorted(counts.items())), "texts": texts, "mtext": mtext, "attribs": attribs}
+
+
+def summary(path, strict):
+    doc = load(path, strict)
+    blocks = {}
+    for b in doc.blocks:
+        name = b.name
+        if name.lower().startswith(("*model_space", "*paper_space", "$model_space", "$paper_space")):
+            continue
+        blocks[unescaped(name).upper()] = layout_summary(b)
+    return {"codepage": doc.header.get("$DWGCODEPAGE", None), "modelspace": layout_summary(doc.modelspace()),
+            "blocks": blocks}
+
+
+def compare(original, saved):
+    differences = []
+    try:
+        b = summary(saved, True)
+    except Exception as error:  # noqa: BLE001 - any failure of the strict reader is the finding
+        json.dump({"differences": ["saved file: strict readfile: %s: %s" % (type(error).__name__, error)]}, sys.stdout)
+        return
+    a = summary(original, False)
+
+    def layout(where, x, y):
+        for key in ("counts", "texts", "mtext", "attribs"):
+            if x[key] != y[key]:
+                if key == "counts":
+                    keys = sorted(set(x[key]) | set(y[key]))
+                    detail = ", ".join("%s %d→%d" % (k, x[key].get(k, 0), y[key].get(k, 0)) for k in keys
+                                       if x[key].get(k, 0) != y[key].get(k, 0))
+                else:
+                    detail = "%s → %s" % (json.dumps(x[key], ensure_ascii=False)[:300], json.dumps(y[key], ensure_ascii=False)[:300])
+                differences.append("%s %s: %s" % (where, key, detail))
+
+    defined = {unescaped(n) for n in block_names(original)}
+    layout("modelspace", a["modelspace"], b["modelspace"])
+    for name in sorted(set(a["blocks"]) | set(b["blocks"])):
+        if name not in b["blocks"]:
+            # Blocks ezdxf makes up while reading (arrow blocks, block records without a block) are not in the file.
+            if name in defined:
+                differences.append("block %s left out" % name)
+            continue
+        if name not in a["blocks"]:
+            differences.append("block %s added" % name)
+            continue
+        layout("block " + name, a["blocks"][name], b["blocks"][name])
+    # The code page: the file's own; the Chinese one for a file declaring none; a UTF-8 file (R2007
+    # and later) may change it.
+    data = open(original, "rb").read()
+    declared = header_value(data, "$DWGCODEPAGE")
+    expected = declared or "ANSI_936"
+    if (header_value(data, "$ACADVER") or "") < "AC1021" and expected.upper() != (b["codepage"] or "").upper():
+        differences.append("codepage %s → %s" % (expected, b["codepage"]))
+    json.dump({"differences": differences}, sys.stdout, ensure_ascii=False)
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "compare":
+        compare(sys.argv[2], sys.argv[3])
     else:
         dump(sys.argv[2])
