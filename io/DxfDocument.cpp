@@ -520,7 +520,7 @@ public:
     void addCircle(const DL_CircleData &d) override
     {
         DxfEntity e = make(DxfType::Circle);
-        e.p = {mirrored() ? -d.cx : d.cx, d.cy, d.cz};
+        e.p = {d.cx, d.cy, d.cz};
         e.radius = d.radius;
         finish(std::move(e));
     }
@@ -531,11 +531,6 @@ public:
         e.radius = d.radius;
         e.startAngle = d.angle1;
         e.endAngle = d.angle2;
-        if (mirrored()) { // seen from below: mirror about the Y axis
-            e.p.x = -e.p.x;
-            e.startAngle = 180 - d.angle2;
-            e.endAngle = 180 - d.angle1;
-        }
         finish(std::move(e));
     }
     void addEllipse(const DL_EllipseData &d) override
@@ -585,6 +580,8 @@ public:
     // An attribute belongs to the insert before it; one without is kept as a text.
     void addAttribute(const DL_AttributeData &d) override
     {
+        if (m_section != "ENTITIES" && m_section != "BLOCKS")
+            return;
         if (m_attributeOwner < 0 || std::size_t(m_attributeOwner) >= container().size() ||
             container()[std::size_t(m_attributeOwner)].type != DxfType::Insert) {
             addText(d);
@@ -624,6 +621,8 @@ public:
         e.height = d.height;
         e.width = d.width;
         e.attachment = d.attachmentPoint;
+        e.lineSpacingStyle = std::clamp(d.lineSpacingStyle, 1, 2);
+        e.lineSpacing = d.lineSpacingFactor > 0 && d.lineSpacingFactor <= 4 ? d.lineSpacingFactor : 1;
         e.text = text(m_mtextChunks + d.text);
         e.style = name(d.style);
         e.rotation = d.angle * 180 / Pi;
@@ -636,7 +635,7 @@ public:
     {
         DxfEntity e = make(DxfType::Insert);
         e.block = name(d.name);
-        e.p = {mirrored() ? -d.ipx : d.ipx, d.ipy, d.ipz};
+        e.p = {d.ipx, d.ipy, d.ipz};
         e.sx = d.sx;
         e.sy = d.sy;
         e.sz = d.sz;
@@ -743,8 +742,6 @@ public:
     }
 
 private:
-    bool mirrored() { return getExtrusion() && getExtrusion()->getDirection()[2] < 0; }
-
     // The normal of the record's plane; (0, 0, 1) when none is given or it is not a direction.
     DxfVec normal()
     {
@@ -786,6 +783,7 @@ private:
         if (const auto thickness = recordValue(39))
             e.thickness = RealOf(*thickness, 0);
         e.linetype = name(attributes.getLinetype());
+        e.extrusion = normal();
         return e;
     }
 
@@ -812,6 +810,8 @@ private:
     {
         handled = true;
         m_attributeOwner = -1;
+        if (m_section != "ENTITIES" && m_section != "BLOCKS")
+            return; // an entity record in another section is no part of the drawing
         if (e.type == DxfType::Hatch)
             std::erase_if(e.loops, [](const std::vector<DxfVertex> &loop) { return loop.size() < 2; });
         if (attributes.isInPaperSpace()) {
@@ -1106,7 +1106,7 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
             expectSectionName = type == "SECTION";
             if (expectSectionName || type == "ENDSEC" || type == "EOF")
                 continue;
-            if (section == "CLASSES" && doc.classes.size() < 10'000)
+            if (section == "CLASSES" && type == "CLASS" && doc.classes.size() < 10'000)
                 record = &doc.classes.emplace_back();
             else if (section == "OBJECTS" && doc.objects.size() < 1'000'000)
                 record = &doc.objects.emplace_back();
@@ -1524,28 +1524,37 @@ private:
         case DxfType::Point:
             begin("POINT", e, "AcDbPoint");
             coord(10, e.p);
+            normal(e);
             break;
         case DxfType::Line:
             begin("LINE", e, "AcDbLine");
             coord(10, e.p);
             coord(11, e.q);
+            normal(e);
             break;
         case DxfType::Circle:
             begin("CIRCLE", e, "AcDbCircle");
             coord(10, e.p);
             m_dw.dxfReal(40, e.radius);
+            normal(e);
             break;
         case DxfType::Arc:
             begin("ARC", e, "AcDbCircle");
             coord(10, e.p);
             m_dw.dxfReal(40, e.radius);
+            normal(e);
             m_dw.dxfString(100, "AcDbArc");
             m_dw.dxfReal(50, e.startAngle);
             m_dw.dxfReal(51, e.endAngle);
             break;
         case DxfType::Ellipse:
-            m_dxf.writeEllipse(m_dw, DL_EllipseData(e.p.x, e.p.y, e.p.z, e.q.x, e.q.y, e.q.z, e.ratio, e.startAngle, e.endAngle),
-                               attributes(e));
+            begin("ELLIPSE", e, "AcDbEllipse");
+            coord(10, e.p);
+            coord(11, e.q);
+            normal(e);
+            m_dw.dxfReal(40, e.ratio);
+            m_dw.dxfReal(41, e.startAngle);
+            m_dw.dxfReal(42, e.endAngle);
             break;
         case DxfType::Polyline:
             begin("LWPOLYLINE", e, "AcDbPolyline");
@@ -1567,11 +1576,35 @@ private:
             if (e.vAlign != 0)
                 m_dw.dxfInt(73, e.vAlign);
             break;
-        case DxfType::MText:
-            m_dxf.writeMText(m_dw, DL_MTextData(e.p.x, e.p.y, e.p.z, std::cos(e.rotation * Pi / 180), std::sin(e.rotation * Pi / 180), 0,
-                                                e.height, e.width, e.attachment, 1, 1, 1.0, enc(e.text), enc(e.style),
-                                                e.rotation * Pi / 180), attributes(e));
+        case DxfType::MText: {
+            begin("MTEXT", e, "AcDbMText");
+            coord(10, e.p);
+            m_dw.dxfReal(40, e.height);
+            m_dw.dxfReal(41, e.width);
+            m_dw.dxfInt(71, e.attachment);
+            m_dw.dxfInt(72, 1);
+            // The text in pieces of at most 250 bytes (code 3), the last one with code 1; a piece
+            // ends between characters.
+            qsizetype from = 0;
+            std::string piece;
+            while (true) {
+                qsizetype to = std::min(e.text.size(), from + 64);
+                if (to < e.text.size() && e.text.at(to).isLowSurrogate())
+                    --to;
+                piece = enc(e.text.mid(from, to - from));
+                if (to >= e.text.size())
+                    break;
+                m_dw.dxfString(3, piece);
+                from = to;
+            }
+            m_dw.dxfString(1, piece);
+            m_dw.dxfString(7, enc(e.style));
+            normal(e);
+            m_dw.coord(11, std::cos(e.rotation * Pi / 180), std::sin(e.rotation * Pi / 180), 0);
+            m_dw.dxfInt(73, e.lineSpacingStyle);
+            m_dw.dxfReal(44, e.lineSpacing);
             break;
+        }
         case DxfType::Insert:
             begin("INSERT", e, "AcDbBlockReference");
             if (!e.attributes.empty())
@@ -1592,6 +1625,7 @@ private:
                 m_dw.dxfReal(44, e.columnSpacing);
                 m_dw.dxfReal(45, e.rowSpacing);
             }
+            normal(e);
             if (e.attributes.empty())
                 break;
             for (const DxfEntity &a : e.attributes) {

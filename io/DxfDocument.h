@@ -59,9 +59,10 @@ struct DxfEntity {
     QString linetype = QStringLiteral("BYLAYER");
     double thickness = 0; // extrusion along the normal (code 39)
 
-    // The normal of the entity's plane. Text, hatches and polylines keep their coordinates in that
-    // plane (the object coordinate system of DXF: an arbitrary-axis frame, with `elevation` its
-    // height for polylines); the other entities are read into world coordinates.
+    // The normal of the entity's plane. Circles, arcs, inserts, text, hatches and polylines have their
+    // coordinates in that plane (the object coordinate system of DXF: an arbitrary-axis frame, with
+    // `elevation` its height for polylines), as in the file; points, lines, ellipses and MText are
+    // in world coordinates.
     DxfVec extrusion{0, 0, 1};
     double elevation = 0;
 
@@ -86,6 +87,8 @@ struct DxfEntity {
     int hAlign = 0;     // text: 0 left, 1 centre, 2 right, 3 aligned, 4 middle, 5 fit
     int vAlign = 0;     // text: 0 baseline, 1 bottom, 2 middle, 3 top
     int attachment = 1; // mtext: 1..9, top-left to bottom-right
+    int lineSpacingStyle = 1; // mtext: 1 at least, 2 exactly
+    double lineSpacing = 1;   // mtext: factor
     int generation = 0;  // text: 2 mirrored in X (backward), 4 upside down
     // Attribute (an insert's `attributes`): its tag and flags (1 invisible, 2 constant, 4 verify, 8 preset).
     QString tag;

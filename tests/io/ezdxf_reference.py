@@ -216,7 +216,29 @@ def layout_summary(layout):
     texts = sorted(unescaped(text_of(e)).replace("\ufffd", "") for e in layout if e.dxftype() in ("TEXT", "MTEXT"))
     mtext = [[round(v, 6) for v in list(e.dxf.insert)[:2]] + [round(e.dxf.char_height, 6)] for e in layout if e.dxftype() == "MTEXT"]
     attribs = [[[a.dxf.tag, unescaped(a.dxf.text), a.dxf.get("flags", 0)] for a in e.attribs] for e in layout if e.dxftype() == "INSERT"]
-    return {"counts": dict(sorted(counts.items())), "texts": texts, "mtext": mtext, "attribs": attribs}
+    weights = sorted([kind(e), round(attribute(e, "thickness", 0), 6), attribute(e, "lineweight", -1)] for e in layout
+                     if attribute(e, "thickness", 0) != 0 or attribute(e, "lineweight", -1) != -1)
+    planes = sorted([kind(e)] + [round(v, 6) + 0.0 for v in attribute(e, "extrusion", (0, 0, 1))] for e in layout)
+    planes = [p for p in planes if p[1:] != [0.0, 0.0, 1.0]]
+    images = [image_file(e) for e in layout if e.dxftype() in ("IMAGE", "WIPEOUT")]
+    return {"counts": dict(sorted(counts.items())), "texts": texts, "mtext": mtext, "attribs": attribs,
+            "thickness and lineweight": weights, "planes": planes, "image definitions": images}
+
+
+def image_file(e):
+    """The file of the image definition an IMAGE points to (a WIPEOUT points to none)."""
+    try:
+        definition = e.image_def if e.dxftype() == "IMAGE" else None
+        return definition.dxf.filename if definition is not None else None
+    except Exception:  # noqa: BLE001 - a dangling reference
+        return "dangling"
+
+
+def attribute(e, name, default):
+    try:
+        return e.dxf.get(name, default)
+    except Exception:  # noqa: BLE001 - an entity without that attribute
+        return default
 
 
 def summary(path, strict):
@@ -241,7 +263,7 @@ def compare(original, saved):
     a = summary(original, False)
 
     def layout(where, x, y):
-        for key in ("counts", "texts", "mtext", "attribs"):
+        for key in ("counts", "texts", "mtext", "attribs", "thickness and lineweight", "planes", "image definitions"):
             if x[key] != y[key]:
                 if key == "counts":
                     keys = sorted(set(x[key]) | set(y[key]))

@@ -492,6 +492,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
             item->snaps.push_back({at(e.startAngle + sweep / 2), SnapKind::Middle});
         }
         item->setBounds(item->path.controlPointRect());
+        item->setTransform(PlaneTransform(e.extrusion, e.p.z));
         return item;
     }
     case DxfType::Ellipse: {
@@ -566,7 +567,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         QTransform placement;
         placement.translate(e.p.x, e.p.y);
         placement.rotate(e.rotation);
-        group->setTransform(placement);
+        group->setTransform(placement * PlaneTransform(e.extrusion, e.p.z));
         return outer != parent ? outer : group;
     }
     case DxfType::Other:
@@ -629,10 +630,20 @@ QGraphicsItem *DrawingScene::buildText(const DxfDocument &doc, const DxfEntity &
     }
     item->textPlacement = TextPlacement(at, rotation, std::fabs(e.height), widthFactor, dx, dy,
                                         e.type == DxfType::Text ? e.generation : 0);
+    if (e.type == DxfType::MText && (e.extrusion.x != 0 || e.extrusion.y != 0 || e.extrusion.z != 1)) {
+        // MText stands in the drawing's coordinates along its direction; its plane's normal turns the
+        // text up or, seen from below, mirrors it: up = normal × direction.
+        const double r = rotation * Pi / 180;
+        const DxfVec d{std::cos(r), std::sin(r), 0}, n = e.extrusion;
+        const QPointF up(n.y * d.z - n.z * d.y, n.z * d.x - n.x * d.z);
+        const QTransform basis(d.x, d.y, up.x(), up.y(), at.x(), at.y());
+        item->textPlacement = TextPlacement({0, 0}, 0, std::fabs(e.height), widthFactor, dx, dy) * basis;
+    }
     const QRectF inFont(0, -cap * 1.4, width, cap * 1.4 + fm.descent() + (lines - 1) * item->lineStep);
     item->snaps.push_back({P(e.p), SnapKind::Insertion});
     item->setBounds(item->textPlacement.mapRect(inFont));
-    item->setTransform(PlaneTransform(e.extrusion, e.type == DxfType::Text ? e.p.z : 0));
+    if (e.type == DxfType::Text)
+        item->setTransform(PlaneTransform(e.extrusion, e.p.z));
     return item;
 }
 
