@@ -1,6 +1,11 @@
 """Independent reference for the drawing tests, on ezdxf (Debian python3-ezdxf).
 
   ezdxf_reference.py make <out.dxf> <R2000|R2018>   a drawing with every entity type the program draws
+  ezdxf_reference.py make-kept <out.dxf>           a drawing of what the program keeps as read: an image
+                                                    with its definition, a wipeout, a spline with an
+                                                    extension dictionary, a dimension, a leader, SOLID,
+                                                    TRACE, 3DFACE, a 3D polyline, an insert with
+                                                    attributes (one invisible) of a block with ATTDEFs
   ezdxf_reference.py dump <in.dxf>                  the drawing as JSON: header, layers, blocks, entities
   ezdxf_reference.py compare <original.dxf> <saved.dxf>
       reads the saved drawing strictly (readfile, not recover) and the original as well as ezdxf can,
@@ -51,6 +56,32 @@ def make(path, version):
     msp.add_spline([(0, 0), (1, 2), (3, 1), (4, 4)])
     msp.add_point((99, 99), dxfattribs={"layer": "冻结"})
     msp.add_point((98, 98), dxfattribs={"layer": "关闭"})
+    doc.saveas(path)
+
+
+def make_kept(path):
+    doc = ezdxf.new("R2018", setup=True)
+    msp = doc.modelspace()
+    image_def = doc.add_image_def(filename="site.png", size_in_pixel=(640, 480))
+    msp.add_image(image_def, insert=(0, 0), size_in_units=(6.4, 4.8))
+    msp.add_wipeout([(20, 0), (25, 0), (25, 5)])
+    spline = msp.add_spline([(0, 0), (1, 2), (3, 1), (4, 4)])
+    spline.new_extension_dict()
+    msp.add_linear_dim(base=(0, 15), p1=(0, 10), p2=(10, 10)).render()
+    msp.add_leader([(30, 0), (35, 5), (40, 5)])
+    msp.add_solid([(50, 0), (52, 0), (50, 2), (52, 2)], dxfattribs={"color": 1})
+    msp.add_trace([(55, 0), (57, 0), (55, 2), (57, 2)])
+    msp.add_3dface([(60, 0, 0), (62, 0, 0), (62, 2, 1), (60, 2, 1)])
+    msp.add_polyline3d([(0, 30, 0), (5, 35, 1), (10, 30, 2)])
+    block = doc.blocks.new("标牌")
+    block.add_circle((0, 0), 1)
+    block.add_attdef("NAME", (0, -2), dxfattribs={"height": 0.5})
+    block.add_attdef("CODE", (0, -3), dxfattribs={"height": 0.5})
+    insert = msp.add_blockref("标牌", (70, 0))
+    insert.add_attrib("NAME", "测站A", (70, -2), dxfattribs={"height": 0.5})
+    insert.add_attrib("CODE", "J-7", (70, -3), dxfattribs={"height": 0.5, "flags": 1})
+    msp.add_text("90%%d %%p0.05 %%c12", dxfattribs={"height": 2, "insert": (0, 50), "thickness": 0.5})
+    msp.add_line((0, 60), (5, 60), dxfattribs={"lineweight": 35})
     doc.saveas(path)
 
 
@@ -298,6 +329,8 @@ def compare(original, saved):
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "make-kept":
+        make_kept(sys.argv[2])
     elif sys.argv[1] == "compare":
         compare(sys.argv[2], sys.argv[3])
     else:
