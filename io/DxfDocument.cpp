@@ -625,9 +625,14 @@ public:
         e.lineSpacing = d.lineSpacingFactor > 0 && d.lineSpacingFactor <= 4 ? d.lineSpacingFactor : 1;
         e.text = text(m_mtextChunks + d.text);
         e.style = name(d.style);
-        e.rotation = d.angle * 180 / Pi;
-        if (d.dirx != 0 || d.diry != 0)
-            e.rotation = std::atan2(d.diry, d.dirx) * 180 / Pi;
+        // The rotation in degrees (code 50; dxflib takes it for radians in files without its own
+        // comment), or the direction (11, 21) when the text has one.
+        e.rotation = 0;
+        if (const auto angle = recordValue(50))
+            e.rotation = RealOf(*angle, 0);
+        const auto dx = recordValue(11), dy = recordValue(21);
+        if (dx && dy && (RealOf(*dx, 0) != 0 || RealOf(*dy, 0) != 0))
+            e.rotation = std::atan2(RealOf(*dy, 0), RealOf(*dx, 0)) * 180 / Pi;
         m_mtextChunks.clear();
         finish(std::move(e));
     }
