@@ -1,6 +1,8 @@
 #include "DrawingScene.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QGraphicsItem>
 #include <QPainter>
 #include <QPainterPath>
@@ -57,18 +59,58 @@ const QFontMetricsF &CjkMetrics()
     return metrics;
 }
 
+// The same fonts as raw glyphs: text laid out once is painted as glyph runs, without shaping again.
+const QRawFont &TextRawFont()
+{
+    static const QRawFont font = QRawFont::fromFont(TextFont());
+    return font;
+}
+
+const QRawFont &CjkRawFont()
+{
+    static const QRawFont font = QRawFont::fromFont(CjkFont());
+    return font;
+}
+
 bool IsCjk(char32_t c)
 {
     return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
            (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
-// A piece of a text line in one font, at `x` font units from the line's start.
+// A piece of a text line in one font, at `x` font units from the line's start: its glyphs, or when
+// the font lacks some of them, its text (drawn with the fallback fonts).
 struct TextRun {
     QString text;
     double x = 0;
     bool cjk = false;
+    QGlyphRun glyphs;
 };
+
+// Lays out one run; returns its advance.
+double LayOutRun(TextRun &run)
+{
+    const QRawFont &raw = run.cjk ? CjkRawFont() : TextRawFont();
+    if (raw.isValid()) {
+        const QList<quint32> indexes = raw.glyphIndexesForString(run.text);
+        if (!indexes.isEmpty() && std::find(indexes.begin(), indexes.end(), 0u) == indexes.end()) {
+            const QList<QPointF> advances = raw.advancesForGlyphIndexes(indexes);
+            QList<QPointF> positions;
+            positions.reserve(indexes.size());
+            double x = 0;
+            for (const QPointF &a : advances) {
+                positions.append(QPointF(x, 0));
+                x += a.x();
+            }
+            run.glyphs.setRawFont(raw);
+            run.glyphs.setGlyphIndexes(indexes);
+            run.glyphs.setPositions(positions);
+            run.text.clear();
+            return x;
+        }
+    }
+    return (run.cjk ? CjkMetrics() : TextMetrics()).horizontalAdvance(run.text);
+}
 
 // A text line laid out: its runs, its width, and the spans underlined or overlined (%%u, %%o).
 struct TextLine {
@@ -95,12 +137,12 @@ TextLine LayOut(const QString &source)
                 break;
             j += c > 0xFFFF ? 2 : 1;
         }
-        TextRun run{line.mid(i, j - i), out.width, cjk};
+        TextRun run{line.mid(i, j - i), out.width, cjk, {}};
         const QFontMetricsF &fm = cjk ? CjkMetrics() : TextMetrics();
         if (!under.empty() || !over.empty())
             for (qsizetype k = i; k < j; ++k)
                 at[std::size_t(k)] = out.width + fm.horizontalAdvance(line.mid(i, k - i));
-        out.width += fm.horizontalAdvance(run.text);
+        out.width += LayOutRun(run);
         out.runs.push_back(std::move(run));
         i = j;
     }
@@ -201,6 +243,10 @@ public:
             for (std::size_t i = 0; i < textLines.size(); ++i) {
                 const double y = double(i) * lineStep;
                 for (const TextRun &run : textLines[i].runs) {
+                    if (!run.glyphs.isEmpty()) {
+                        painter->drawGlyphRun(QPointF(run.x, y), run.glyphs);
+                        continue;
+                    }
                     if (run.cjk != cjk)
                         painter->setFont((cjk = run.cjk) ? CjkFont() : TextFont());
                     painter->drawText(QPointF(run.x, y), run.text);
@@ -639,7 +685,7 @@ QGraphicsItem *DrawingScene::buildText(const DxfDocument &doc, const DxfEntity &
         const QTransform basis(d.x, d.y, up.x(), up.y(), at.x(), at.y());
         item->textPlacement = TextPlacement({0, 0}, 0, std::fabs(e.height), widthFactor, dx, dy) * basis;
     }
-    const QRectF inFont(0, -cap * 1.4, width, cap * 1.4 + fm.descent() + (lines - 1) * item->lineStep);
+    const QRectF inFont(0, -cap * 1.2, width, cap * 1.2 + fm.descent() + (lines - 1) * item->lineStep);
     item->snaps.push_back({P(e.p), SnapKind::Insertion});
     item->setBounds(item->textPlacement.mapRect(inFont));
     if (e.type == DxfType::Text)
