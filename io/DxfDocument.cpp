@@ -666,6 +666,8 @@ public:
         m_pending->patternScale = d.scale;
         m_pending->patternAngle = d.angle;
         m_pending->extrusion = normal();
+        if (const auto z = recordValue(30)) // the height of the hatch's plane
+            m_pending->elevation = RealOf(*z, 0);
     }
     void addHatchLoop(const DL_HatchLoopData &) override
     {
@@ -1179,12 +1181,15 @@ public:
     {
         if (normal && gc >= 210 && gc <= 230 && gc % 10 == 0) // dxflib writes hatches in the XY plane
             value = gc == 210 ? normal->x : gc == 220 ? normal->y : normal->z;
+        else if (normal && gc == 30)
+            value = elevation;
         DL_WriterA::dxfReal(gc, Sane(value) ? value : 0);
     }
     // The next handle dxflib would give.
     unsigned long nextHandle() const { return m_handle; }
 
-    const DxfVec *normal = nullptr; // the plane of the hatch being written
+    const DxfVec *normal = nullptr; // the plane of the hatch being written, and its height
+    double elevation = 0;
 };
 
 // dxflib's hatch-edge constructors set only the members of their own kind of edge; the others,
@@ -1647,6 +1652,7 @@ private:
             break;
         case DxfType::Hatch:
             m_dw.normal = &e.extrusion;
+            m_dw.elevation = e.elevation;
             hatch(e, attributes(e));
             m_dw.normal = nullptr;
             break;

@@ -61,7 +61,7 @@ struct DxfEntity {
 
     // The normal of the entity's plane. Circles, arcs, inserts, text, hatches and polylines have their
     // coordinates in that plane (the object coordinate system of DXF: an arbitrary-axis frame, with
-    // `elevation` its height for polylines), as in the file; points, lines, ellipses and MText are
+    // `elevation` its height for polylines and hatches), as in the file; points, lines, ellipses and MText are
     // in world coordinates.
     DxfVec extrusion{0, 0, 1};
     double elevation = 0;

@@ -287,6 +287,7 @@ def summary(path, strict):
 def compare(original, saved):
     differences = []
     try:
+        ezdxf.readfile(saved)  # as it stands, in the encoding ezdxf takes from the file
         b = summary(saved, True)
     except Exception as error:  # noqa: BLE001 - any failure of the strict reader is the finding
         json.dump({"differences": ["saved file: strict readfile: %s: %s" % (type(error).__name__, error)]}, sys.stdout)

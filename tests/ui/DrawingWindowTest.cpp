@@ -400,7 +400,8 @@ private slots:
         QVERIFY(std::fabs(half.width() - cjk.width() / 2) < 1);
     }
 
-    // SOLID, TRACE and 3DFACE are filled; a DIMENSION is drawn from its block, a LEADER as its polyline.
+    // SOLID and TRACE are filled, a 3DFACE drawn by its edges; a DIMENSION is drawn from its block, a
+    // LEADER as its polyline.
     void keptEntitiesDrawn()
     {
         const QRectF area(0, 0, 100, 100);
@@ -408,9 +409,12 @@ private slots:
             const auto n = [](double v) { return std::to_string(v); };
             return Kept({{0, type}, {8, "0"}, {10, n(x)}, {20, "10"}, {11, n(x + 10)}, {21, "10"}, {12, n(x)}, {22, "20"}, {13, n(x + 10)}, {23, "20"}});
         };
-        const QImage quads = Render(With({quad("SOLID", 10), quad("TRACE", 40), quad("3DFACE", 70)}), area);
-        for (double x : {15.0, 45.0, 75.0})
+        const DxfEntity face = Kept({{0, "3DFACE"}, {8, "0"}, {10, "70"}, {20, "10"}, {11, "80"}, {21, "10"}, {12, "80"}, {22, "20"}, {13, "70"}, {23, "20"}});
+        const QImage quads = Render(With({quad("SOLID", 10), quad("TRACE", 40), face}), area);
+        for (double x : {15.0, 45.0})
             QVERIFY2(Lit(quads, area, {x, 15}), qPrintable(QString::number(x)));
+        // A 3DFACE by its edges, as CAD programs draw it in plan.
+        QVERIFY(Lit(quads, area, {75, 10}) && Lit(quads, area, {70, 15}) && !Lit(quads, area, {75, 15}));
 
         DxfDocument doc = NewDxfDocument();
         DxfEntity line;
@@ -455,6 +459,13 @@ private slots:
         const QImage image = Render(With({polyline, hatch}), area);
         QVERIFY(Lit(image, area, {-20, 10}) && !Lit(image, area, {20, 10}));
         QVERIFY(Lit(image, area, {-20, -20}) && !Lit(image, area, {20, -20}));
+
+        // A polyline in a tilted plane is drawn where it stands in the world: in the plane x = 5
+        // (normal 1, 0, 0) it is seen edge on, along the Y axis.
+        DxfEntity tilted;
+        tilted.type = DxfType::Polyline, tilted.vertices = {{10, 10, 0}, {30, 10, 0}}, tilted.extrusion = {1, 0, 0}, tilted.elevation = 5;
+        const QImage edgeOn = Render(With({tilted}), area);
+        QVERIFY(Lit(edgeOn, area, {5, 20}) && Lit(edgeOn, area, {5, 28}) && !Lit(edgeOn, area, {20, 10}));
     }
 
     // Attributes are drawn with their insert, where they stand; an invisible one is not.

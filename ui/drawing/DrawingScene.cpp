@@ -197,6 +197,22 @@ public:
 
     QRectF boundingRect() const override { return m_bounds; }
 
+    // Puts a path item from its plane into the world: through the item's transform, or for a plane
+    // seen edge on (no inverse) by mapping the path itself, which then draws as the line it is.
+    void place(const QTransform &plane)
+    {
+        if (plane.isIdentity())
+            return;
+        if (std::fabs(plane.determinant()) > 1e-12) {
+            setTransform(plane);
+            return;
+        }
+        path = plane.map(path);
+        for (auto &s : snaps)
+            s.at = plane.map(s.at);
+        setBounds(path.controlPointRect());
+    }
+
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) override
     {
         draw(painter, option->levelOfDetailFromTransform(painter->worldTransform()));
@@ -512,7 +528,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         EntityItem *item = entity(EntityItem::Path);
         item->path = LoopPath(e.vertices, e.closed, &item->snaps);
         item->setBounds(item->path.controlPointRect());
-        item->setTransform(PlaneTransform(e.extrusion, e.elevation));
+        item->place(PlaneTransform(e.extrusion, e.elevation));
         return item;
     }
     case DxfType::Circle:
@@ -538,7 +554,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
             item->snaps.push_back({at(e.startAngle + sweep / 2), SnapKind::Middle});
         }
         item->setBounds(item->path.controlPointRect());
-        item->setTransform(PlaneTransform(e.extrusion, e.p.z));
+        item->place(PlaneTransform(e.extrusion, e.p.z));
         return item;
     }
     case DxfType::Ellipse: {
@@ -573,7 +589,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
             item->path.addPath(LoopPath(loop, true, nullptr));
         item->fill = e.solid ? Qt::SolidPattern : Qt::BDiagPattern;
         item->setBounds(item->path.controlPointRect());
-        item->setTransform(PlaneTransform(e.extrusion, 0));
+        item->place(PlaneTransform(e.extrusion, e.elevation));
         return item;
     }
     case DxfType::Insert: {
@@ -693,8 +709,8 @@ QGraphicsItem *DrawingScene::buildText(const DxfDocument &doc, const DxfEntity &
     return item;
 }
 
-// Entities kept as read that are drawn all the same: SOLID, TRACE and 3DFACE filled, DIMENSION from
-// its block, LEADER and 3D polylines as polylines.
+// Entities kept as read that are drawn all the same: SOLID and TRACE filled, 3DFACE by its visible
+// edges, DIMENSION from its block, LEADER and 3D polylines as polylines.
 QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity &e, const Inherited &from,
                                         const QColor &color, QGraphicsItem *parent, std::vector<const DxfBlock *> &stack)
 {
@@ -718,7 +734,7 @@ QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity 
             item->snaps.push_back({p, SnapKind::End});
         item->fill = filled ? Qt::SolidPattern : Qt::NoBrush;
         item->setBounds(item->path.controlPointRect());
-        item->setTransform(plane);
+        item->place(plane);
         return item;
     };
     if (type == "SOLID" || type == "TRACE" || type == "3DFACE") {
@@ -730,10 +746,24 @@ QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity 
             has4 = has4 || code == 13;
         if (!has4)
             corner[3] = corner[2];
-        // SOLID and TRACE give their corners in the order 1 2 4 3; 3DFACE around.
-        const std::vector<QPointF> points = type == "3DFACE" ? std::vector<QPointF>{corner[0], corner[1], corner[2], corner[3]}
-                                                              : std::vector<QPointF>{corner[0], corner[1], corner[3], corner[2]};
-        return path(points, true, true, type == "3DFACE" ? QTransform() : PlaneTransform(RawNormal(e), RawReal(e, 30)));
+        if (type == "3DFACE") {
+            // A face in space is drawn by its edges, as CAD programs draw it in plan (filled, a face
+            // framing a drawing would hide it): those its flags (70) do not make invisible.
+            QGraphicsItem *item = path({corner[0], corner[1], corner[2], corner[3]}, true, false, QTransform());
+            const int hidden = int(RawReal(e, 70));
+            if (item && (hidden & 15)) {
+                auto *face = static_cast<EntityItem *>(item);
+                face->path = QPainterPath();
+                for (int i = 0; i < 4; ++i)
+                    if (!(hidden & (1 << i))) {
+                        face->path.moveTo(corner[i]);
+                        face->path.lineTo(corner[(i + 1) % 4]);
+                    }
+            }
+            return item;
+        }
+        // SOLID and TRACE give their corners in the order 1 2 4 3.
+        return path({corner[0], corner[1], corner[3], corner[2]}, true, true, PlaneTransform(RawNormal(e), RawReal(e, 30)));
     }
     if (type == "LEADER") {
         std::vector<QPointF> points;
