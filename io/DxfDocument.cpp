@@ -582,6 +582,10 @@ public:
     {
         if (m_section != "ENTITIES" && m_section != "BLOCKS")
             return;
+        if (m_unsoundOwner) { // the attributes of an insert left out go with it
+            handled = true;
+            return;
+        }
         if (m_attributeOwner < 0 || std::size_t(m_attributeOwner) >= container().size() ||
             container()[std::size_t(m_attributeOwner)].type != DxfType::Insert) {
             addText(d);
@@ -653,6 +657,8 @@ public:
         finish(std::move(e));
         if (container().size() > before)
             m_attributeOwner = std::ptrdiff_t(before); // its attributes follow
+        else
+            m_unsoundOwner = handled && (m_section == "ENTITIES" || m_section == "BLOCKS");
     }
     void addHatch(const DL_HatchData &d) override
     {
@@ -684,6 +690,7 @@ public:
     {
         handled = true;
         m_attributeOwner = -1;
+        m_unsoundOwner = false;
         flush();
     }
 
@@ -817,6 +824,7 @@ private:
     {
         handled = true;
         m_attributeOwner = -1;
+        m_unsoundOwner = false;
         if (m_section != "ENTITIES" && m_section != "BLOCKS")
             return; // an entity record in another section is no part of the drawing
         if (e.type == DxfType::Hatch)
@@ -885,6 +893,7 @@ private:
     std::size_t m_current = 0, m_rawBegin = 0;
     std::size_t m_recordBegin = 0, m_nextBegin = 0; // the record being handed over, the one after it
     std::ptrdiff_t m_attributeOwner = -1;            // the insert in container() the ATTRIBs read belong to
+    bool m_unsoundOwner = false;                     // the ATTRIBs read belong to an insert left out
     bool m_rawOpen = false, m_rawDecided = false, m_rawKeep = false;
 
     DxfDocument &m_doc;
