@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QSet>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -463,7 +464,8 @@ public:
     }
     void addLinetype(const DL_LinetypeData &data) override
     {
-        m_doc.linetypes.push_back({data.name, data.description, data.flags, data.patternLength, {}});
+        m_doc.linetypes.push_back({text(data.name).toStdString(), text(data.description).toStdString(), data.flags,
+                                   data.patternLength, {}});
     }
     void addLinetypeDash(double length) override
     {
@@ -474,8 +476,9 @@ public:
     {
         if (d.name.empty())
             return;
-        m_doc.styles.push_back({d.name, d.flags, d.fixedTextHeight, d.widthFactor, d.obliqueAngle,
-                                d.textGenerationFlags, d.lastHeightUsed, d.primaryFontFile, d.bigFontFile});
+        m_doc.styles.push_back({text(d.name).toStdString(), d.flags, d.fixedTextHeight, d.widthFactor, d.obliqueAngle,
+                                d.textGenerationFlags, d.lastHeightUsed, text(d.primaryFontFile).toStdString(),
+                                text(d.bigFontFile).toStdString()});
     }
     void addBlock(const DL_BlockData &data) override
     {
@@ -1110,6 +1113,7 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
     section = {};
     expectSectionName = false;
     DxfRecord *record = nullptr;
+    DxfRecord application; // (only its name is kept)
     for (std::size_t i = first; i < pairs.size(); ++i) {
         const Pair &p = pairs[i];
         if (p.code < 0)
@@ -1124,6 +1128,10 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
                 continue;
             if (section == "CLASSES" && type == "CLASS" && doc.classes.size() < 10'000)
                 record = &doc.classes.emplace_back();
+            else if (section == "TABLES" && type == "DIMSTYLE" && doc.dimensionStyles.size() < 10'000)
+                record = &doc.dimensionStyles.emplace_back();
+            else if (section == "TABLES" && type == "APPID" && doc.applications.size() < 10'000)
+                record = &application;
             else if (section == "OBJECTS" && doc.objects.size() < 1'000'000)
                 record = &doc.objects.emplace_back();
         } else if (p.code == 2 && expectSectionName) {
@@ -1131,7 +1139,9 @@ DxfDocument ParseDxf(const QByteArray &bytes, const QString &name)
             expectSectionName = false;
             continue;
         }
-        if (!record)
+        if (record == &application && p.code == 2 && p.value.size() < 256)
+            doc.applications.push_back(reader.text(std::string(p.value)).toStdString());
+        if (!record || record == &application)
             continue;
         std::string value(p.value);
         if ((p.code == 5 || p.code == 105) && record->handle.empty() && section == "OBJECTS")
@@ -1338,8 +1348,11 @@ private:
 
     // Writes records kept as read: new handles, references to what is written along mapped, others
     // (and code 102 groups) left out.
-    void writeRaw(const std::vector<std::pair<int, std::string>> &pairs, bool objects)
+    enum class Kept { Entity, Object, TableRecord };
+    void writeRaw(const std::vector<std::pair<int, std::string>> &pairs, Kept kind)
     {
+        const bool objects = kind != Kept::Entity;
+        const bool markers = std::any_of(pairs.begin(), pairs.end(), [](const auto &p) { return p.first == 100; });
         bool inGroup = false;
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             const auto &[code, value] = pairs[i];
@@ -1358,15 +1371,48 @@ private:
             m_dw.dxfString(code, IsTextCode(code) ? m_enc.encode(QString::fromStdString(value)) : value);
             if (code == 0) {
                 unsigned long handle = 0;
-                if (objects) {
+                if (kind == Kept::Object) {
                     const auto it = m_map.constFind(Key(m_objectHandle));
                     handle = it != m_map.cend() ? *it : m_next++;
-                } else {
+                } else if (kind == Kept::Entity) {
                     handle = m_nextRecord < m_recordHandles.size() ? m_recordHandles[m_nextRecord++] : m_next++;
+                } else {
+                    handle = m_next++;
                 }
-                m_dw.dxfHex(5, int(handle));
+                m_dw.dxfHex(kind == Kept::TableRecord ? 105 : 5, int(handle));
+                if (kind == Kept::TableRecord && !markers) { // an R12 record
+                    m_dw.dxfString(100, "AcDbSymbolTableRecord");
+                    m_dw.dxfString(100, "AcDbDimStyleTableRecord");
+                }
             }
         }
+    }
+
+    // The dimension styles of the drawing, which its dimensions name; dxflib's Standard when it has none.
+    void dimensionStyles()
+    {
+        if (m_doc.dimensionStyles.empty()) {
+            m_dxf.writeDimStyle(m_dw, 2.5, 0.625, 0.625, 0.625, 2.5);
+            return;
+        }
+        const bool standard = std::any_of(m_doc.dimensionStyles.begin(), m_doc.dimensionStyles.end(), [](const DxfRecord &r) {
+            return std::any_of(r.pairs.begin(), r.pairs.end(), [](const auto &p) {
+                return p.first == 2 && QString::fromStdString(p.second).compare(u"Standard", Qt::CaseInsensitive) == 0;
+            });
+        });
+        m_dw.dxfString(0, "TABLE");
+        m_dw.dxfString(2, "DIMSTYLE");
+        m_dw.dxfHex(5, 0xA);
+        m_dw.dxfString(100, "AcDbSymbolTable");
+        m_dw.dxfInt(70, int(m_doc.dimensionStyles.size()) + (standard ? 0 : 1));
+        m_dw.dxfString(100, "AcDbDimStyleTable");
+        m_dw.dxfInt(71, 0);
+        if (!standard)
+            writeRaw({{0, "DIMSTYLE"}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbDimStyleTableRecord"}, {2, "Standard"}, {70, "0"}},
+                     Kept::TableRecord);
+        for (const DxfRecord &r : m_doc.dimensionStyles)
+            writeRaw(r.pairs, Kept::TableRecord);
+        m_dw.dxfString(0, "ENDTAB");
     }
 
     void classes()
@@ -1384,11 +1430,12 @@ private:
     {
         for (std::size_t index : m_carried) {
             m_objectHandle = m_doc.objects[index].handle;
-            writeRaw(m_doc.objects[index].pairs, true);
+            writeRaw(m_doc.objects[index].pairs, Kept::Object);
         }
     }
 
     std::string enc(const QString &s) const { return m_enc.encode(s); }
+    std::string utf8(const std::string &s) const { return m_enc.encode(QString::fromStdString(s)); }
 
     void header()
     {
@@ -1439,7 +1486,7 @@ private:
         m_dw.tableLinetypes(int(linetypes.size()));
         for (auto lt : linetypes) {
             std::vector<double> dashes = lt.dashes;
-            m_dxf.writeLinetype(m_dw, DL_LinetypeData(lt.name, lt.description, lt.flags, int(dashes.size()),
+            m_dxf.writeLinetype(m_dw, DL_LinetypeData(utf8(lt.name), utf8(lt.description), lt.flags, int(dashes.size()),
                                                       Finite(lt.length), dashes.empty() ? nullptr : dashes.data()));
         }
         m_dw.tableEnd();
@@ -1457,19 +1504,45 @@ private:
                 return QString::fromStdString(s.name).compare(u"Standard", Qt::CaseInsensitive) == 0;
             }))
             styles.insert(styles.begin(), DxfTextStyle{"Standard", 0, 0, 1, 0, 0, 2.5, "txt", "gbcbig.shx"});
+        // Styles texts name that the drawing lacks (a file cut short before its tables, say).
+        QMap<QString, QString> named; // upper case: as a text spells it (in order: the same file each time)
+        auto collect = [&](const std::vector<DxfEntity> &entities) {
+            for (const auto &e : entities) {
+                if ((e.type == DxfType::Text || e.type == DxfType::MText) && !e.style.isEmpty())
+                    named.insert(e.style.toUpper(), e.style);
+                for (const auto &a : e.attributes)
+                    if (!a.style.isEmpty())
+                        named.insert(a.style.toUpper(), a.style);
+            }
+        };
+        collect(m_doc.entities);
+        for (const auto &b : m_doc.blocks)
+            collect(b.entities);
+        for (const auto &s : styles)
+            named.remove(QString::fromStdString(s.name).toUpper());
+        for (const QString &name : named)
+            styles.push_back(DxfTextStyle{name.toStdString(), 0, 0, 1, 0, 0, 2.5, "txt", "gbcbig.shx"});
         m_dw.tableStyle(int(styles.size()));
         for (const auto &s : styles)
-            m_dxf.writeStyle(m_dw, DL_StyleData(s.name, s.flags, Finite(s.fixedHeight), Finite(s.widthFactor),
+            m_dxf.writeStyle(m_dw, DL_StyleData(utf8(s.name), s.flags, Finite(s.fixedHeight), Finite(s.widthFactor),
                                                 Finite(s.obliqueAngle), s.generationFlags, Finite(s.lastHeight),
-                                                s.font, s.bigFont));
+                                                utf8(s.font), utf8(s.bigFont)));
         m_dw.tableEnd();
 
         m_dxf.writeView(m_dw);
         m_dxf.writeUcs(m_dw);
-        m_dw.tableAppid(1);
-        m_dxf.writeAppid(m_dw, "ACAD");
+        // The applications whose extended data the entities kept carry.
+        std::vector<std::string> applications = {"ACAD"};
+        for (const std::string &name : m_doc.applications)
+            if (!name.empty() && std::none_of(applications.begin(), applications.end(), [&](const std::string &a) {
+                    return QString::fromStdString(a).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0;
+                }))
+                applications.push_back(name);
+        m_dw.tableAppid(int(applications.size()));
+        for (const std::string &name : applications)
+            m_dxf.writeAppid(m_dw, enc(QString::fromStdString(name)));
         m_dw.tableEnd();
-        m_dxf.writeDimStyle(m_dw, 2.5, 0.625, 0.625, 0.625, 2.5);
+        dimensionStyles();
         m_dxf.writeBlockRecord(m_dw);
         for (const auto &b : m_doc.blocks)
             m_dxf.writeBlockRecord(m_dw, enc(b.name));
@@ -1500,9 +1573,11 @@ private:
     }
 
     // The record's start, handle, common attributes and main subclass.
-    void begin(const char *type, const DxfEntity &e, const char *subclass)
+    void begin(const char *type, const DxfEntity &e, const char *subclass, unsigned long owner = 0)
     {
         m_dw.entity(type);
+        if (owner != 0) // an insert's attributes and their end name it (readers link them by it)
+            m_dw.dxfHex(330, int(owner));
         m_dw.dxfString(100, "AcDbEntity");
         m_dw.entityAttributes(attributes(e));
         m_dw.dxfString(100, subclass);
@@ -1517,9 +1592,9 @@ private:
     }
 
     // TEXT and ATTRIB up to their own subclass.
-    void text(const char *type, const DxfEntity &e)
+    void text(const char *type, const DxfEntity &e, unsigned long owner = 0)
     {
-        begin(type, e, "AcDbText");
+        begin(type, e, "AcDbText", owner);
         coord(10, e.p);
         m_dw.dxfReal(40, e.height);
         m_dw.dxfString(1, enc(e.text));
@@ -1527,7 +1602,7 @@ private:
             m_dw.dxfReal(50, e.rotation);
         if (e.widthFactor != 1)
             m_dw.dxfReal(41, e.widthFactor);
-        m_dw.dxfString(7, enc(e.style));
+        m_dw.dxfString(7, enc(e.style.isEmpty() ? QStringLiteral("Standard") : e.style));
         if (e.generation != 0)
             m_dw.dxfInt(71, e.generation);
         if (e.hAlign != 0)
@@ -1617,14 +1692,15 @@ private:
                 from = to;
             }
             m_dw.dxfString(1, piece);
-            m_dw.dxfString(7, enc(e.style));
+            m_dw.dxfString(7, enc(e.style.isEmpty() ? QStringLiteral("Standard") : e.style));
             normal(e);
             m_dw.coord(11, std::cos(e.rotation * Pi / 180), std::sin(e.rotation * Pi / 180), 0);
             m_dw.dxfInt(73, e.lineSpacingStyle);
             m_dw.dxfReal(44, e.lineSpacing);
             break;
         }
-        case DxfType::Insert:
+        case DxfType::Insert: {
+            const unsigned long insert = m_dw.nextHandle();
             begin("INSERT", e, "AcDbBlockReference");
             if (!e.attributes.empty())
                 m_dw.dxfInt(66, 1);
@@ -1648,7 +1724,7 @@ private:
             if (e.attributes.empty())
                 break;
             for (const DxfEntity &a : e.attributes) {
-                text("ATTRIB", a);
+                text("ATTRIB", a, insert);
                 m_dw.dxfString(100, "AcDbAttribute");
                 m_dw.dxfString(2, enc(a.tag));
                 m_dw.dxfInt(70, a.attributeFlags);
@@ -1656,9 +1732,11 @@ private:
                     m_dw.dxfInt(74, a.vAlign);
             }
             m_dw.entity("SEQEND");
+            m_dw.dxfHex(330, int(insert));
             m_dw.dxfString(100, "AcDbEntity");
             m_dw.dxfString(8, enc(e.layer));
             break;
+        }
         case DxfType::Hatch:
             m_dw.normal = &e.extrusion;
             m_dw.elevation = e.elevation;
@@ -1666,7 +1744,7 @@ private:
             m_dw.normal = nullptr;
             break;
         case DxfType::Other:
-            writeRaw(e.raw, false);
+            writeRaw(e.raw, Kept::Entity);
             break;
         }
     }

@@ -14,7 +14,8 @@
 // SOLID/TRACE/3DFACE, 3D polylines...) are kept as the group codes they were read with and written
 // back as they stand with new handles: their {ACAD_XDICTIONARY / {ACAD_REACTORS groups are left out
 // whole, the objects of the OBJECTS section they point to (image definitions, styles...) are carried
-// along with them, and references to anything else are left out. The CLASSES section is kept.
+// along with them, and references to anything else are left out. The CLASSES section and the
+// dimension styles are kept.
 #pragma once
 
 #include "core/Error.h"
@@ -179,6 +180,8 @@ public:
     // kept entities point to are written back with them.
     std::vector<DxfRecord> classes;
     std::vector<DxfRecord> objects;
+    std::vector<DxfRecord> dimensionStyles; // the DIMSTYLE table, which dimensions name
+    std::vector<std::string> applications;  // the APPID table: the applications of extended data
 
     // What reading had to leave out: entities with coordinates that are not numbers or absurdly
     // large, and whether the file ended before its end marker.

@@ -280,8 +280,16 @@ def summary(path, strict):
         if name.lower().startswith(("*model_space", "*paper_space", "$model_space", "$paper_space")):
             continue
         blocks[unescaped(name).upper()] = layout_summary(b)
+    # Styles entities name that the drawing lacks.
+    missing = set()
+    for layout in [doc.modelspace()] + list(doc.blocks):
+        for e in layout:
+            if e.dxftype() == "DIMENSION" and attribute(e, "dimstyle", "Standard") not in doc.dimstyles:
+                missing.add("dimension style " + attribute(e, "dimstyle", ""))
+            if e.dxftype() in ("TEXT", "MTEXT", "ATTRIB") and attribute(e, "style", "Standard") not in doc.styles:
+                missing.add("text style " + attribute(e, "style", ""))
     return {"codepage": doc.header.get("$DWGCODEPAGE", None), "modelspace": layout_summary(doc.modelspace()),
-            "blocks": blocks}
+            "blocks": blocks, "missing": missing}
 
 
 def compare(original, saved):
@@ -306,6 +314,8 @@ def compare(original, saved):
                 differences.append("%s %s: %s" % (where, key, detail))
 
     defined = {unescaped(n) for n in block_names(original)}
+    for name in sorted(b["missing"] - a["missing"]):
+        differences.append(name + " named but not in the saved drawing")
     layout("modelspace", a["modelspace"], b["modelspace"])
     for name in sorted(set(a["blocks"]) | set(b["blocks"])):
         if name not in b["blocks"]:
