@@ -115,7 +115,6 @@ public:
             m_codec.clear();
         }
     }
-    bool utf8() const { return m_utf8; }
     void guessFrom(bool validUtf8) { m_guessUtf8 = validUtf8; }
 
     QString decode(const std::string &bytes) const

@@ -359,8 +359,10 @@ QTransform TextPlacement(const QPointF &at, double rotation, double height, doub
 double RawReal(const DxfEntity &e, int code, double fallback = 0)
 {
     for (const auto &[c, v] : e.raw)
-        if (c == code)
-            return std::strtod(v.c_str(), nullptr);
+        if (c == code) {
+            const double value = std::strtod(v.c_str(), nullptr);
+            return std::isfinite(value) && std::fabs(value) < 1e12 ? value : fallback;
+        }
     return fallback;
 }
 
