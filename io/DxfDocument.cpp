@@ -584,7 +584,7 @@ public:
     {
         if (m_section != "ENTITIES" && m_section != "BLOCKS")
             return;
-        if (m_unsoundOwner) { // the attributes of an insert left out go with it
+        if (m_unsoundOwner || (m_rawOpen && m_rawKeep)) { // with an insert left out, or kept as read
             handled = true;
             return;
         }

@@ -314,6 +314,7 @@ TEST(DxfDocument, BadFilesGiveAMessageOrTheirSoundPart)
         {"unsound insert with its attributes", "0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n2\nB\n66\n1\n10\nnan\n20\n0\n0\nATTRIB\n8\n0\n10\n0\n20\n0\n40\n1\n1\nX\n2\nT\n70\n0\n0\nSEQEND\n0\nENDSEC\n0\nEOF\n", 0, "", false, 1},
         {"entities in the CLASSES section", "0\nSECTION\n2\nCLASSES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nCIRCLE\n8\n0\n10\n1\n20\n1\n40\n2\n0\nENDSEC\n0\nEOF\n", 1, "", false, 0},
         {"text after the end", good + "\x1a", 2, "", false, 0},
+        {"paper-space insert with attributes, kept once", "0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n67\n1\n66\n1\n2\nB\n10\n0\n20\n0\n0\nATTRIB\n8\n0\n10\n0\n20\n0\n40\n1\n1\nX\n2\nT\n70\n0\n0\nSEQEND\n8\n0\n0\nENDSEC\n0\nEOF\n", 1, "", false, 0},
         {"CRLF and padded names", QByteArray(good).replace("\n", "\r\n").replace("LINE\r", "LINE  \r"), 2, "", false, 0},
     };
     for (const auto &c : cases) {
