@@ -602,7 +602,7 @@ public:
         e.hAlign = d.hJustification;
         e.vAlign = d.vJustification;
         if (const auto v = recordValue(74))
-            e.vAlign = std::clamp(int(RealOf(*v, 0)), 0, 3);
+            e.vAlign = int(std::clamp(RealOf(*v, 0), 0.0, 3.0));
         e.text = text(d.text);
         e.style = name(d.style);
         e.rotation = d.angle * 180 / Pi;
@@ -610,7 +610,7 @@ public:
         e.extrusion = normal();
         e.tag = text(d.tag);
         if (const auto v = recordValue(70))
-            e.attributeFlags = std::clamp(int(RealOf(*v, 0)), 0, 15);
+            e.attributeFlags = int(std::clamp(RealOf(*v, 0), 0.0, 15.0));
         if (!Sound(e)) {
             ++m_doc.unsoundEntities;
             return;
@@ -795,7 +795,7 @@ private:
         e.color24 = attributes.getColor24();
         // dxflib takes the thickness (39) for the line weight when there is no 370.
         const auto weight = recordValue(370);
-        e.lineWeight = weight ? std::clamp(int(RealOf(*weight, -1)), -3, 211) : -1;
+        e.lineWeight = weight ? int(std::clamp(RealOf(*weight, -1), -3.0, 211.0)) : -1;
         if (const auto thickness = recordValue(39))
             e.thickness = RealOf(*thickness, 0);
         e.linetype = name(attributes.getLinetype());

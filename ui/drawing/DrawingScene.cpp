@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QStyleOptionGraphicsItem>
 
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -375,6 +376,13 @@ DxfVec RawNormal(const DxfEntity &e)
     return {n.x / l, n.y / l, n.z / l};
 }
 
+// An integer of a kept entity's group codes (0 when it is none, held to the range of int).
+int IntOf(const std::string &value)
+{
+    const long v = std::strtol(value.c_str(), nullptr, 10);
+    return int(std::clamp<long>(v, INT_MIN, INT_MAX));
+}
+
 bool Finite(const QPointF &p) { return std::isfinite(p.x()) && std::isfinite(p.y()) && std::fabs(p.x()) < 1e12 && std::fabs(p.y()) < 1e12; }
 
 } // namespace
@@ -496,9 +504,9 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         styled.color = 256;
         for (const auto &[code, value] : e.raw) {
             if (code == 62)
-                styled.color = std::atoi(value.c_str());
+                styled.color = IntOf(value);
             else if (code == 420)
-                styled.color24 = std::atoi(value.c_str());
+                styled.color24 = IntOf(value);
         }
         return buildOther(doc, e, from, colorOf(doc, styled, from), parent, stack);
     }
@@ -720,7 +728,7 @@ QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity 
         return nullptr;
     const std::string &type = e.raw.front().second;
     for (const auto &[code, value] : e.raw)
-        if (code == 67 && std::atoi(value.c_str()) == 1)
+        if (code == 67 && IntOf(value) == 1)
             return nullptr; // paper space
     auto path = [&](const std::vector<QPointF> &points, bool closed, bool filled, const QTransform &plane) -> QGraphicsItem * {
         if (points.empty() || !std::all_of(points.begin(), points.end(), Finite))
@@ -752,7 +760,7 @@ QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity 
             // A face in space is drawn by its edges, as CAD programs draw it in plan (filled, a face
             // framing a drawing would hide it): those its flags (70) do not make invisible.
             QGraphicsItem *item = path({corner[0], corner[1], corner[2], corner[3]}, true, false, QTransform());
-            const int hidden = int(RawReal(e, 70));
+            const int hidden = int(std::clamp(RawReal(e, 70), 0.0, 15.0));
             if (item && (hidden & 15)) {
                 auto *face = static_cast<EntityItem *>(item);
                 face->path = QPainterPath();
@@ -775,7 +783,7 @@ QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity 
         return points.size() >= 2 ? path(points, false, false, QTransform()) : nullptr;
     }
     if (type == "POLYLINE") { // a 3D polyline: its vertices are in the drawing's coordinates
-        const int flags = int(RawReal(e, 70));
+        const int flags = int(std::clamp(RawReal(e, 70), 0.0, 255.0));
         if (flags & (16 | 64))
             return nullptr;
         std::vector<QPointF> points;
@@ -806,7 +814,7 @@ QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity 
             if (code == 8)
                 insert.layer = QString::fromStdString(value);
             else if (code == 62)
-                insert.color = std::atoi(value.c_str());
+                insert.color = IntOf(value);
         }
         const DxfBlock *block = doc.block(name);
         insert.p = block->base; // the block is drawn where it stands
