@@ -398,7 +398,8 @@ public:
         m_expectSectionName = type == "SECTION";
         if (type == "ENDSEC")
             m_section.clear();
-        if ((m_section == "ENTITIES" || m_section == "BLOCKS") && IsEntityRecord(type)) {
+        // (a VERTEX or SEQEND without its polyline or insert cannot stand alone: it is left out)
+        if ((m_section == "ENTITIES" || m_section == "BLOCKS") && IsEntityRecord(type) && type != "VERTEX" && type != "SEQEND") {
             m_rawOpen = true;
             m_rawBegin = m_current;
         }
