@@ -3,12 +3,19 @@
 // holds what the drawing window shows and the drawing tools add.
 //
 // Text is kept as Unicode. A file of DXF R2007 or later is UTF-8; an older file is in the code page
-// its header declares ($DWGCODEPAGE), with \U+XXXX escapes for characters outside it. Saving writes
-// DXF R2000 in the drawing's code page (a UTF-8 drawing is saved in ANSI_936), escaping what the
-// code page cannot hold, so Chinese text survives in every CAD program.
+// its header declares ($DWGCODEPAGE under any of the names writers use: ANSI_1252, 8859_1, DOS850,
+// UTF-8...; an unknown name is read as Windows-1252, a file declaring none as UTF-8 when it is valid
+// UTF-8 and GB18030 when not), with \U+XXXX escapes for characters outside it. Saving writes DXF
+// R2000 in the drawing's code page (a UTF-8 drawing keeps its declared code page when all its text
+// fits it, else it is saved in ANSI_936), escaping what the code page cannot hold, so Chinese text
+// survives in every CAD program. Reading stops at the end marker (0 EOF).
 //
-// Entities the program does not draw (dimensions, splines, leaders, paper-space entities...) are
-// kept as the group codes they were read with and written back as they stand, less their handles.
+// Entities the program does not take apart (dimensions, splines, leaders, paper-space entities,
+// SOLID/TRACE/3DFACE, 3D polylines...) are kept as the group codes they were read with and written
+// back as they stand with new handles: their {ACAD_XDICTIONARY / {ACAD_REACTORS groups are left out
+// whole, the objects of the OBJECTS section they point to (image definitions, styles...) are carried
+// along with them, and references to anything else are left out. The CLASSES section and the
+// dimension styles are kept.
 #pragma once
 
 #include "core/Error.h"
@@ -43,13 +50,22 @@ struct DxfVertex {
 
 enum class DxfType { Point, Line, Polyline, Circle, Arc, Ellipse, Text, MText, Hatch, Insert, Other };
 
+
 struct DxfEntity {
     DxfType type = DxfType::Point;
     QString layer = QStringLiteral("0");
     int color = 256;    // AutoCAD colour index; 256 by layer, 0 by block
     int color24 = -1;   // true colour 0xRRGGBB, -1 when none
-    int lineWeight = -1;
+    int lineWeight = -1; // hundredths of a millimetre; -1 by layer, -2 by block, -3 default
     QString linetype = QStringLiteral("BYLAYER");
+    double thickness = 0; // extrusion along the normal (code 39)
+
+    // The normal of the entity's plane. Circles, arcs, inserts, text, hatches and polylines have their
+    // coordinates in that plane (the object coordinate system of DXF: an arbitrary-axis frame, with
+    // `elevation` its height for polylines and hatches), as in the file; points, lines, ellipses and MText are
+    // in world coordinates.
+    DxfVec extrusion{0, 0, 1};
+    double elevation = 0;
 
     // Point: p. Line: p to q. Circle, arc: centre p, radius, start and end angle in degrees (counter-
     // clockwise). Ellipse: centre p, q the end of the major axis relative to p, ratio minor/major,
@@ -72,6 +88,12 @@ struct DxfEntity {
     int hAlign = 0;     // text: 0 left, 1 centre, 2 right, 3 aligned, 4 middle, 5 fit
     int vAlign = 0;     // text: 0 baseline, 1 bottom, 2 middle, 3 top
     int attachment = 1; // mtext: 1..9, top-left to bottom-right
+    int lineSpacingStyle = 1; // mtext: 1 at least, 2 exactly
+    double lineSpacing = 1;   // mtext: factor
+    int generation = 0;  // text: 2 mirrored in X (backward), 4 upside down
+    // Attribute (an insert's `attributes`): its tag and flags (1 invisible, 2 constant, 4 verify, 8 preset).
+    QString tag;
+    int attributeFlags = 0;
 
     // Polyline (open unless closed) and the loops of a hatch (each closed).
     std::vector<DxfVertex> vertices;
@@ -87,6 +109,7 @@ struct DxfEntity {
     double sx = 1, sy = 1, sz = 1;
     int columns = 1, rows = 1;
     double columnSpacing = 0, rowSpacing = 0;
+    std::vector<DxfEntity> attributes; // ATTRIB after the insert: Text entities with a tag
 
     // Other: the group codes as read (handle and owner left out), in file encoding.
     std::vector<std::pair<int, std::string>> raw;
@@ -129,6 +152,12 @@ struct DxfTextStyle {
     std::string bigFont;
 };
 
+// A record of the OBJECTS or CLASSES section as read (text values as UTF-8), with its handle.
+struct DxfRecord {
+    std::string handle; // as in the file (hexadecimal), empty for classes
+    std::vector<std::pair<int, std::string>> pairs;
+};
+
 // A header variable with the group codes it was read with.
 struct DxfVariable {
     std::string name; // "$LTSCALE"
@@ -147,6 +176,12 @@ public:
     std::vector<DxfTextStyle> styles;
     std::vector<DxfVariable> variables;
     QString codePage = QStringLiteral("ANSI_936"); // the code page text is saved in
+    // The CLASSES section and the objects of the OBJECTS section, by handle, as read: the objects that
+    // kept entities point to are written back with them.
+    std::vector<DxfRecord> classes;
+    std::vector<DxfRecord> objects;
+    std::vector<DxfRecord> dimensionStyles; // the DIMSTYLE table, which dimensions name
+    std::vector<std::string> applications;  // the APPID table: the applications of extended data
 
     // What reading had to leave out: entities with coordinates that are not numbers or absurdly
     // large, and whether the file ended before its end marker.
@@ -183,5 +218,14 @@ QString DxfBlockName(const QString &wanted);
 
 // MText content without its formatting codes; paragraphs become line breaks.
 QString MTextPlainText(const QString &text);
+
+// The special characters of DXF text: %%c %%d %%p %%% and %%nnn become Ø ° ± % and the character nnn;
+// the %%u (underline) and %%o (overline) toggles are left out and their spans returned, as
+// [start, end) character ranges of the result, in `underline` and `overline` when given.
+QString DxfTextWithSymbols(const QString &text, std::vector<std::pair<int, int>> *underline = nullptr,
+                           std::vector<std::pair<int, int>> *overline = nullptr);
+
+// Maps a point of an entity's plane (object coordinates, normal `extrusion`) to world coordinates.
+DxfVec DxfOcsToWorld(const DxfVec &extrusion, const DxfVec &point);
 
 } // namespace quorvil

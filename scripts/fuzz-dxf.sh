@@ -21,6 +21,11 @@ for version in R2000 R2018; do
   [ -f "seeds/ezdxf-$version.dxf" ] || /usr/bin/python3 "$root/tests/io/ezdxf_reference.py" make "seeds/ezdxf-$version.dxf" "$version"
 done
 cp -n "$root"/resources/*.dxf seeds/ 2>/dev/null || true
+# Real drawings from many writers (pass-through entities, objects, classes, attributes, code pages,
+# planes, embedded MTEXT objects, text after the end marker, a truncated file) and the findings kept.
+# (the small ones: a large seed slows every execution down)
+find "$root/tests/io/data/realdxf" -iname '*.dxf' -size -64k -exec cp -n {} seeds/ \; 2>/dev/null || true
+cp -n "$root"/tests/io/data/fuzz/* seeds/ 2>/dev/null || true
 
 # One process (the machine is shared); no leak check, since Qt keeps some allocations for good.
 ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \

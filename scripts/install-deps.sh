@@ -23,6 +23,8 @@ packages=(
   proj-data
   # independent readers of the reports, workbooks and drawings the program writes
   python3 python3-docx python3-openpyxl python3-ezdxf
+  # ezdxf's own rendering of the drawings (python3 -m ezdxf draw), to look at beside the drawing window's
+  python3-matplotlib
   # the command line's test of a file split over parallel jobs
   parallel
   # fuzzing the drawing open path (scripts/fuzz-dxf.sh: libFuzzer with the sanitizers)

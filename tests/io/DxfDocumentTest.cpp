@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -145,6 +146,31 @@ std::string Difference(const QJsonArray &ours, const QJsonArray &reference)
     return Differences(ours, reference).toStdString();
 }
 
+const QString RealDrawings = QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/realdxf");
+
+// What ezdxf finds changed from `original` to `saved` (the saved file read strictly), one line each.
+std::string Compare(const QString &original, const QString &saved)
+{
+    const QByteArray json = RunReference({"compare", original, saved});
+    const QJsonArray differences = QJsonDocument::fromJson(json).object()["differences"].toArray();
+    QStringList lines;
+    for (const auto &d : differences)
+        lines << d.toString();
+    if (json.isEmpty())
+        lines << "no answer from the reference";
+    return lines.join('\n').toStdString();
+}
+
+DxfDocument Real(const QString &name) { return ReadDxf(RealDrawings + "/" + name); }
+
+const DxfEntity *First(const std::vector<DxfEntity> &entities, DxfType type)
+{
+    for (const auto &e : entities)
+        if (e.type == type)
+            return &e;
+    return nullptr;
+}
+
 } // namespace
 
 // A drawing made by ezdxf opens with every entity, layer state, block and header variable, in both
@@ -233,6 +259,15 @@ TEST(DxfDocument, TextInTheDeclaredCodePage)
         {"escape", "ANSI_1252", "\\U+6D4B\\U+91CFx", "测量x"},
         {"no code page, UTF-8", "", "测量", "测量"},
         {"no code page, GBK", "", QByteArray::fromHex("b2e2c1bf"), "测量"},
+        {"8859_1", "8859_1", "Stra\xdf" "e", "Straße"},
+        {"ISO8859-1", "ISO8859-1", "caf\xe9", "café"},
+        {"ISO 8859-15", "ISO8859-15", "\xa4", "€"},
+        {"DOS850", "DOS850", "M\x81ller", "Müller"},
+        {"DOS932", "DOS932", QByteArray::fromHex("836583588367"), "テスト"},
+        {"ANSI_932", "ANSI_932", QByteArray::fromHex("836583588367"), "テスト"},
+        {"UTF-8 declared", "UTF-8", "测量", "测量"},
+        {"unknown name: Windows-1252", "ANSI_XYZ", "caf\xe9", "café"},
+        {"unknown name, not GB18030", "MYPAGE", QByteArray::fromHex("b2e2"), "²â"},
     };
     for (const auto &c : cases) {
         QByteArray file = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n";
@@ -276,6 +311,10 @@ TEST(DxfDocument, BadFilesGiveAMessageOrTheirSoundPart)
         {"vertex count far beyond the vertices", "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n90\n2000000000\n10\n0\n20\n0\n10\n1\n20\n1\n0\nENDSEC\n0\nEOF\n", 1, "", false, 0},
         {"absurd block base", "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n10\n0\n20\n0\n30\n1e999\n0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDBLK\n0\nENDSEC\n0\nEOF\n", 0, "", false, 0},
         {"code 9 inside an entity", QByteArray(good).replace("11\n5\n", "9\n5\n"), 2, "", false, 0},
+        {"unsound insert with its attributes", "0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n2\nB\n66\n1\n10\nnan\n20\n0\n0\nATTRIB\n8\n0\n10\n0\n20\n0\n40\n1\n1\nX\n2\nT\n70\n0\n0\nSEQEND\n0\nENDSEC\n0\nEOF\n", 0, "", false, 1},
+        {"entities in the CLASSES section", "0\nSECTION\n2\nCLASSES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nCIRCLE\n8\n0\n10\n1\n20\n1\n40\n2\n0\nENDSEC\n0\nEOF\n", 1, "", false, 0},
+        {"text after the end", good + "\x1a", 2, "", false, 0},
+        {"paper-space insert with attributes, kept once", "0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n67\n1\n66\n1\n2\nB\n10\n0\n20\n0\n0\nATTRIB\n8\n0\n10\n0\n20\n0\n40\n1\n1\nX\n2\nT\n70\n0\n0\nSEQEND\n8\n0\n0\nENDSEC\n0\nEOF\n", 1, "", false, 0},
         {"CRLF and padded names", QByteArray(good).replace("\n", "\r\n").replace("LINE\r", "LINE  \r"), 2, "", false, 0},
     };
     for (const auto &c : cases) {
@@ -316,4 +355,217 @@ TEST(DxfDocument, SaveIsAtomicAndNewDrawingIsComplete)
     }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_THROW(WriteDxf(doc, dir.filePath("missing/dir/a.dxf")), Error);
+}
+
+// Published drawings from a dozen writers and releases (tests/io/data/realdxf/README.md; more from
+// the folder QUORVIL_REALDXF names, when set): each opens without a message but the truly truncated
+// one, is saved, and the saved file reads in ezdxf's strict reader with the same entity types and
+// counts in model space and every block, texts, MText positions and heights, attributes per insert,
+// thickness and line weights, planes, image definitions and code page.
+TEST(DxfDocument, RealDrawingsOpenAndSaveWithoutDamage)
+{
+    QStringList paths;
+    QStringList names;
+    for (const QString &dir : {RealDrawings, qEnvironmentVariable("QUORVIL_REALDXF")}) {
+        if (dir.isEmpty())
+            continue;
+        for (const QFileInfo &f : QDir(dir).entryInfoList({"*.dxf", "*.DXF"}, QDir::Files, QDir::Name))
+            if (!names.contains(f.fileName()))
+                names << f.fileName(), paths << f.filePath();
+    }
+    ASSERT_GE(paths.size(), 28);
+    const QStringList truncated = {"ezdxf_recover01.dxf"};
+    QTemporaryDir dir;
+    for (const QString &path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        SCOPED_TRACE(name.toStdString());
+        const DxfDocument doc = ReadDxf(path);
+        EXPECT_EQ(doc.truncated || doc.unsoundEntities > 0, truncated.contains(name));
+        const QString saved = dir.filePath(name);
+        WriteDxf(doc, saved);
+        EXPECT_EQ(Compare(path, saved), "");
+        // And the program reads its own file back the same.
+        const DxfDocument back = ReadDxf(saved);
+        EXPECT_FALSE(back.truncated);
+        EXPECT_EQ(back.entities.size(), doc.entities.size());
+        EXPECT_EQ(back.blocks.size(), doc.blocks.size());
+    }
+}
+
+// What the program keeps as read (an image and its definition, a wipeout, a spline with an extension
+// dictionary, a dimension with its block, a leader, SOLID, TRACE, 3DFACE, a 3D polyline) and block
+// attributes, one of them invisible, survive a save: the image still finds its definition, no
+// {ACAD_XDICTIONARY or {ACAD_REACTORS group is left empty.
+TEST(DxfDocument, KeptEntitiesCarryTheObjectsTheyPointTo)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("kept.dxf"), saved = dir.filePath("kept-saved.dxf");
+    RunReference({"make-kept", source});
+    const DxfDocument doc = ReadDxf(source);
+    EXPECT_FALSE(doc.truncated);
+    EXPECT_FALSE(doc.classes.empty());
+    WriteDxf(doc, saved);
+    EXPECT_EQ(Compare(source, saved), "");
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.contains("\nIMAGEDEF\n"));
+    EXPECT_TRUE(bytes.contains("\nCLASSES\n"));
+    static const QRegularExpression emptyGroup("\n *102\n\\{ACAD_[A-Z]+\n *102\n\\}\n");
+    EXPECT_FALSE(QString::fromUtf8(bytes).contains(emptyGroup));
+}
+
+// One small file for each kind of damage real drawings suffered.
+TEST(DxfDocument, EachKindOfDamageStaysAway)
+{
+    QTemporaryDir dir;
+    // {ACAD_XDICTIONARY groups of a spline kept as read are left out whole, not emptied.
+    {
+        const DxfDocument doc = Real("d1_xdict_spline.dxf");
+        ASSERT_EQ(doc.entities.size(), 1u);
+        for (const auto &[code, value] : doc.entities[0].raw)
+            EXPECT_NE(code, 102) << value;
+        EXPECT_FALSE(DxfBytes(doc).contains("{ACAD_XDICTIONARY"));
+    }
+    // The embedded object of a DXF 2018 MText leaves its insertion point, height and width alone.
+    {
+        const DxfDocument doc = Real("d2_mtext_embedded_object.dxf");
+        const DxfEntity *m = First(doc.entities, DxfType::MText);
+        ASSERT_TRUE(m);
+        EXPECT_NEAR(m->p.x, 25.6, 0.01);
+        EXPECT_NEAR(m->p.y, 59.87, 0.01);
+        EXPECT_EQ(m->height, 2);
+        EXPECT_NEAR(m->rotation, 0, 1e-9);
+    }
+    // What follows 0 EOF (Ctrl-Z, trailing text) is not taken for damage.
+    for (const char *name : {"d3_ctrlz_after_eof.dxf", "ezdxf_R12_with_trash_beyond_EOF.dxf", "libredwg_r2.6_entities.dxf"}) {
+        const DxfDocument doc = Real(name);
+        EXPECT_FALSE(doc.truncated) << name;
+        EXPECT_FALSE(doc.entities.empty()) << name;
+    }
+    // Thickness stays thickness; the line weight stays by layer.
+    {
+        const DxfDocument doc = Real("d4_thickness.dxf");
+        ASSERT_EQ(doc.entities.size(), 1u);
+        EXPECT_EQ(doc.entities[0].thickness, 5);
+        EXPECT_EQ(doc.entities[0].lineWeight, -1);
+        const DxfDocument back = ParseDxf(DxfBytes(doc), "back.dxf");
+        EXPECT_EQ(back.entities[0].thickness, 5);
+        EXPECT_EQ(back.entities[0].lineWeight, -1);
+    }
+    // Text seen from below keeps its plane.
+    {
+        const DxfDocument doc = Real("d5_text_negz.dxf");
+        const DxfEntity *t = First(doc.entities, DxfType::Text);
+        ASSERT_TRUE(t);
+        EXPECT_EQ(t->extrusion.z, -1);
+        const DxfDocument back = ParseDxf(DxfBytes(doc), "back.dxf");
+        EXPECT_EQ(First(back.entities, DxfType::Text)->extrusion.z, -1);
+        EXPECT_EQ(First(back.entities, DxfType::Text)->p.x, t->p.x);
+    }
+    // Code pages under the names writers use, kept on saving.
+    {
+        const struct {
+            const char *file;
+            const char *codePage;
+            QString text;
+        } cases[] = {
+            {"d6_8859_1.dxf", "8859_1", "Straße Müller été"},
+            {"qgis_8859_1_latin_text.dxf", "8859_1", "Straße Müller été"},
+            {"x_dos850.dxf", "DOS850", "Müller Straße Ø 12 ½"},
+            {"ezdxf_small_r13.dxf", "dos932", ""},
+            {"libredwg_2000_entities-2d.dxf", "ANSI_1250", ""},
+        };
+        for (const auto &c : cases) {
+            const DxfDocument doc = Real(c.file);
+            EXPECT_EQ(doc.codePage.toStdString(), c.codePage) << c.file;
+            if (!c.text.isEmpty()) {
+                bool found = false;
+                for (const auto &e : doc.entities)
+                    found = found || e.text == c.text;
+                EXPECT_TRUE(found) << c.file;
+            }
+            const DxfDocument back = ParseDxf(DxfBytes(doc), "back.dxf");
+            EXPECT_EQ(back.codePage.toStdString(), c.codePage) << c.file;
+        }
+    }
+    // A UTF-8 file (R2007 and later) keeps its declared code page when that holds all its text.
+    for (const auto &[text, page] : {std::pair{QString("café"), "ANSI_1252"}, std::pair{QString("测量"), "ANSI_936"}}) {
+        const QByteArray file = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1021\n9\n$DWGCODEPAGE\n3\nANSI_1252\n0\nENDSEC\n"
+                                "0\nSECTION\n2\nENTITIES\n0\nTEXT\n8\n0\n10\n1\n20\n2\n40\n3\n1\n" + text.toUtf8() + "\n0\nENDSEC\n0\nEOF\n";
+        const DxfDocument doc = ParseDxf(file, "t.dxf");
+        EXPECT_EQ(doc.codePage.toStdString(), page);
+        const DxfDocument back = ParseDxf(DxfBytes(doc), "back.dxf");
+        ASSERT_EQ(back.entities.size(), 1u);
+        EXPECT_EQ(back.entities[0].text, text);
+    }
+    // Attributes stay on their insert with tag and flags; an invisible one stays invisible; the
+    // block keeps its attribute definitions.
+    {
+        const DxfDocument doc = Real("d7_invisible_attrib.dxf");
+        const DxfEntity *insert = First(doc.entities, DxfType::Insert);
+        ASSERT_TRUE(insert);
+        ASSERT_EQ(insert->attributes.size(), 1u);
+        EXPECT_TRUE(insert->attributes[0].attributeFlags & 1);
+        EXPECT_FALSE(insert->attributes[0].tag.isEmpty());
+        EXPECT_FALSE(First(doc.entities, DxfType::Text)); // not turned into a loose text
+        const DxfDocument back = ParseDxf(DxfBytes(doc), "back.dxf");
+        const DxfEntity *again = First(back.entities, DxfType::Insert);
+        ASSERT_TRUE(again);
+        ASSERT_EQ(again->attributes.size(), 1u);
+        EXPECT_EQ(again->attributes[0].tag, insert->attributes[0].tag);
+        EXPECT_EQ(again->attributes[0].text, insert->attributes[0].text);
+        EXPECT_EQ(again->attributes[0].attributeFlags, insert->attributes[0].attributeFlags);
+
+        const DxfDocument multi = Real("ezdxf_multi_insert_with_attribs.dxf");
+        const DxfEntity *minsert = First(multi.entities, DxfType::Insert);
+        ASSERT_TRUE(minsert);
+        EXPECT_EQ(minsert->attributes.size(), 3u);
+        bool attdef = false;
+        for (const auto &b : multi.blocks)
+            for (const auto &e : b.entities)
+                attdef = attdef || (e.type == DxfType::Other && e.raw.front().second == "ATTDEF");
+        EXPECT_TRUE(attdef);
+    }
+    // The layout blocks of R12 are no user blocks.
+    for (const char *name : {"qcad_dxflib_demo.dxf", "ezdxf_ASCII_R12.dxf", "ezdxf_POLI-ALL210_12.DXF"}) {
+        const DxfDocument doc = Real(name);
+        EXPECT_FALSE(doc.block("$MODEL_SPACE")) << name;
+        EXPECT_FALSE(doc.block("$PAPER_SPACE")) << name;
+    }
+    // A truly truncated file opens as far as it is sound, and says so.
+    {
+        const DxfDocument doc = Real("ezdxf_recover01.dxf");
+        EXPECT_TRUE(doc.truncated);
+        EXPECT_EQ(doc.entities.size(), 1504u);
+    }
+}
+
+// %%c %%d %%p %%% and %%nnn become their characters; %%u and %%o mark spans.
+TEST(DxfDocument, TextSymbols)
+{
+    EXPECT_EQ(DxfTextWithSymbols("%%C14孔 90%%d %%p0.05 100%%%"), QString("Ø14孔 90° ±0.05 100%"));
+    EXPECT_EQ(DxfTextWithSymbols("%%c%%D%%P%%177"), QString("Ø°±±"));
+    EXPECT_EQ(DxfTextWithSymbols("no codes, 50%"), QString("no codes, 50%"));
+    std::vector<std::pair<int, int>> under, over;
+    EXPECT_EQ(DxfTextWithSymbols("a%%ubc%%ud%%oe", &under, &over), QString("abcde"));
+    EXPECT_EQ(under, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(over, (std::vector<std::pair<int, int>>{{4, 5}}));
+}
+
+// Inputs the fuzzer found (tests/io/data/fuzz): each reads, saves and reads back the same.
+TEST(DxfDocument, FuzzFindingsStayFixed)
+{
+    const QFileInfoList files = QDir(QUORVIL_TEST_SOURCE_DIR "/io/data/fuzz").entryInfoList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QFileInfo &f : files) {
+        SCOPED_TRACE(f.fileName().toStdString());
+        QFile file(f.filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const DxfDocument doc = ParseDxf(file.readAll(), "fuzz.dxf");
+        const DxfDocument back = ParseDxf(DxfBytes(doc), "saved.dxf");
+        EXPECT_EQ(back.entities.size(), doc.entities.size());
+        EXPECT_EQ(back.blocks.size(), doc.blocks.size());
+        EXPECT_FALSE(back.truncated);
+    }
 }

@@ -1,11 +1,14 @@
 #include "DrawingScene.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QGraphicsItem>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionGraphicsItem>
 
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -39,6 +42,130 @@ const QFontMetricsF &TextMetrics()
 // DXF text height is the height of the capitals.
 double CapHeight() { return std::max(1.0, TextMetrics().capHeight()); }
 
+// Chinese, Japanese and Korean characters are sized by their em, as the big fonts of CAD programs
+// draw them: one text height per character square, where Latin letters are sized by their capitals.
+const QFont &CjkFont()
+{
+    static const QFont font = [] {
+        QFont f = TextFont();
+        f.setPixelSize(std::max(1, int(std::lround(CapHeight()))));
+        return f;
+    }();
+    return font;
+}
+
+const QFontMetricsF &CjkMetrics()
+{
+    static const QFontMetricsF metrics(CjkFont());
+    return metrics;
+}
+
+// The same fonts as raw glyphs: text laid out once is painted as glyph runs, without shaping again.
+const QRawFont &TextRawFont()
+{
+    static const QRawFont font = QRawFont::fromFont(TextFont());
+    return font;
+}
+
+const QRawFont &CjkRawFont()
+{
+    static const QRawFont font = QRawFont::fromFont(CjkFont());
+    return font;
+}
+
+bool IsCjk(char32_t c)
+{
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+// A piece of a text line in one font, at `x` font units from the line's start: its glyphs, or when
+// the font lacks some of them, its text (drawn with the fallback fonts).
+struct TextRun {
+    QString text;
+    double x = 0;
+    bool cjk = false;
+    QGlyphRun glyphs;
+};
+
+// Lays out one run; returns its advance.
+double LayOutRun(TextRun &run)
+{
+    const QRawFont &raw = run.cjk ? CjkRawFont() : TextRawFont();
+    if (raw.isValid()) {
+        const QList<quint32> indexes = raw.glyphIndexesForString(run.text);
+        if (!indexes.isEmpty() && std::find(indexes.begin(), indexes.end(), 0u) == indexes.end()) {
+            const QList<QPointF> advances = raw.advancesForGlyphIndexes(indexes);
+            QList<QPointF> positions;
+            positions.reserve(indexes.size());
+            double x = 0;
+            for (const QPointF &a : advances) {
+                positions.append(QPointF(x, 0));
+                x += a.x();
+            }
+            run.glyphs.setRawFont(raw);
+            run.glyphs.setGlyphIndexes(indexes);
+            run.glyphs.setPositions(positions);
+            run.text.clear();
+            return x;
+        }
+    }
+    return (run.cjk ? CjkMetrics() : TextMetrics()).horizontalAdvance(run.text);
+}
+
+// A text line laid out: its runs, its width, and the spans underlined or overlined (%%u, %%o).
+struct TextLine {
+    std::vector<TextRun> runs;
+    double width = 0;
+    std::vector<std::pair<double, double>> underline, overline;
+};
+
+TextLine LayOut(const QString &source)
+{
+    std::vector<std::pair<int, int>> under, over;
+    const QString line = DxfTextWithSymbols(source, &under, &over);
+    TextLine out;
+    std::vector<double> at(std::size_t(line.size()) + 1, 0.0); // x of each character
+    qsizetype i = 0;
+    while (i < line.size()) {
+        const bool cjk = IsCjk(line.at(i).isHighSurrogate() && i + 1 < line.size()
+                                   ? QChar::surrogateToUcs4(line.at(i), line.at(i + 1)) : line.at(i).unicode());
+        qsizetype j = i;
+        while (j < line.size()) {
+            const char32_t c = line.at(j).isHighSurrogate() && j + 1 < line.size()
+                                   ? QChar::surrogateToUcs4(line.at(j), line.at(j + 1)) : line.at(j).unicode();
+            if (IsCjk(c) != cjk)
+                break;
+            j += c > 0xFFFF ? 2 : 1;
+        }
+        TextRun run{line.mid(i, j - i), out.width, cjk, {}};
+        const QFontMetricsF &fm = cjk ? CjkMetrics() : TextMetrics();
+        if (!under.empty() || !over.empty())
+            for (qsizetype k = i; k < j; ++k)
+                at[std::size_t(k)] = out.width + fm.horizontalAdvance(line.mid(i, k - i));
+        out.width += LayOutRun(run);
+        out.runs.push_back(std::move(run));
+        i = j;
+    }
+    at[std::size_t(line.size())] = out.width;
+    for (const auto &[from, to] : under)
+        out.underline.emplace_back(at[std::size_t(from)], at[std::size_t(to)]);
+    for (const auto &[from, to] : over)
+        out.overline.emplace_back(at[std::size_t(from)], at[std::size_t(to)]);
+    return out;
+}
+
+// From an entity's plane (object coordinates) to the world's XY plane: the identity for the usual
+// plane, a mirror for (0, 0, -1), a projection for a tilted one.
+QTransform PlaneTransform(const DxfVec &n, double elevation)
+{
+    if (n.x == 0 && n.y == 0 && n.z == 1 && elevation == 0)
+        return {};
+    const DxfVec o = DxfOcsToWorld(n, {0, 0, elevation});
+    const DxfVec x = DxfOcsToWorld(n, {1, 0, elevation}), y = DxfOcsToWorld(n, {0, 1, elevation});
+    return QTransform(x.x - o.x, x.y - o.y, y.x - o.x, y.y - o.y, o.x, o.y);
+}
+
 // One drawn entity: a path (stroked, or filled for hatches), a line, a point or text.
 class EntityItem final : public QGraphicsItem {
 public:
@@ -51,7 +178,7 @@ public:
 
     QPainterPath path;
     QLineF line;
-    QStringList textLines;
+    std::vector<TextLine> textLines;
     QTransform textPlacement; // font units to item coordinates
     double lineStep = 0;      // between text lines, font units
     double textWidth = 0;     // of the longest line, font units
@@ -70,6 +197,22 @@ public:
     }
 
     QRectF boundingRect() const override { return m_bounds; }
+
+    // Puts a path item from its plane into the world: through the item's transform, or for a plane
+    // seen edge on (no inverse) by mapping the path itself, which then draws as the line it is.
+    void place(const QTransform &plane)
+    {
+        if (plane.isIdentity())
+            return;
+        if (std::fabs(plane.determinant()) > 1e-12) {
+            setTransform(plane);
+            return;
+        }
+        path = plane.map(path);
+        for (auto &s : snaps)
+            s.at = plane.map(s.at);
+        setBounds(path.controlPointRect());
+    }
 
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) override
     {
@@ -112,9 +255,25 @@ public:
             }
             painter->save();
             painter->setTransform(textPlacement, true);
+            bool cjk = false;
             painter->setFont(TextFont());
-            for (int i = 0; i < textLines.size(); ++i)
-                painter->drawText(QPointF(0, i * lineStep), textLines.at(i));
+            for (std::size_t i = 0; i < textLines.size(); ++i) {
+                const double y = double(i) * lineStep;
+                for (const TextRun &run : textLines[i].runs) {
+                    if (!run.glyphs.isEmpty()) {
+                        painter->drawGlyphRun(QPointF(run.x, y), run.glyphs);
+                        continue;
+                    }
+                    if (run.cjk != cjk)
+                        painter->setFont((cjk = run.cjk) ? CjkFont() : TextFont());
+                    painter->drawText(QPointF(run.x, y), run.text);
+                }
+                const double cap = CapHeight();
+                for (const auto &[from, to] : textLines[i].underline)
+                    painter->drawLine(QPointF(from, y + cap * 0.2), QPointF(to, y + cap * 0.2));
+                for (const auto &[from, to] : textLines[i].overline)
+                    painter->drawLine(QPointF(from, y - cap * 1.2), QPointF(to, y - cap * 1.2));
+            }
             painter->restore();
             break;
         }
@@ -181,18 +340,50 @@ QPainterPath LoopPath(const std::vector<DxfVertex> &vertices, bool closed, std::
     return path;
 }
 
-// Where text goes: its insertion point, rotation, width factor and alignment, as a transform from
-// font units (Y down, baseline at 0) to drawing coordinates.
-QTransform TextPlacement(const QPointF &at, double rotation, double height, double widthFactor, double dx, double dy)
+// Where text goes: its insertion point, rotation, width factor, mirroring (generation flags 2
+// backward, 4 upside down) and alignment, as a transform from font units (Y down, baseline at 0)
+// to drawing coordinates.
+QTransform TextPlacement(const QPointF &at, double rotation, double height, double widthFactor, double dx, double dy,
+                         int generation = 0)
 {
     const double k = height / CapHeight();
     QTransform t;
     t.translate(at.x(), at.y());
     t.rotate(rotation);
+    t.scale(generation & 2 ? -1 : 1, generation & 4 ? -1 : 1);
     t.scale(k * (widthFactor > 0 ? widthFactor : 1), -k);
     t.translate(dx, dy);
     return t;
 }
+
+// The numbers of a kept entity's group codes.
+double RawReal(const DxfEntity &e, int code, double fallback = 0)
+{
+    for (const auto &[c, v] : e.raw)
+        if (c == code) {
+            const double value = std::strtod(v.c_str(), nullptr);
+            return std::isfinite(value) && std::fabs(value) < 1e12 ? value : fallback;
+        }
+    return fallback;
+}
+
+DxfVec RawNormal(const DxfEntity &e)
+{
+    DxfVec n{RawReal(e, 210, 0), RawReal(e, 220, 0), RawReal(e, 230, 1)};
+    const double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (!std::isfinite(l) || l < 1e-12)
+        return {0, 0, 1};
+    return {n.x / l, n.y / l, n.z / l};
+}
+
+// An integer of a kept entity's group codes (0 when it is none, held to the range of int).
+int IntOf(const std::string &value)
+{
+    const long v = std::strtol(value.c_str(), nullptr, 10);
+    return int(std::clamp<long>(v, INT_MIN, INT_MAX));
+}
+
+bool Finite(const QPointF &p) { return std::isfinite(p.x()) && std::isfinite(p.y()) && std::fabs(p.x()) < 1e12 && std::fabs(p.y()) < 1e12; }
 
 } // namespace
 
@@ -291,14 +482,33 @@ QColor DrawingScene::colorOf(const DxfDocument &doc, const DxfEntity &e, const I
 QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, const Inherited &from, QGraphicsItem *parent,
                                    std::vector<const DxfBlock *> &stack)
 {
-    if (e.type == DxfType::Other)
-        return nullptr;
-    const QString layerName = e.layer == u"0" && !from.layer.isEmpty() ? from.layer : e.layer;
+    QString ownLayer = e.layer;
+    if (e.type == DxfType::Other) { // the layer of a kept entity is in its group codes
+        ownLayer = QStringLiteral("0");
+        for (const auto &[code, value] : e.raw)
+            if (code == 8) {
+                ownLayer = QString::fromStdString(value);
+                break;
+            }
+    }
+    const QString layerName = ownLayer == u"0" && !from.layer.isEmpty() ? from.layer : ownLayer;
     if (const DxfLayer *layer = doc.layer(layerName); layer && (layer->frozen || layer->off))
         return nullptr;
     if (m_items >= MaxItems) {
         m_hitLimit = true;
         return nullptr;
+    }
+    if (e.type == DxfType::Other) {
+        DxfEntity styled; // its layer and colour
+        styled.layer = ownLayer;
+        styled.color = 256;
+        for (const auto &[code, value] : e.raw) {
+            if (code == 62)
+                styled.color = IntOf(value);
+            else if (code == 420)
+                styled.color24 = IntOf(value);
+        }
+        return buildOther(doc, e, from, colorOf(doc, styled, from), parent, stack);
     }
     const QColor color = colorOf(doc, e, from);
 
@@ -328,6 +538,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         EntityItem *item = entity(EntityItem::Path);
         item->path = LoopPath(e.vertices, e.closed, &item->snaps);
         item->setBounds(item->path.controlPointRect());
+        item->place(PlaneTransform(e.extrusion, e.elevation));
         return item;
     }
     case DxfType::Circle:
@@ -353,6 +564,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
             item->snaps.push_back({at(e.startAngle + sweep / 2), SnapKind::Middle});
         }
         item->setBounds(item->path.controlPointRect());
+        item->place(PlaneTransform(e.extrusion, e.p.z));
         return item;
     }
     case DxfType::Ellipse: {
@@ -376,52 +588,8 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         return item;
     }
     case DxfType::Text:
-    case DxfType::MText: {
-        const QString plain = e.type == DxfType::MText ? MTextPlainText(e.text) : e.text;
-        if (plain.trimmed().isEmpty() || !(std::fabs(e.height) > 0))
-            return nullptr;
-        EntityItem *item = entity(EntityItem::Text);
-        item->textLines = plain.split(u'\n');
-        const QFontMetricsF &fm = TextMetrics();
-        double width = 0;
-        for (const QString &line : item->textLines)
-            width = std::max(width, fm.horizontalAdvance(line));
-        item->textWidth = width;
-        const double cap = CapHeight();
-        double dx = 0, dy = 0;
-        QPointF at = P(e.p);
-        double rotation = e.rotation;
-        if (e.type == DxfType::Text) {
-            const bool aligned = e.hAlign != 0 || e.vAlign != 0;
-            if (aligned)
-                at = P(e.q);
-            if (e.hAlign == 1 || e.hAlign == 4)
-                dx = -width / 2;
-            else if (e.hAlign == 2)
-                dx = -width;
-            else if (e.hAlign == 3 || e.hAlign == 5) { // aligned and fit: between the two points
-                at = P(e.p);
-                rotation = std::atan2(e.q.y - e.p.y, e.q.x - e.p.x) * 180 / Pi;
-            }
-            if (e.vAlign == 1)
-                dy = -fm.descent();
-            else if (e.vAlign == 2 || e.hAlign == 4)
-                dy = cap / 2;
-            else if (e.vAlign == 3)
-                dy = cap;
-        } else {
-            item->lineStep = cap * 5 / 3;
-            const int column = (std::clamp(e.attachment, 1, 9) - 1) % 3, row = (std::clamp(e.attachment, 1, 9) - 1) / 3;
-            dx = column == 0 ? 0 : column == 1 ? -width / 2 : -width;
-            const double block = cap + (item->textLines.size() - 1) * item->lineStep;
-            dy = row == 0 ? cap : row == 1 ? cap - block / 2 : -(item->textLines.size() - 1) * item->lineStep;
-        }
-        item->textPlacement = TextPlacement(at, rotation, std::fabs(e.height), e.type == DxfType::Text ? e.widthFactor : 1, dx, dy);
-        const QRectF inFont(0, -cap * 1.2, width, cap * 1.2 + fm.descent() + (item->textLines.size() - 1) * item->lineStep);
-        item->snaps.push_back({P(e.p), SnapKind::Insertion});
-        item->setBounds(item->textPlacement.mapRect(inFont));
-        return item;
-    }
+    case DxfType::MText:
+        return buildText(doc, e, color, parent);
     case DxfType::Hatch: {
         if (e.loops.empty())
             return nullptr;
@@ -431,6 +599,7 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
             item->path.addPath(LoopPath(loop, true, nullptr));
         item->fill = e.solid ? Qt::SolidPattern : Qt::BDiagPattern;
         item->setBounds(item->path.controlPointRect());
+        item->place(PlaneTransform(e.extrusion, e.elevation));
         return item;
     }
     case DxfType::Insert: {
@@ -440,7 +609,15 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         const int cells = e.columns * e.rows;
         if (cells > MaxArrayCells || e.sx == 0 || e.sy == 0)
             return nullptr;
-        auto *group = new InsertItem(parent);
+        // The block's entities carry the insert's transform; its attributes stand in the drawing's coordinates.
+        QGraphicsItem *outer = parent;
+        if (!e.attributes.empty()) {
+            outer = new InsertItem(parent);
+            for (const DxfEntity &attribute : e.attributes)
+                if (!(attribute.attributeFlags & 1)) // invisible
+                    build(doc, attribute, from, outer, stack);
+        }
+        auto *group = new InsertItem(outer);
         Inherited inner{layerName, color, from.depth + 1};
         stack.push_back(block);
         for (int c = 0; c < e.columns; ++c)
@@ -462,11 +639,186 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         QTransform placement;
         placement.translate(e.p.x, e.p.y);
         placement.rotate(e.rotation);
-        group->setTransform(placement);
-        return group;
+        group->setTransform(placement * PlaneTransform(e.extrusion, e.p.z));
+        return outer != parent ? outer : group;
     }
     case DxfType::Other:
         break;
+    }
+    return nullptr;
+}
+
+QGraphicsItem *DrawingScene::buildText(const DxfDocument &doc, const DxfEntity &e, const QColor &color, QGraphicsItem *parent)
+{
+    const QString plain = e.type == DxfType::MText ? MTextPlainText(e.text) : e.text;
+    if (plain.trimmed().isEmpty() || !(std::fabs(e.height) > 0))
+        return nullptr;
+    ++m_items;
+    auto *item = new EntityItem(EntityItem::Text, color, parent, m_order++);
+    double width = 0;
+    for (const QString &line : plain.split(u'\n')) {
+        item->textLines.push_back(LayOut(line));
+        width = std::max(width, item->textLines.back().width);
+    }
+    item->textWidth = width;
+    const QFontMetricsF &fm = TextMetrics();
+    const double cap = CapHeight();
+    const double lines = double(item->textLines.size());
+    double dx = 0, dy = 0;
+    QPointF at = P(e.p);
+    double rotation = e.rotation;
+    double widthFactor = e.widthFactor;
+    if (e.type == DxfType::Text) {
+        const bool aligned = e.hAlign != 0 || e.vAlign != 0;
+        if (aligned)
+            at = P(e.q);
+        if (e.hAlign == 1 || e.hAlign == 4)
+            dx = -width / 2;
+        else if (e.hAlign == 2)
+            dx = -width;
+        else if (e.hAlign == 3 || e.hAlign == 5) { // aligned and fit: between the two points
+            at = P(e.p);
+            rotation = std::atan2(e.q.y - e.p.y, e.q.x - e.p.x) * 180 / Pi;
+        }
+        if (e.vAlign == 1)
+            dy = -fm.descent();
+        else if (e.vAlign == 2 || e.hAlign == 4)
+            dy = cap / 2;
+        else if (e.vAlign == 3)
+            dy = cap;
+    } else {
+        // MText has no width factor of its own: its style's.
+        widthFactor = 1;
+        for (const DxfTextStyle &style : doc.styles)
+            if (QString::fromStdString(style.name).compare(e.style, Qt::CaseInsensitive) == 0) {
+                widthFactor = style.widthFactor > 0 && style.widthFactor < 100 ? style.widthFactor : 1;
+                break;
+            }
+        item->lineStep = cap * 5 / 3;
+        const int column = (std::clamp(e.attachment, 1, 9) - 1) % 3, row = (std::clamp(e.attachment, 1, 9) - 1) / 3;
+        dx = column == 0 ? 0 : column == 1 ? -width / 2 : -width;
+        const double block = cap + (lines - 1) * item->lineStep;
+        dy = row == 0 ? cap : row == 1 ? cap - block / 2 : -(lines - 1) * item->lineStep;
+    }
+    item->textPlacement = TextPlacement(at, rotation, std::fabs(e.height), widthFactor, dx, dy,
+                                        e.type == DxfType::Text ? e.generation : 0);
+    if (e.type == DxfType::MText && (e.extrusion.x != 0 || e.extrusion.y != 0 || e.extrusion.z != 1)) {
+        // MText stands in the drawing's coordinates along its direction; its plane's normal turns the
+        // text up or, seen from below, mirrors it: up = normal × direction.
+        const double r = rotation * Pi / 180;
+        const DxfVec d{std::cos(r), std::sin(r), 0}, n = e.extrusion;
+        const QPointF up(n.y * d.z - n.z * d.y, n.z * d.x - n.x * d.z);
+        const QTransform basis(d.x, d.y, up.x(), up.y(), at.x(), at.y());
+        item->textPlacement = TextPlacement({0, 0}, 0, std::fabs(e.height), widthFactor, dx, dy) * basis;
+    }
+    const QRectF inFont(0, -cap * 1.2, width, cap * 1.2 + fm.descent() + (lines - 1) * item->lineStep);
+    item->snaps.push_back({P(e.p), SnapKind::Insertion});
+    item->setBounds(item->textPlacement.mapRect(inFont));
+    if (const QTransform plane = PlaneTransform(e.extrusion, e.p.z); e.type == DxfType::Text && !plane.isIdentity())
+        item->setTransform(plane); // (an item without a transform of its own paints faster)
+    return item;
+}
+
+// Entities kept as read that are drawn all the same: SOLID and TRACE filled, 3DFACE by its visible
+// edges, DIMENSION from its block, LEADER and 3D polylines as polylines.
+QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity &e, const Inherited &from,
+                                        const QColor &color, QGraphicsItem *parent, std::vector<const DxfBlock *> &stack)
+{
+    if (e.raw.empty())
+        return nullptr;
+    const std::string &type = e.raw.front().second;
+    for (const auto &[code, value] : e.raw)
+        if (code == 67 && IntOf(value) == 1)
+            return nullptr; // paper space
+    auto path = [&](const std::vector<QPointF> &points, bool closed, bool filled, const QTransform &plane) -> QGraphicsItem * {
+        if (points.empty() || !std::all_of(points.begin(), points.end(), Finite))
+            return nullptr;
+        ++m_items;
+        auto *item = new EntityItem(EntityItem::Path, color, parent, m_order++);
+        item->path.moveTo(points.front());
+        for (std::size_t i = 1; i < points.size(); ++i)
+            item->path.lineTo(points[i]);
+        if (closed)
+            item->path.closeSubpath();
+        for (const QPointF &p : points)
+            item->snaps.push_back({p, SnapKind::End});
+        item->fill = filled ? Qt::SolidPattern : Qt::NoBrush;
+        item->setBounds(item->path.controlPointRect());
+        item->place(plane);
+        return item;
+    };
+    if (type == "SOLID" || type == "TRACE" || type == "3DFACE") {
+        QPointF corner[4];
+        for (int i = 0; i < 4; ++i)
+            corner[i] = QPointF(RawReal(e, 10 + i), RawReal(e, 20 + i));
+        bool has4 = false;
+        for (const auto &[code, value] : e.raw)
+            has4 = has4 || code == 13;
+        if (!has4)
+            corner[3] = corner[2];
+        if (type == "3DFACE") {
+            // A face in space is drawn by its edges, as CAD programs draw it in plan (filled, a face
+            // framing a drawing would hide it): those its flags (70) do not make invisible.
+            QGraphicsItem *item = path({corner[0], corner[1], corner[2], corner[3]}, true, false, QTransform());
+            const int hidden = int(std::clamp(RawReal(e, 70), 0.0, 15.0));
+            if (item && (hidden & 15)) {
+                auto *face = static_cast<EntityItem *>(item);
+                face->path = QPainterPath();
+                for (int i = 0; i < 4; ++i)
+                    if (!(hidden & (1 << i))) {
+                        face->path.moveTo(corner[i]);
+                        face->path.lineTo(corner[(i + 1) % 4]);
+                    }
+            }
+            return item;
+        }
+        // SOLID and TRACE give their corners in the order 1 2 4 3.
+        return path({corner[0], corner[1], corner[3], corner[2]}, true, true, PlaneTransform(RawNormal(e), RawReal(e, 30)));
+    }
+    if (type == "LEADER") {
+        std::vector<QPointF> points;
+        for (std::size_t i = 0; i + 1 < e.raw.size(); ++i)
+            if (e.raw[i].first == 10 && e.raw[i + 1].first == 20)
+                points.emplace_back(std::strtod(e.raw[i].second.c_str(), nullptr), std::strtod(e.raw[i + 1].second.c_str(), nullptr));
+        return points.size() >= 2 ? path(points, false, false, QTransform()) : nullptr;
+    }
+    if (type == "POLYLINE") { // a 3D polyline: its vertices are in the drawing's coordinates
+        const int flags = int(std::clamp(RawReal(e, 70), 0.0, 255.0));
+        if (flags & (16 | 64))
+            return nullptr;
+        std::vector<QPointF> points;
+        bool inVertex = false;
+        for (std::size_t i = 0; i + 1 < e.raw.size(); ++i) {
+            if (e.raw[i].first == 0)
+                inVertex = e.raw[i].second == "VERTEX";
+            else if (inVertex && e.raw[i].first == 10 && e.raw[i + 1].first == 20 && points.size() < 10'000'000)
+                points.emplace_back(std::strtod(e.raw[i].second.c_str(), nullptr), std::strtod(e.raw[i + 1].second.c_str(), nullptr));
+        }
+        return path(points, flags & 1, false, QTransform());
+    }
+    if (type == "DIMENSION") {
+        QString name;
+        for (const auto &[code, value] : e.raw)
+            if (code == 2) {
+                name = QString::fromStdString(value);
+                break;
+            }
+        if (name.isEmpty() || !doc.block(name))
+            return nullptr;
+        DxfEntity insert;
+        insert.type = DxfType::Insert;
+        insert.layer = e.layer;
+        insert.color = e.color;
+        insert.block = name;
+        for (const auto &[code, value] : e.raw) {
+            if (code == 8)
+                insert.layer = QString::fromStdString(value);
+            else if (code == 62)
+                insert.color = IntOf(value);
+        }
+        const DxfBlock *block = doc.block(name);
+        insert.p = block->base; // the block is drawn where it stands
+        return build(doc, insert, from, parent, stack);
     }
     return nullptr;
 }

@@ -67,6 +67,9 @@ private:
     };
     QGraphicsItem *build(const DxfDocument &doc, const DxfEntity &e, const Inherited &from, QGraphicsItem *parent,
                          std::vector<const DxfBlock *> &stack);
+    QGraphicsItem *buildText(const DxfDocument &doc, const DxfEntity &e, const QColor &color, QGraphicsItem *parent);
+    QGraphicsItem *buildOther(const DxfDocument &doc, const DxfEntity &e, const Inherited &from, const QColor &color,
+                              QGraphicsItem *parent, std::vector<const DxfBlock *> &stack);
     QColor colorOf(const DxfDocument &doc, const DxfEntity &e, const Inherited &from) const;
     void grow(const QGraphicsItem *item);
 
