@@ -338,4 +338,49 @@ std::string LimitLine(LimitStandard standard, const std::vector<ClosureVerdict> 
     return line;
 }
 
+namespace {
+
+// Table 3.3.1 of GB 50026-2020: the angle error mβ and the distance error of each traverse grade;
+// 图根 (5.2.x) gives the angle only, its distances are measured as those of 三级.
+struct TraverseGradeRow {
+    const char *grade;
+    Real angleSeconds;
+    Real distanceMm;
+};
+constexpr TraverseGradeRow TraverseGrades[] = {
+    {"三等", 1.8L, 20}, {"四等", 2.5L, 18}, {"一级", 5, 15},      {"二级", 8, 15},
+    {"三级", 12, 15},   {"首级图根", 20, 15}, {"图根", 30, 15},
+};
+
+// Table 4.2.1 (and 5.3 for 图根): the full error of the height difference per km.
+struct LevellingGradeRow {
+    const char *grade;
+    Real perKm;
+};
+constexpr LevellingGradeRow LevellingGrades[] = {
+    {"二等", 2}, {"三等", 6}, {"四等", 10}, {"五等", 15}, {"图根", 20},
+};
+
+} // namespace
+
+std::optional<GradeErrors> TraverseGradeErrors(std::string_view grade)
+{
+    const std::string g = RecognisedGrade(grade, SurveyFamily::Traverse);
+    for (const TraverseGradeRow &row : TraverseGrades)
+        if (g == row.grade)
+            return GradeErrors{row.angleSeconds, row.distanceMm};
+    return std::nullopt;
+}
+
+std::optional<Real> LevellingGradeErrorPerKm(std::string_view grade)
+{
+    const std::string g = RecognisedGrade(grade, SurveyFamily::Levelling);
+    for (const LevellingGradeRow &row : LevellingGrades)
+        if (g == row.grade)
+            return row.perKm;
+    return std::nullopt;
+}
+
+Real LevellingErrorPerStation(Real perKm) { return perKm / std::sqrt(HillyStationsPerKm); }
+
 } // namespace quorvil

@@ -108,4 +108,19 @@ bool AnyOver(const std::vector<ClosureVerdict> &verdicts);
 std::string LimitLineHead(LimitStandard standard);
 std::string LimitLine(LimitStandard standard, const std::vector<ClosureVerdict> &verdicts, std::string_view separator);
 
+// The a priori errors of a grade (mβ and 测距中误差 of the traverse grades, the full error per km
+// of the levelling grades), from GB 50026-2020 whichever standard judges the closures: they
+// weight the observations of a rigorous adjustment.
+// The a priori errors of a grade as typed in the header ("一级", "四等导线", "三等水准"); empty
+// when the table has none for the grade.
+struct GradeErrors {
+    Real angleSeconds = 0;
+    Real distanceMm = 0;
+};
+std::optional<GradeErrors> TraverseGradeErrors(std::string_view grade);
+// mm per √km of a levelling grade; mm per station is this over √16, the set-ups per km above
+// which a route counts as hilly.
+std::optional<Real> LevellingGradeErrorPerKm(std::string_view grade);
+Real LevellingErrorPerStation(Real perKm);
+
 } // namespace quorvil

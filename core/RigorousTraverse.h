@@ -19,8 +19,7 @@
 // A levelling route is a chain of height differences between two fixed benchmarks, each weighted
 // with σ = m·√w (m in mm per km or per station, w the section's length in km or its stations).
 //
-// The a priori errors by grade (mβ and 测距中误差 of the traverse grades, the full error per km of
-// the levelling grades) are the table of GB 50026-2020 (3.3.1, 4.2.1; 图根 from 5.2).
+// The a priori errors by grade come from the table of limits (Limits.h).
 #pragma once
 
 #include "Limits.h"
@@ -41,18 +40,6 @@ struct AprioriErrors {
     Real distancePpm = 0;  //                     b in mm per km (ppm)
     Real levelMm = 10;     // levelling: mm per √km, or mm per station
 };
-
-// The a priori errors of a grade as typed in the header ("一级", "四等导线", "三等水准"); empty
-// when the table has none for the grade.
-struct GradeErrors {
-    Real angleSeconds = 0;
-    Real distanceMm = 0;
-};
-std::optional<GradeErrors> TraverseGradeErrors(std::string_view grade);
-// mm per √km of a levelling grade; mm per station is this over √16, the set-ups per km above
-// which a route counts as hilly.
-std::optional<Real> LevellingGradeErrorPerKm(std::string_view grade);
-Real LevellingErrorPerStation(Real perKm);
 
 struct TraverseChainStation {
     std::string name;
