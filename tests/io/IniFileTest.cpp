@@ -1,5 +1,6 @@
 #include "core/Error.h"
 #include "io/IniFile.h"
+#include "support/FileTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,15 +11,10 @@
 #include <gtest/gtest.h>
 
 using namespace quorvil;
+using quorvil::test::ReadBytes;
+using quorvil::test::WriteBytes;
 
 namespace {
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 TEST(IniFile, MissingFileGivesDefaults)
 {
@@ -43,7 +39,7 @@ TEST(IniFile, WritesSectionsAndKeysVerbatim)
         ini.writeString("JZBCL", "czX", "");
         ini.save();
     }
-    EXPECT_EQ(Read(path), QByteArray("[JZBCL]\r\nCJFS=2\r\nhsX=1,2;3=4 not a number\r\nczX=\r\n"
+    EXPECT_EQ(ReadBytes(path), QByteArray("[JZBCL]\r\nCJFS=2\r\nhsX=1,2;3=4 not a number\r\nczX=\r\n"
                                      "[CADBZBL]\r\nbzLine=0\r\nbzCircle=1\r\n"));
     IniFile again(path);
     EXPECT_EQ(again.readInt("JZBCL", "CJFS", 0), 2);
@@ -66,7 +62,7 @@ TEST(IniFile, KeepsOtherSectionsAndUpdatesInPlace)
     ini.writeInt("TFHJS", "TYD", 1);
     ini.writeString("TFHJS", "a", "6378245.0");
     ini.save();
-    EXPECT_EQ(Read(path), QByteArray("; comment\r\n[Other]\r\nx=1\r\n[TFHJS]\r\nTQT=1\r\nTYD=1\r\na=6378245.0\r\n"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("; comment\r\n[Other]\r\nx=1\r\n[TFHJS]\r\nTQT=1\r\nTYD=1\r\na=6378245.0\r\n"));
 }
 
 TEST(IniFile, BadIntegerReadsAsDefault)
@@ -108,7 +104,7 @@ TEST(IniFile, SaveMakesTheMissingConfigurationFolder)
     IniFile ini(path);
     ini.writeInt("JZBCL", "CJFS", 2);
     ini.save();
-    EXPECT_EQ(Read(path), "[JZBCL]\r\nCJFS=2\r\n");
+    EXPECT_EQ(ReadBytes(path), "[JZBCL]\r\nCJFS=2\r\n");
 }
 
 TEST(IniFile, ExistingButUnreadableFileIsNeverReplaced)

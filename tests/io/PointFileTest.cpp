@@ -1,6 +1,7 @@
 #include "io/FileErrors.h"
 #include "io/PointFile.h"
 #include "io/TextCodec.h"
+#include "support/FileTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,24 +11,10 @@
 #include <gtest/gtest.h>
 
 using namespace quorvil;
+using quorvil::test::ReadBytes;
+using quorvil::test::WriteBytes;
 
 namespace {
-
-QString Write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 struct SplitCase {
     const char *line;
@@ -56,16 +43,16 @@ TEST(SplitFields, FieldRule)
 TEST(ReadPointFile, LinesBlankLinesAndFinalBreak)
 {
     QTemporaryDir dir;
-    const QString path = Write(dir, "a.txt", "A,1,2\r\n\r\nB,3\r\n");
+    const QString path = WriteBytes(dir, "a.txt", "A,1,2\r\n\r\nB,3\r\n");
     const QList<QStringList> rows = ReadPointFile(path, 3);
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0], (QStringList{"A", "1", "2"}));
     EXPECT_EQ(rows[1], (QStringList{"", "0", "0"}));
     EXPECT_EQ(rows[2], (QStringList{"B", "3", "0"}));
 
-    EXPECT_EQ(ReadPointFile(Write(dir, "b.txt", "A,1,2"), 3).size(), 1) << "no final line break";
-    EXPECT_EQ(ReadPointFile(Write(dir, "c.txt", ""), 3).size(), 0) << "empty file";
-    EXPECT_EQ(ReadPointFile(Write(dir, "d.txt", "A,1,2\nB,3,4\n"), 3).size(), 2) << "LF line ends";
+    EXPECT_EQ(ReadPointFile(WriteBytes(dir, "b.txt", "A,1,2"), 3).size(), 1) << "no final line break";
+    EXPECT_EQ(ReadPointFile(WriteBytes(dir, "c.txt", ""), 3).size(), 0) << "empty file";
+    EXPECT_EQ(ReadPointFile(WriteBytes(dir, "d.txt", "A,1,2\nB,3,4\n"), 3).size(), 2) << "LF line ends";
 }
 
 TEST(ReadPointFile, MissingFileIsFileNotFound)
@@ -97,15 +84,15 @@ TEST(Encoding, ChineseNamesSurviveBothWays)
     // Written by the program: GB18030 bytes, read back the same.
     const QString path = dir.filePath("gb.txt");
     WriteTextLines(path, {name + ",1.000,2.000"});
-    const QByteArray bytes = Read(path);
+    const QByteArray bytes = ReadBytes(path);
     EXPECT_TRUE(bytes.endsWith("\r\n"));
     QStringDecoder gb("GB18030");
     EXPECT_EQ(QString(gb.decode(bytes)), name + ",1.000,2.000\r\n");
     EXPECT_EQ(ReadPointFile(path, 3).at(0).at(0), name);
 
     // UTF-8 with and without byte-order mark.
-    EXPECT_EQ(ReadPointFile(Write(dir, "u8.txt", (name + ",1,2").toUtf8()), 3).at(0).at(0), name);
-    EXPECT_EQ(ReadPointFile(Write(dir, "bom.txt", "\xEF\xBB\xBF" + (name + ",1,2").toUtf8()), 3).at(0).at(0), name);
+    EXPECT_EQ(ReadPointFile(WriteBytes(dir, "u8.txt", (name + ",1,2").toUtf8()), 3).at(0).at(0), name);
+    EXPECT_EQ(ReadPointFile(WriteBytes(dir, "bom.txt", "\xEF\xBB\xBF" + (name + ",1,2").toUtf8()), 3).at(0).at(0), name);
 }
 
 TEST(Encoding, InvalidBytesAndBinaryDoNotCrash)
@@ -114,11 +101,11 @@ TEST(Encoding, InvalidBytesAndBinaryDoNotCrash)
     QByteArray binary;
     for (int i = 0; i < 4096; ++i)
         binary.append(static_cast<char>((i * 7919) & 0xFF));
-    const auto rows = ReadPointFile(Write(dir, "bin.dat", binary), 3);
+    const auto rows = ReadPointFile(WriteBytes(dir, "bin.dat", binary), 3);
     EXPECT_GT(rows.size(), 0);
     for (const auto &row : rows)
         EXPECT_EQ(row.size(), 3);
-    const auto invalid = ReadPointFile(Write(dir, "bad.txt", "\xFF\xFE\x80,1,2\r\n"), 3);
+    const auto invalid = ReadPointFile(WriteBytes(dir, "bad.txt", "\xFF\xFE\x80,1,2\r\n"), 3);
     ASSERT_EQ(invalid.size(), 1);
     EXPECT_EQ(invalid[0][1], "1");
 }
@@ -129,7 +116,7 @@ TEST(ReadPointFile, VeryLongLineKeepsOnlyItsFields)
     QByteArray line = "P";
     for (int i = 0; i < 100000; ++i)
         line += "," + QByteArray::number(i);
-    const auto rows = ReadPointFile(Write(dir, "long.txt", line), 3);
+    const auto rows = ReadPointFile(WriteBytes(dir, "long.txt", line), 3);
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0], (QStringList{"P", "0", "1"}));
 }
@@ -139,7 +126,7 @@ TEST(WriteTextLines, AtomicAndCrLf)
     QTemporaryDir dir;
     const QString path = dir.filePath("out.txt");
     WriteTextLines(path, {"A,1.000,2.000", ",,"});
-    EXPECT_EQ(Read(path), QByteArray("A,1.000,2.000\r\n,,\r\n"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("A,1.000,2.000\r\n,,\r\n"));
 
     // A save into a folder that does not exist fails and creates nothing.
     EXPECT_THROW(WriteTextLines(dir.filePath("missing/out.txt"), {"x"}), FileError);
@@ -151,7 +138,7 @@ TEST(WriteTextLines, AtomicAndCrLf)
     QFile::setPermissions(dir.filePath("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     if (!QFileInfo(dir.filePath("ro")).isWritable()) { // root ignores permissions
         EXPECT_THROW(WriteTextLines(kept, {"new"}), FileError);
-        EXPECT_EQ(Read(kept), QByteArray("old\r\n"));
+        EXPECT_EQ(ReadBytes(kept), QByteArray("old\r\n"));
     }
     QFile::setPermissions(dir.filePath("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -4,6 +4,7 @@
 #include "io/PointFile.h"
 #include "io/TableFile.h"
 #include "io/XlsxWorkbook.h"
+#include "support/FileTestSupport.h"
 
 #include <QFile>
 #include <QProcess>
@@ -12,24 +13,10 @@
 #include <gtest/gtest.h>
 
 using namespace quorvil;
+using quorvil::test::ReadBytes;
+using quorvil::test::WriteBytes;
 
 namespace {
-
-QString Write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 // Runs a Python script with openpyxl; returns its standard output (UTF-8).
 QString Python(const QString &script, const QStringList &args = {})
@@ -119,7 +106,7 @@ TEST(TableFile, CsvWithChineseNamesHasTheMarkAndReadsBack)
     QTemporaryDir dir;
     const QString path = dir.filePath("成果.csv");
     WriteTextLines(path, {"导线点1,3878776.946,773912.254", "界桩,1,2"});
-    const QByteArray bytes = Read(path);
+    const QByteArray bytes = ReadBytes(path);
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(bytes.mid(3), QStringLiteral("导线点1,3878776.946,773912.254\r\n界桩,1,2\r\n").toUtf8());
     EXPECT_EQ(ReadTextLines(path), (QStringList{"导线点1,3878776.946,773912.254", "界桩,1,2"}));
@@ -128,7 +115,7 @@ TEST(TableFile, CsvWithChineseNamesHasTheMarkAndReadsBack)
     const std::vector<QString> cells = {"甲,乙", "1.000", "say \"x\"", "2.500"};
     const QByteArray csv = CsvBytes({"点号", "x"}, 2, 2, [&](int r, int c) -> const QString & { return cells[r * 2 + c]; });
     EXPECT_EQ(csv, QByteArray("\xEF\xBB\xBF") + QStringLiteral("点号,x\r\n\"甲,乙\",1.000\r\n\"say \"\"x\"\"\",2.500\r\n").toUtf8());
-    const QString saved = Write(dir, "t.csv", csv);
+    const QString saved = WriteBytes(dir, "t.csv", csv);
     EXPECT_EQ(RowsOf(ReadPointCells(saved, 3, "0", {"点号", "x"})),
               (QList<QStringList>{{"甲,乙", "1.000", "0"}, {"say \"x\"", "2.500", "0"}}));
 
@@ -224,7 +211,7 @@ TEST(TableFile, BrokenAndProtectedWorkbooksSayWhy)
         {"junk.dat", QByteArray("PK\x03\x04", 4) + QByteArray(100, '\x7f'), "已损坏"},
     };
     for (const auto &c : cases) {
-        const QString path = Write(dir, c.name, c.bytes);
+        const QString path = WriteBytes(dir, c.name, c.bytes);
         try {
             ReadPointCells(path, 3);
             ADD_FAILURE() << c.name;
