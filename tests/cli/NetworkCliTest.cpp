@@ -12,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 using namespace quorvil;
@@ -20,21 +19,11 @@ using namespace quorvil::test;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-};
+using Run = ProgramRun;
 
 Run Cli(const QStringList &arguments, const QByteArray &input = {})
 {
-    QProcess process;
-    process.start(QStringLiteral(QUORVIL_CLI), arguments);
-    process.waitForStarted();
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return RunProgram(QStringLiteral(QUORVIL_CLI), arguments, input);
 }
 
 QString Data(const QString &name)
