@@ -89,6 +89,7 @@
 #include "Network.h"
 
 #include "core/Error.h"
+#include "core/TextForms.h"
 
 #include <iostream> // Eigen's METIS support reports through std::cerr
 
@@ -99,7 +100,6 @@
 #include <Eigen/SparseCore>
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -150,13 +150,6 @@ Real Normal(Real a) // into [0, 2π)
     if (a >= TwoPi)
         a -= TwoPi;
     return a;
-}
-
-std::string Num(Real v, int decimals)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, v);
-    return buffer;
 }
 
 std::string LinePrefix(int line)
@@ -1521,7 +1514,7 @@ Result Adjustment::run()
             continue;
         }
         if (iterations >= IterationLimit)
-            throw Error("平差迭代 " + std::to_string(iterations) + " 次仍未收敛 (最后一次最大改正数 " + Num(largest * 1000, 3) +
+            throw Error("平差迭代 " + std::to_string(iterations) + " 次仍未收敛 (最后一次最大改正数 " + NumberToText(3, largest * 1000) +
                         " mm): 请检查观测值与已知点是否有粗差, 或给出更好的近似坐标");
     }
     // the covariances from a factorisation at the final coordinates (to a micrometre)

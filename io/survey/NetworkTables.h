@@ -74,10 +74,6 @@ std::pair<Real, Real> EastNorth(network::Axes axes, Real x, Real y);
 // The bearing (clockwise from north, [0, π)) of the ellipse axis at angle φ from +x towards +y.
 Real EllipseBearing(network::Axes axes, Real phi);
 
-// Fixed-point text with at most `decimals` decimals, trailing zeros dropped ("1640.016", "12"):
-// the values of the input tables and files, so that they read back as they were.
-QString TrimmedNumberText(Real value, int decimals);
-
 // Packed ddd.mmss text of an angle in radians, the seconds rounded to `secondDecimals` with carry,
 // trailing zeros kept (fixed width of the decimals).
 QString PackedAngleText(Real radians, int secondDecimals);

@@ -3,23 +3,12 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace quorvil {
 
-std::string Trimmed(const std::string &text)
-{
-    size_t b = 0, e = text.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(text[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1])))
-        --e;
-    return text.substr(b, e - b);
-}
-
 std::optional<Real> ParseNumber(const std::string &raw)
 {
-    std::string text = Trimmed(raw);
+    std::string text(Trimmed(raw));
     if (!text.empty() && text[0] == '+')
         text.erase(0, 1);
     if (text.empty())
@@ -59,7 +48,7 @@ std::optional<Real> ParseNumber(const std::string &raw)
 
 std::optional<Real> ParseDashedDms(const std::string &raw)
 {
-    std::string text = Trimmed(raw);
+    std::string text(Trimmed(raw));
     bool negative = false;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
         negative = text[0] == '-';
@@ -81,22 +70,6 @@ std::optional<Real> ParseDashedDms(const std::string &raw)
         return std::nullopt;
     const Real value = *dv + *mv / 60 + *sv / 3600;
     return negative ? -value : value;
-}
-
-std::string PlainNumber(Real value, int decimals)
-{
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, value);
-    std::string text = buffer;
-    if (text.find('.') != std::string::npos) {
-        while (text.back() == '0')
-            text.pop_back();
-        if (text.back() == '.')
-            text.pop_back();
-    }
-    if (text == "-0")
-        text = "0";
-    return text;
 }
 
 } // namespace quorvil
