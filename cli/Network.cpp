@@ -42,6 +42,7 @@ QByteArray ReadInput(const QString &input)
 int NetworkRun(const Options &o, const QStringList &positional)
 {
     const QString input = positional.at(0), output = positional.at(1);
+    const OutputEncoding encoding = o.outputEncoding(output);
     std::optional<Real> confidence;
     if (o.isSet("confidence")) {
         confidence = o.strictNumber("confidence");
@@ -111,16 +112,13 @@ int NetworkRun(const Options &o, const QStringList &positional)
         }
     }
     try {
-        WriteOutput(output, table);
+        WriteOutput(output, Recoded(table, encoding));
     } catch (const Error &e) {
         PrintError(output.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
     }
     const std::string line = NetworkSummaryLine(file.network, result) + "\n";
-    if (output == QStringLiteral("-"))
-        PrintError(line);
-    else
-        PrintOut(line);
+    PrintSummary(output, line);
     return ExitOk;
 }
 
@@ -131,12 +129,13 @@ Command NetworkCommand()
     return {"network", "控制网严密平差: 观测文件或 GNU Gama 的 .gkf → 平差结果表, 并打印单位权中误差与检验",
             [](QCommandLineParser &p) {
                 p.addOption({"confidence", "χ² 检验的置信概率, 默认取文件中的值 (0.95)", "p"});
-                p.addOption({"sigma", "精度评定所用单位权中误差: apriori (先验) 或 aposteriori (后验, 默认)", "kind"});
+                p.addOption({"sigma", "精度评定所用单位权中误差: apriori (验前) 或 aposteriori (验后, 默认)", "kind"});
                 p.addOption({"json", "另写出全部结果 (JSON, 供脚本使用)", "file.json"});
                 p.addOption({"report", "Word 平差报告 (程序旁的模板 KZWpc.docx)", "file.docx"});
                 p.addOption({"dxf", "DXF 网图: 点、观测边、误差椭圆, 各在其图层", "file.dxf"});
                 p.addOption({"ellipse-scale", "网图中误差椭圆的放大倍数, 默认按网的大小选取", "n"});
                 p.addOption({"relative", "网图中也画相对误差椭圆"});
+                AddOutputEncodingOption(p);
                 p.addPositionalArgument("input", "观测文件 (Quorvil 观测文件或 gama-local .gkf, 按内容识别), - 表示标准输入");
                 p.addPositionalArgument("output", "平差结果表 (各列以逗号分隔), - 表示标准输出");
             },

@@ -224,7 +224,8 @@ public:
     BlockConverter(const PointConversion &conversion, const StreamOptions &options)
         : m_conversion(conversion), m_options(options), m_missing(options.missingField.toStdString()),
           m_fields(static_cast<size_t>(conversion.inputFields())),
-          m_out(static_cast<size_t>(conversion.resultColumns() - 1)), m_gbDecoder("GB18030"), m_encoder("GB18030")
+          m_out(static_cast<size_t>(conversion.resultColumns() - 1)), m_gbDecoder("GB18030"),
+          m_encoder(EncoderName(options.outputEncoding))
     {
     }
 
@@ -331,7 +332,7 @@ private:
                 const std::string &text = m_out[static_cast<size_t>(i)];
                 if (IsAscii(text))
                     out.append(text.data(), static_cast<qsizetype>(text.size()));
-                else // a note in words: UTF-8 from the conversion, GB18030 in the file
+                else // a note in words: UTF-8 from the conversion, the output's encoding in the file
                     AppendEncoded(out, QString::fromStdString(text), m_encoder);
             }
         }
