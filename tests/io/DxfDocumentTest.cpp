@@ -3,13 +3,13 @@
 // and ezdxf reads what the program wrote. Both sides are described in one JSON form
 // (tests/io/ezdxf_reference.py) and compared entity by entity.
 #include "io/DxfDocument.h"
+#include "support/ProcessRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -26,11 +26,9 @@ const QString Reference = QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/ezdxf_refe
 
 QByteArray RunReference(const QStringList &args)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), QStringList{Reference} + args);
-    python.waitForFinished(60000);
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return python.readAllStandardOutput();
+    const test::ProgramRun python = test::RunPythonProgram(QStringList{Reference} + args);
+    EXPECT_EQ(python.status, 0) << python.diagnosis().toStdString();
+    return python.out;
 }
 
 QJsonObject Dump(const QString &path)

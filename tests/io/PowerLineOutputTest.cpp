@@ -5,6 +5,7 @@
 #include "io/PowerLineOutput.h"
 #include "io/ProgramFiles.h"
 #include "io/XlsxWorkbook.h"
+#include "support/ProcessRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QJsonObject>
 #include <QPointF>
 #include <QHash>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -46,14 +46,12 @@ print(json.dumps(out))
 
 QJsonObject ReadWorkbook(const QString &path)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(ReadBack), path});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-        ADD_FAILURE() << "openpyxl could not read " << path.toStdString() << ": "
-                      << python.readAllStandardError().toStdString();
+    const test::ProgramRun python = test::RunPythonProgram({QStringLiteral("-c"), QString::fromUtf8(ReadBack), path});
+    if (python.status != 0) {
+        ADD_FAILURE() << "openpyxl could not read " << path.toStdString() << ": " << python.diagnosis().toStdString();
         return {};
     }
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    return QJsonDocument::fromJson(python.out).object();
 }
 
 QString Template() { return ProgramFile(PowerLineTemplateName); }
@@ -202,12 +200,10 @@ print(json.dumps({'texts': out, 'frame': [list(p)[:2] for p in box.get_points()]
 
 TEST(PowerLineSheets, SheetDrawingMatchesTheLayout)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(SheetTexts),
-                                                      ProgramFile(PowerLineSheetName)});
-    ASSERT_TRUE(python.waitForFinished(60000));
-    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    const QJsonObject sheet = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    const test::ProgramRun python =
+        test::RunPythonProgram({QStringLiteral("-c"), QString::fromUtf8(SheetTexts), ProgramFile(PowerLineSheetName)});
+    ASSERT_EQ(python.status, 0) << python.diagnosis().toStdString();
+    const QJsonObject sheet = QJsonDocument::fromJson(python.out).object();
     QHash<QString, QPointF> at;
     for (const QJsonValue &t : sheet["texts"].toArray())
         at.insert(t[0].toString(), {t[1].toDouble(), t[2].toDouble()});

@@ -352,9 +352,8 @@ private slots:
     void everyEntityTypeDrawn()
     {
         const QString source = m_dir.filePath("all.dxf");
-        QProcess python;
-        python.start("/usr/bin/python3", {QUORVIL_TEST_SOURCE_DIR "/io/ezdxf_reference.py", "make", source, "R2018"});
-        QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+        const ProgramRun python = RunPythonProgram({QUORVIL_TEST_SOURCE_DIR "/io/ezdxf_reference.py", "make", source, "R2018"});
+        QVERIFY2(python.status == 0, qPrintable(python.diagnosis()));
         TFormDrawing window(nullptr);
         window.resize(900, 640);
         window.show();

@@ -8,7 +8,6 @@
 #include "core/TextForms.h"
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -426,8 +425,6 @@ private slots:
         window->input->paste();
         QVERIFY(prompts->messages.value(1).contains("二进制"));
 
-        QElapsedTimer timer;
-        timer.start();
         PutOnClipboard(QString(10 * 1024 * 1024, u'9')); // one cell of 10 MB
         window->input->paste();
         QVERIFY2(prompts->messages.value(2).contains("超过 1000 个字符"), qPrintable(prompts->messages.value(2)));
@@ -452,7 +449,6 @@ private slots:
         QCOMPARE(window->input->table()->rowTexts(99999), (QStringList{"P99999", "3977999.123", "872999.456"}));
         window->input->undo();
         QCOMPARE(Rows(window->input->table()), (QList<QStringList>{{"0", "1", "2"}}));
-        QVERIFY2(timer.elapsed() < 60000, "bad clipboards took too long");
 
         // A result table refuses every paste.
         PutOnClipboard("A\t1\t2\r\n");
@@ -514,12 +510,6 @@ private slots:
                                         "删除行"}));
         menu->popup(input->viewport()->mapToGlobal(input->visualRect(t->index(1, 1)).center()));
         QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
-        QVERIFY(menu->grab().save(dir.filePath("menu.png")));
-        QVERIFY(GrabTo(window.get(), dir.filePath("pasted.png")));
-        if (qEnvironmentVariableIsSet("QUORVIL_SHOTS")) {
-            menu->grab().save(qEnvironmentVariable("QUORVIL_SHOTS") + "/table-menu.png");
-            window->grab().save(qEnvironmentVariable("QUORVIL_SHOTS") + "/table-pasted.png");
-        }
         menu->close();
         menu->findChild<QAction *>("TableInsertRow")->trigger();
         QCOMPARE(Rows(t), (QList<QStringList>{{"P1", "1.000", "2.000"}, {"", "", ""}, {"P2", "3.000", "4.000"}}));
