@@ -384,18 +384,6 @@ private slots:
             QCOMPARE(Field(&w, "EditGC"), QString("h1"));
         }
     }
-
-    void screenshots()
-    {
-        for (const ToolCase &tool : Tools()) {
-            std::unique_ptr<CoordinateTraverseWindow> w(tool.make());
-            Fill(w.get(), tool.example);
-            Press(w.get(), "ToolButton6");
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-            QVERIFY(GrabTo(w.get(), QDir::temp().filePath(QStringLiteral("ztrav-%1.png").arg(tool.className))));
-        }
-    }
 };
 
 QTEST_MAIN(CoordinateTraverseWindowsTest)

@@ -63,7 +63,6 @@ private slots:
     void geographicLabelsDrawDotLeaderAndTexts();
     void geographicSettingsRoundTripAndDefaults();
     void planeLabelsFromTheMainWindow();
-    void screenshots();
 
 private:
     QTemporaryDir m_dir;
@@ -335,20 +334,6 @@ void DrawingToolsTest::planeLabelsFromTheMainWindow()
                           "AddLine (500150,3380250,0) (500168.2,3380250,7) #2", "Update #2",
                           "AddText (500150,3380250.5,7) 2 X=3380200.250 #3",
                           "AddText (500150,3380247.5,7) 2 Y=500100.500 #4"}));
-}
-
-void DrawingToolsTest::screenshots()
-{
-    ActiveCadSession cad;
-    for (const Cad::Answer &a : {Cad::text(""), Cad::text("界桩1"), Cad::point(500100.5, 3380200.25, 12.5), Cad::text(""),
-                                 Cad::point(500200.125, 3380300.5, 13), Cad::text("A09"), Cad::point(500300, 3380400, 0)})
-        cad.answer(a);
-    TFormCADpoint capture(nullptr);
-    Press(&capture, "Button8");
-    TFormBZBL labels(nullptr);
-    QVERIFY(QDir::temp().mkpath("drawtools"));
-    QVERIFY(GrabTo(&capture, QDir::temp().filePath("drawtools/cadpoint.png")));
-    QVERIFY(GrabTo(&labels, QDir::temp().filePath("drawtools/bzbl.png")));
 }
 
 QTEST_MAIN(DrawingToolsTest)

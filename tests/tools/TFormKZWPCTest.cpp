@@ -405,36 +405,6 @@ private slots:
         QVERIFY(dxf.value("texts").toArray().contains(QStringLiteral("椭圆放大 5000 倍")));
         QCOMPARE(drawing.GetVariable(QStringLiteral("CLAYER")), 1.0); // the user's layer is current again
     }
-
-    // The window with a real network, for the eye.
-    void screenshot()
-    {
-        ScriptedPrompts prompts;
-        TFormKZWPC w(nullptr);
-        w.resize(1180, 760);
-        Import(&w, prompts, Krumm("Ghilani16_2_blunder.gkf"));
-        SetField(&w, QStringLiteral("EditGC"), QStringLiteral("某测区首级控制网"));
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(GrabTo(&w, m_dir.filePath("input.png")));
-        QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
-        QVERIFY(GrabTo(&w, m_dir.filePath("results.png")));
-        w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
-        w.findChild<QCheckBox *>(QStringLiteral("CheckRelative"))->setChecked(true);
-        QTest::qWait(300);
-        QVERIFY(GrabTo(&w, m_dir.filePath("view.png")));
-        // A levelling network: heights in the table, the levelling lines in the view.
-        Import(&w, prompts, Krumm("Niemeier_Height_fix1.gkf"));
-        QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
-        QVERIFY(GrabTo(&w, m_dir.filePath("levelling.png")));
-        w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
-        QTest::qWait(300);
-        QVERIFY(GrabTo(&w, m_dir.filePath("levelling-view.png")));
-        if (qEnvironmentVariableIsSet("QUORVIL_SCREENSHOT_DIR"))
-            for (const char *name : {"input.png", "results.png", "view.png", "levelling.png", "levelling-view.png"})
-                QFile::copy(m_dir.filePath(QLatin1String(name)),
-                            qEnvironmentVariable("QUORVIL_SCREENSHOT_DIR") + QStringLiteral("/kzwpc-") + QLatin1String(name));
-    }
 };
 
 QTEST_MAIN(TFormKZWPCTest)

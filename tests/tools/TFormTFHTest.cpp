@@ -203,21 +203,6 @@ private slots:
         QCOMPARE(again.findChild<QComboBox *>("ComboBox2")->currentIndex(), 1);
     }
 
-    void screenshot()
-    {
-        TFormTFH window(nullptr);
-        SetField(&window, "EditE", "114");
-        SetField(&window, "EditN", "34");
-        Press(&window, "Button4");
-        QVERIFY(QDir::temp().mkpath("drawtools"));
-        QVERIFY(GrabTo(&window, QDir::temp().filePath("drawtools/tfh.png")));
-        auto *pages = window.findChild<QTabWidget *>();
-        for (int i : {0, 2}) {
-            pages->setCurrentIndex(i);
-            QVERIFY(GrabTo(&window, QDir::temp().filePath(QStringLiteral("drawtools/tfh%1.png").arg(i))));
-        }
-    }
-
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<ScriptedPrompts> m_prompts;
