@@ -114,9 +114,14 @@ private slots:
         const ProgramRun piped = Cli({"gauss-forward", "--output-encoding", "utf-8", points, "-"});
         QVERIFY(piped.out == Utf8(Cli({"gauss-forward", points, "-"}).out));
 
-        for (const QString &command : {"gauss-forward", "adjust", "height-fit", "network"}) {
-            const ProgramRun bad = Cli({command, "--output-encoding", "gbk", points, "-"});
-            QVERIFY2(bad.status == 2 && bad.err.contains("--output-encoding"), qPrintable(command + ": " + bad.err));
+        const QList<QStringList> badOnes = {{"gauss-forward", points},
+                                            {"adjust", "--type", "connecting", points},
+                                            {"height-fit", "--model", "plane", "--common", points, points},
+                                            {"network", network}};
+        for (const QStringList &arguments : badOnes) {
+            const ProgramRun bad = Cli(QStringList{arguments[0], "--output-encoding", "gbk"} + arguments.mid(1) + QStringList{"-"});
+            const QString message = QString::fromUtf8(bad.err).section(u'\n', 0, 0);
+            QVERIFY2(bad.status == 2 && message.contains("--output-encoding: 'gbk'"), qPrintable(arguments[0] + ": " + bad.err));
             QVERIFY(bad.out.isEmpty());
         }
     }
