@@ -2,7 +2,9 @@
 // makes a drawing with every entity type the program draws, the program reads it, writes it back,
 // and ezdxf reads what the program wrote. Both sides are described in one JSON form
 // (tests/io/ezdxf_reference.py) and compared entity by entity.
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfText.h"
+#include "io/dxf/DxfWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // drive a window by object names, as a user would.
 #pragma once
 
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 #include "ui/PointTableModel.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
