@@ -358,10 +358,16 @@ private:
         for (const QString &name : named)
             styles.push_back(DxfTextStyle{name.toStdString(), 0, 0, 1, 0, 0, 2.5, "txt", "gbcbig.shx"});
         m_dw.tableStyle(int(styles.size()));
-        for (const auto &s : styles)
-            m_dxf.writeStyle(m_dw, DL_StyleData(utf8(s.name), s.flags, Finite(s.fixedHeight), Finite(s.widthFactor),
-                                                Finite(s.obliqueAngle), s.generationFlags, Finite(s.lastHeight),
-                                                utf8(s.font), utf8(s.bigFont)));
+        for (const auto &s : styles) {
+            // dxflib's default dimension style, written for a drawing without dimension styles,
+            // points to the text style spelt exactly "Standard" (names are the same in any case to
+            // CAD programs); with none, its pointer would be garbage.
+            const bool standard = m_doc.dimensionStyles.empty() &&
+                                  QString::fromStdString(s.name).compare(u"Standard", Qt::CaseInsensitive) == 0;
+            m_dxf.writeStyle(m_dw, DL_StyleData(standard ? std::string("Standard") : utf8(s.name), s.flags,
+                                                Finite(s.fixedHeight), Finite(s.widthFactor), Finite(s.obliqueAngle),
+                                                s.generationFlags, Finite(s.lastHeight), utf8(s.font), utf8(s.bigFont)));
+        }
         m_dw.tableEnd();
 
         m_dxf.writeView(m_dw);
