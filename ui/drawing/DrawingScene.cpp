@@ -458,8 +458,10 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
                                    std::vector<const DxfBlock *> &stack)
 {
     // A kept entity's layer and colour are in its group codes.
-    const DxfKeptGeometry kept = e.type == DxfType::Other ? KeptGeometry(e) : DxfKeptGeometry();
-    const QString &ownLayer = e.type == DxfType::Other ? kept.layer : e.layer;
+    std::optional<DxfKeptGeometry> kept;
+    if (e.type == DxfType::Other)
+        kept = KeptGeometry(e);
+    const QString &ownLayer = kept ? kept->layer : e.layer;
     const QString layerName = ownLayer == u"0" && !from.layer.isEmpty() ? from.layer : ownLayer;
     if (const DxfLayer *layer = doc.layer(layerName); layer && (layer->frozen || layer->off))
         return nullptr;
@@ -467,12 +469,12 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         m_hitLimit = true;
         return nullptr;
     }
-    if (e.type == DxfType::Other) {
+    if (kept) {
         DxfEntity styled;
-        styled.layer = kept.layer;
-        styled.color = kept.color;
-        styled.color24 = kept.color24;
-        return buildOther(doc, kept, from, colorOf(doc, styled, from), parent, stack);
+        styled.layer = kept->layer;
+        styled.color = kept->color;
+        styled.color24 = kept->color24;
+        return buildOther(doc, *kept, from, colorOf(doc, styled, from), parent, stack);
     }
     const QColor color = colorOf(doc, e, from);
 
