@@ -7,8 +7,10 @@
 #include "PointStream.h"
 
 #include "core/FpGuard.h"
+#include "io/FileAccess.h"
 #include "io/PointFile.h"
 #include "io/ProgramFiles.h"
+#include "io/dxf/DxfWriter.h"
 #include "io/survey/NetworkDrawing.h"
 #include "io/survey/NetworkReport.h"
 #include "io/survey/NetworkOutput.h"
@@ -25,17 +27,16 @@ namespace {
 
 QByteArray ReadInput(const QString &input)
 {
-    QFile file;
-    if (input == QStringLiteral("-")) {
-        if (!file.open(stdin, QIODevice::ReadOnly))
-            throw Error("无法读取标准输入");
-    } else {
-        file.setFileName(input);
-        if (!file.exists())
-            throw Error("文件不存在");
-        if (!file.open(QIODevice::ReadOnly))
-            throw Error("无法读取文件");
+    if (input != QStringLiteral("-")) {
+        try {
+            return ReadWholeFile(input);
+        } catch (const FileAccessError &e) {
+            throw Error(e.step() == FileAccessError::Step::Missing ? "文件不存在" : "无法读取文件");
+        }
     }
+    QFile file;
+    if (!file.open(stdin, QIODevice::ReadOnly))
+        throw Error("无法读取标准输入");
     return file.readAll();
 }
 

@@ -4,10 +4,10 @@
 
 #include "core/Error.h"
 #include "core/FpGuard.h"
+#include "io/FileAccess.h"
 #include "io/FileErrors.h"
 #include "io/TextCodec.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -156,10 +156,11 @@ public:
     {
         if (m_stdout)
             return;
-        m_file = std::make_unique<QSaveFile>(path);
-        errno = 0;
-        if (!m_file->open(QIODevice::WriteOnly))
-            throw ErrnoError(errno ? errno : ENOENT);
+        try {
+            m_file = std::make_unique<AtomicFileWriter>(path);
+        } catch (const FileAccessError &e) {
+            throw ErrnoError(e.systemError() ? e.systemError() : ENOENT);
+        }
     }
 
     void write(const QByteArray &bytes)
@@ -178,30 +179,34 @@ public:
             }
             return;
         }
-        errno = 0;
-        if (m_file->write(bytes) != bytes.size())
-            throw ErrnoError(errno);
+        try {
+            m_file->write(bytes);
+        } catch (const FileAccessError &e) {
+            throw ErrnoError(e.systemError());
+        }
     }
 
     void commit()
     {
         if (!m_file)
             return;
-        errno = 0;
-        if (!m_file->commit())
-            throw ErrnoError(errno);
+        try {
+            m_file->commit();
+        } catch (const FileAccessError &e) {
+            throw ErrnoError(e.systemError());
+        }
     }
 
     // Leaves no output file behind; an old file of that name stays as it was.
     void cancel()
     {
         if (m_file)
-            m_file->cancelWriting();
+            m_file->cancel();
     }
 
 private:
     bool m_stdout;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<AtomicFileWriter> m_file;
 };
 
 struct BadLine {

@@ -1,7 +1,7 @@
 #include "CadAttach.h"
 
 #include "Prompts.h"
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 
 #include <QWidget>
 

@@ -3,7 +3,7 @@
 #include "CommandRunner.h"
 #include "io/PointFile.h"
 #include "io/TableFile.h"
-#include "io/XlsxWorkbook.h"
+#include "io/ooxml/XlsxTableWriter.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "app/TAboutBox.h"
 #include "app/TFormMain.h"
 #include "support/WindowTestSupport.h"
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfWriter.h"
 #include "ui/Help.h"
 #include "ui/drawing/DrawingScene.h"
 #include "ui/drawing/TFormDrawing.h"

@@ -4,7 +4,7 @@
 #include "support/DocxReader.h"
 #include "support/WindowTestSupport.h"
 
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
 #include "io/IniFile.h"
 #include "io/TextCodec.h"
 #include "tools/GCDC/TFormGCDC.h"

@@ -4,7 +4,7 @@
 // status 1, no output file.
 #include "support/WindowTestSupport.h"
 
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
 
 #include "io/TextCodec.h"
 

@@ -3,7 +3,9 @@
 #include "io/FileErrors.h"
 #include "io/PointFile.h"
 #include "io/TableFile.h"
-#include "io/XlsxWorkbook.h"
+#include "io/ooxml/OoxmlPackage.h"
+#include "io/ooxml/XlsxSheetReader.h"
+#include "io/ooxml/XlsxTableWriter.h"
 #include "support/FileTestSupport.h"
 #include "support/ProcessRun.h"
 

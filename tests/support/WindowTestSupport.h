@@ -4,7 +4,7 @@
 
 #include "support/ProcessRun.h"
 
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 #include "ui/PointTableModel.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"

@@ -5,7 +5,7 @@
 #include "app/TFormMain.h"
 #include "core/DrawingLabels.h"
 #include "core/TextForms.h"
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfWriter.h"
 #include "io/IniFile.h"
 #include "support/WindowTestSupport.h"
 #include "tools/BZBL/TFormBZBL.h"

@@ -1,7 +1,7 @@
 // The power-line table driven as a user would: import field data, compute the chainage, save,
 // change the profile ratio, write the workbook and draw the sheets into a scripted drawing.
 #include "app/TFormMain.h"
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 #include "io/PointFile.h"
 #include "support/WindowTestSupport.h"
 #include "tools/DLXPDB/TFormDLXPDB.h"

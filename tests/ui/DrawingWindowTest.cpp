@@ -1,6 +1,7 @@
 // The drawing window as the tools and the user meet it: picks by mouse with object snap, typed
 // answers and Esc on the command line, the calls the tools make, opening, saving and bad files.
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfWriter.h"
 #include "support/WindowTestSupport.h"
 #include "ui/CadAttach.h"
 #include "ui/drawing/DrawingScene.h"

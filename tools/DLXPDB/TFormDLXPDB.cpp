@@ -2,9 +2,10 @@
 
 #include "TFormDLXset.h"
 
+#include "cad/CadSession.h"
+#include "cad/PowerLineSheets.h"
 #include "core/FpGuard.h"
 #include "core/PowerLine.h"
-#include "io/CadSession.h"
 #include "io/PointFile.h"
 #include "io/PowerLineOutput.h"
 #include "io/ProgramFiles.h"

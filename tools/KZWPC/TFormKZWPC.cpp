@@ -1,9 +1,9 @@
 #include "TFormKZWPC.h"
 
+#include "cad/DrawThroughCad.h"
 #include "core/FpGuard.h"
 #include "core/TextForms.h"
-#include "io/FileErrors.h"
-#include "io/PointFile.h"
+#include "io/FileAccess.h"
 #include "io/ProgramFiles.h"
 #include "io/survey/GamaFile.h"
 #include "io/survey/NetworkDrawing.h"
@@ -23,7 +23,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -394,12 +393,14 @@ void TFormKZWPC::importFile()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    QFile file(path);
-    if (!file.exists())
-        throw FileError::NotFound();
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError::Io(int(file.error()));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const FileAccessError &e) {
+        if (e.step() == FileAccessError::Step::Missing)
+            throw FileError::NotFound();
+        throw FileError::Io(e.deviceError());
+    }
     // Parsed whole before anything in the window changes.
     applyFile(ParseNetworkFile(bytes));
 }
@@ -422,7 +423,7 @@ void TFormKZWPC::saveGama()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    WriteEncodedFile(path, GamaXml(net));
+    WriteFileAtomically(path, GamaXml(net));
 }
 
 void TFormKZWPC::setProgress(bool visible, int percent)

@@ -9,7 +9,7 @@
 
 #include "core/network/Network.h"
 #include "io/AdjustmentFile.h"
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfDocument.h"
 #include "ui/ToolWindow.h"
 
 #include <optional>

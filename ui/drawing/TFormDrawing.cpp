@@ -3,6 +3,8 @@
 #include "DrawingScene.h"
 #include "DrawingView.h"
 #include "core/TextForms.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfWriter.h"
 #include "ui/CommandRunner.h"
 #include "ui/Help.h"
 #include "ui/Prompts.h"
