@@ -139,11 +139,11 @@ void ResultFreshness::clear()
     setStale(false);
 }
 
-bool ResultFreshness::confirmSave()
+bool ResultFreshness::confirmSave(const QString &use)
 {
     if (!m_stale)
         return true;
-    switch (Prompts::instance().showMessage(m_window, ResultTexts::RecomputeQuestion, MessageCaption(m_window),
+    switch (Prompts::instance().showMessage(m_window, ResultTexts::RecomputeQuestion(use), MessageCaption(m_window),
                                             QMessageBox::Question,
                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
     case QMessageBox::Yes:

@@ -33,9 +33,13 @@ class PointTableView;
 
 namespace ResultTexts {
 inline const QString Stale = QStringLiteral("数据已修改，请重新计算");
-inline const QString RecomputeQuestion =
-    QStringLiteral("数据已修改，计算结果与现在的数据不符。\n先重新计算再保存吗？\n\n"
-                   "是：重新计算后保存\n否：保存原来的计算结果\n取消：不保存");
+// The question before stale results are used: `use` names what is done with them ("保存").
+inline QString RecomputeQuestion(const QString &use = QStringLiteral("保存"))
+{
+    return QStringLiteral("数据已修改，计算结果与现在的数据不符。\n先重新计算再%1吗？\n\n"
+                          "是：重新计算后%1\n否：%1原来的计算结果\n取消：不%1")
+        .arg(use);
+}
 } // namespace ResultTexts
 
 class ResultFreshness : public QObject {
@@ -70,10 +74,10 @@ public:
 
     bool isStale() const { return m_stale; }
 
-    // Before stale results are saved or reported: asks whether to compute again. 是 computes
-    // (an error ends the command, nothing is saved), 否 keeps the results as they are, 取消
-    // cancels. Returns whether the save goes on; fresh results go on without a question.
-    bool confirmSave();
+    // Before stale results are saved (or used as `use` says): asks whether to compute again. 是
+    // computes (an error ends the command, nothing is saved), 否 keeps the results as they are,
+    // 取消 cancels. Returns whether the save goes on; fresh results go on without a question.
+    bool confirmSave(const QString &use = QStringLiteral("保存"));
 
     // A label "数据已修改，请重新计算" (object name LabStale) shown while the results are stale.
     QLabel *makeNotice(QWidget *parent);

@@ -121,7 +121,7 @@ private slots:
         // 取消: nothing asked for, nothing written.
         prompts.messageAnswers = {QMessageBox::Cancel};
         QVERIFY(Press(&w, "ToolButton7"));
-        QCOMPARE(prompts.messages, QStringList{ResultTexts::RecomputeQuestion});
+        QCOMPARE(prompts.messages, QStringList{ResultTexts::RecomputeQuestion()});
         QVERIFY(prompts.saveDialogs.isEmpty());
         // 是: computed again, then saved.
         const QString path = dir.filePath("bjfh.txt");

@@ -124,7 +124,7 @@ private slots:
             QVERIFY2(saves == c.saves, where);
             QVERIFY2((w.computations > before) == c.computes, where);
             QVERIFY2(w.results.isStale() == c.staleAfter, where);
-            QCOMPARE(prompts.messages, QStringList{ResultTexts::RecomputeQuestion});
+            QCOMPARE(prompts.messages, QStringList{ResultTexts::RecomputeQuestion()});
             QCOMPARE(prompts.messageCaptions, QStringList{MessageCaption(&w.window)});
         }
     }

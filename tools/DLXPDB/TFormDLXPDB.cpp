@@ -205,7 +205,7 @@ void TFormDLXPDB::ToolButton9Click()
 
 void TFormDLXPDB::ToolButton10Click()
 {
-    if (!m_results->confirmSave())
+    if (!m_results->confirmSave(QStringLiteral("绘图")))
         return;
     CadSession *session = AttachCad(this);
     if (!session)
