@@ -21,21 +21,18 @@ namespace {
 // The notice stands out from the results it speaks of.
 const QString NoticeStyle = QStringLiteral("color: #c05000; font-weight: bold;");
 
-// A combined hash of the cells of the listed columns (all when none are listed), with the size of
-// the table: rows and columns added or removed change it even when they are empty.
-size_t TableHash(const PointTableModel &table, const QList<int> &columns)
+// The fingerprint of a table: the revision its history gives the user's changes (an undo returns
+// to an earlier one), with its size, which the tools change outside the history (new captions, a
+// row count set). With columns listed, the cells of those columns instead: a change elsewhere is
+// then no change, at the cost of reading them.
+size_t TableFingerprint(const PointTableModel &table, const QList<int> &columns)
 {
     size_t hash = qHashMulti(0, table.rows(), table.columns());
-    auto mix = [&hash](const QString &text) { hash = hash * 1000003u ^ qHash(text); };
-    for (int r = 0; r < table.rows(); ++r) {
-        if (columns.isEmpty()) {
-            for (int c = 0; c < table.columns(); ++c)
-                mix(table.cell(r, c));
-        } else {
-            for (int c : columns)
-                mix(table.cell(r, c));
-        }
-    }
+    if (columns.isEmpty())
+        return qHashMulti(hash, table.revision());
+    for (int r = 0; r < table.rows(); ++r)
+        for (int c : columns)
+            hash = hash * 1000003u ^ qHash(table.cell(r, c));
     return hash;
 }
 
@@ -70,7 +67,7 @@ void ResultFreshness::watch(PointTableModel *table, const QList<int> &columns)
 {
     const QPointer<PointTableModel> model(table);
     Source cells;
-    cells.hash = [model, columns] { return model ? TableHash(*model, columns) : 0; };
+    cells.hash = [model, columns] { return model ? TableFingerprint(*model, columns) : 0; };
     cells.costly = true;
     const size_t source = add(std::move(cells));
     // What the user changes is a step of the table's history; new captions reset the model.
@@ -108,6 +105,8 @@ void ResultFreshness::watch(QWidget *area, const QList<QWidget *> &except)
 
 void ResultFreshness::refresh(size_t changed)
 {
+    if (!m_hasResults)
+        return; // nothing to compare with: the input is read when it is computed
     // The fields are cheap to read: all are read again, so that one that depends on another (an
     // error that counts only in the rigorous method) follows it. A table is read when it changes.
     for (size_t i = 0; i < m_sources.size(); ++i)

@@ -2,14 +2,15 @@
 //
 // A window names what one of its computations reads - tables, and the fields, lists and options
 // of its parameters - and runs that computation through this object. When the computation has
-// ended, the input as it then stood is remembered as a fingerprint of its texts. As soon as the
-// input differs from it (a cell edited, a paste, an undo, an import, another parameter) the
-// results are stale: the notice "数据已修改，请重新计算" shows where the user reads them and the
-// results are drawn grey, until the next computation - or until the input is back as it was (an
-// undo of the edit). Saving stale results first asks whether to compute again.
+// ended, the input as it then stood is remembered: the revision of each table's history and the
+// texts of the fields. As soon as the input differs from it (a cell edited, a paste, an import,
+// another parameter) the results are stale: the notice "数据已修改，请重新计算" shows where the
+// user reads them and the results are drawn grey, until the next computation - or until the input
+// is back as it was (the edit undone). Saving stale results first asks whether to compute again.
 //
-// A table computed into its own rows (a traverse, a field book) is fingerprinted with what the
-// computation wrote, so that only what the user changes afterwards makes it stale.
+// The revision makes a change of a table of a million rows as cheap to judge as one of ten rows.
+// What a computation writes into its own table (a traverse, a field book) is no step of the
+// history, and so no change.
 #pragma once
 
 #include <QList>
@@ -50,7 +51,8 @@ public:
     ResultFreshness(QWidget *window, std::function<void()> compute);
 
     // A table the results are computed from: every change of the user (an edit, a paste, an
-    // insert, a delete, an undo, an import) counts; of the listed columns only, when given.
+    // insert, a delete, an undo, an import) counts. With columns listed, only their texts count
+    // (read in full at each change: for tables of a survey line, not of a million points).
     void watch(PointTableModel *table, const QList<int> &columns = {});
     // `area` itself when it is a field, list or option, and every one inside it, but `except`.
     void watch(QWidget *area, const QList<QWidget *> &except = {});

@@ -24,6 +24,7 @@ struct Window {
     QLineEdit *field = new QLineEdit(QStringLiteral("117"), &window);
     QGroupBox *group = new QGroupBox(&window);
     PointTableView *result = new PointTableView({"点号", "x", "y"}, false, group);
+    PointTableModel remarks{{"点号", "备注"}, true}; // only its second column counts
     int computations = 0;
     bool fail = false;
     ResultFreshness results{&window, [this] {
@@ -36,7 +37,8 @@ struct Window {
     Window()
     {
         (new QVBoxLayout(group))->addWidget(result);
-        results.watch(input->table(), {1, 2});
+        results.watch(input->table());
+        results.watch(&remarks, {1});
         results.watch(field);
         results.showIn(group, result);
         notice = group->findChild<QLabel *>("LabStale");
@@ -66,14 +68,18 @@ private slots:
             std::function<void(Window &)> act;
             bool stale;
         } steps[] = {
-            {"a watched cell edited", [](Window &w) { w.edit(1, "3380001"); }, true},
+            {"a cell edited", [](Window &w) { w.edit(1, "3380001"); }, true},
             {"the edit undone", [](Window &w) { w.input->undo(); }, false},
-            {"a cell outside the watched columns", [](Window &w) { w.edit(0, "P1"); }, false},
             {"a row appended", [](Window &w) { w.input->appendRow(); }, true},
             {"the append undone", [](Window &w) { w.input->undo(); }, false},
+            {"a cell outside the columns that count", [](Window &w) { w.remarks.setData(w.remarks.index(0, 0), "P1"); }, false},
+            {"a cell of a column that counts", [](Window &w) { w.remarks.setData(w.remarks.index(0, 1), "J"); }, true},
+            {"that cell emptied again", [](Window &w) { w.remarks.setData(w.remarks.index(0, 1), ""); }, false},
             {"the field typed", [](Window &w) { w.field->setText("114"); }, true},
             {"computed again", [](Window &w) { w.results.compute(); }, false},
-            {"an import of the same rows", [](Window &w) { w.input->table()->replaceRows({w.input->table()->rowTexts(0)}); }, false},
+            {"what the computation writes", [](Window &w) { w.input->table()->setCell(0, 2, "500000"); }, false},
+            {"an import", [](Window &w) { w.input->table()->replaceRows({w.input->table()->rowTexts(0)}); }, true},
+            {"the import undone", [](Window &w) { w.input->undo(); }, false},
             {"the table cleared", [](Window &w) { w.input->clearRows(); }, true},
             {"the results emptied", [](Window &w) { w.results.clear(); }, false},
             {"an edit without results", [](Window &w) { w.edit(2, "1"); }, false},
