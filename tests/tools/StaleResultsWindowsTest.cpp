@@ -93,6 +93,8 @@ private slots:
             QVERIFY2(!StaleShown(w), where + ": stale right after computing");
             QVERIFY2(RetypeANumber(w, recipe), where);
             QVERIFY2(StaleShown(w), where + ": an edited input not marked");
+            if (const QByteArray shots = qgetenv("QUORVIL_SHOTS"); !shots.isEmpty())
+                GrabTo(w, QString::fromLocal8Bit(shots) + "/stale-" + entry.windowClass + ".png");
             for (const QString &press : recipe.presses)
                 Press(w, press);
             QVERIFY2(prompts.errors.isEmpty(), where + ": " + prompts.errors.join(' ').toUtf8());
