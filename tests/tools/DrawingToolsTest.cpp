@@ -93,11 +93,15 @@ void DrawingToolsTest::withoutDrawingWindowEachCommandSaysSo()
     TFormCADpoint capture(nullptr);
     TFormBZBL labels(nullptr);
     m_prompts->messages.clear();
+    m_prompts->messageCaptions.clear();
+    m_prompts->messageAnswers = {QMessageBox::No, QMessageBox::No, QMessageBox::No};
     Press(&capture, "Button8");
     Press(&labels, "Button1");
     Press(&main, "bzXYClick");
-    QCOMPARE(m_prompts->messages, QStringList(3, QStringLiteral("图形窗口尚未打开！")));
-    QCOMPARE(m_prompts->messageCaptions, QStringList(3, QStringLiteral("Information")));
+    QCOMPARE(m_prompts->messages, QStringList(3, QStringLiteral("图形窗口尚未打开！\n现在打开图形窗口吗？")));
+    // Each under the caption of the window it came from.
+    QCOMPARE(m_prompts->messageCaptions,
+             (QStringList{"由CAD获取的点坐标数据", "CAD标注地理坐标", main.windowTitle()}));
     QVERIFY(m_prompts->errors.isEmpty());
     QCOMPARE(Rows(&capture, "StringGrid1"), (QList<QStringList>{{"", "", "", ""}}));
 }

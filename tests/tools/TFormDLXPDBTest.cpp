@@ -239,7 +239,7 @@ void TFormDLXPDBTest::workbook()
     Press(&w, QStringLiteral("ToolButton9"));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
     QCOMPARE(prompts.saveDialogs.value(0).title, QStringLiteral("坐标数据另存为..."));
-    QCOMPARE(prompts.saveDialogs.value(0).filter, QStringLiteral("Excel workbooks (*.xlsx)"));
+    QCOMPARE(prompts.saveDialogs.value(0).filter, QStringLiteral("Excel 工作簿 (*.xlsx)"));
     QCOMPARE(prompts.saveDialogs.value(0).defaultSuffix, QStringLiteral("xlsx"));
     QVERIFY(ReadFile(path).startsWith("PK"));
     QCOMPARE(Status(&w), QStringLiteral("Excel表生成完毕！"));
@@ -268,10 +268,22 @@ void TFormDLXPDBTest::drawingNeedsTheDrawingWindow()
     ScriptedPrompts prompts;
     TFormDLXPDB w(nullptr);
     SetRows(&w, Grid, Route(3));
+    Press(&w, QStringLiteral("ToolButton7"));
+    // 否: nothing opens, nothing is drawn.
+    prompts.messageAnswers = {QMessageBox::No};
     Press(&w, QStringLiteral("ToolButton10"));
-    QCOMPARE(prompts.messages, QStringList{CadNotOpenMessage});
-    QCOMPARE(prompts.messageCaptions, QStringList{"Information"});
-    QVERIFY(prompts.errors.isEmpty());
+    QCOMPARE(prompts.messages, QStringList{"图形窗口尚未打开！\n现在打开图形窗口吗？"});
+    QCOMPARE(prompts.messageCaptions, QStringList{w.windowTitle()});
+    QVERIFY(!w.findChild<TFormDrawing *>());
+    // 是: the drawing window opens and the sheets are drawn into it.
+    prompts.messageAnswers = {QMessageBox::Yes};
+    Press(&w, QStringLiteral("ToolButton10"));
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
+    auto *drawing = w.findChild<TFormDrawing *>();
+    QVERIFY(drawing && drawing->isVisible());
+    QCOMPARE(CadSession::active(), static_cast<CadSession *>(drawing));
+    QCOMPARE(Status(&w), QStringLiteral("CAD图表绘制完毕！"));
+    drawing->hide();
 }
 
 void TFormDLXPDBTest::drawsTwoPagesForThirtyRows()

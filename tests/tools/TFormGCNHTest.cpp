@@ -91,10 +91,10 @@ private slots:
             QStringList buttons;
             bool above;
         } tables[] = {
-            {"StringGrid1", {"点名", "X", "Y", "大地高", "正常高", "用途"}, {" 追加 ", " 插入 ", "文件导入", " 删除 ", " 清空 "}, true},
-            {"StringGrid2", {"点名", "X", "Y", "大地高"}, {" 追加 ", " 插入 ", "文件导入", " 删除 ", " 清空 "}, true},
-            {"StringGrid3", {"点名", "X", "Y", "大地高", "高程异常", "正常高", "说明"}, {"拟合计算", "数据另存"}, false},
-            {"StringGrid4", {"点名", "用途", "高程异常", "拟合值", "残差 mm"}, {}, false},
+            {"StringGrid1", {"点名", "X(m)", "Y(m)", "大地高(m)", "正常高(m)", "用途"}, {" 追加 ", " 插入 ", "文件导入", " 删除 ", " 清空 "}, true},
+            {"StringGrid2", {"点名", "X(m)", "Y(m)", "大地高(m)"}, {" 追加 ", " 插入 ", "文件导入", " 删除 ", " 清空 "}, true},
+            {"StringGrid3", {"点名", "X(m)", "Y(m)", "大地高(m)", "高程异常(m)", "正常高(m)", "说明"}, {"拟合计算", "数据另存"}, false},
+            {"StringGrid4", {"点名", "用途", "高程异常(m)", "拟合值(m)", "残差(mm)"}, {}, false},
         };
         for (const auto &t : tables) {
             QCOMPARE(Table(window.get(), t.table)->captions(), t.captions);

@@ -52,8 +52,8 @@ private slots:
         QCOMPARE(w->objectName(), QString("TFormHXZH"));
         QCOMPARE(w->windowTitle(), QString("互联网地图坐标转换"));
         QVERIFY(w->minimumSize() == w->maximumSize());
-        QCOMPARE(Table(w.get(), "StringGrid1")->captions(), (QStringList{"点名", "经度", "纬度"}));
-        QCOMPARE(Table(w.get(), "StringGrid2")->captions(), (QStringList{"点名", "经度", "纬度", "说明"}));
+        QCOMPARE(Table(w.get(), "StringGrid1")->captions(), (QStringList{"点名", "经度(°)", "纬度(°)"}));
+        QCOMPARE(Table(w.get(), "StringGrid2")->captions(), (QStringList{"点名", "经度(°)", "纬度(°)", "说明"}));
         QVERIFY(!Table(w.get(), "StringGrid2")->isEditable());
         for (const char *name : {"ComboFrom", "ComboTo"}) {
             auto *list = w->findChild<QComboBox *>(name);

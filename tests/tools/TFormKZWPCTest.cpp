@@ -364,9 +364,10 @@ private slots:
         ScriptedPrompts prompts;
         TFormKZWPC w(nullptr);
         Import(&w, prompts, Krumm("Ghilani16_2_DistanceAngleAzimuth_fix.gkf"));
-        // Without a drawing window: the program's message, nothing else.
+        // Without a drawing window: the program's question, answered 否; nothing else.
+        prompts.messageAnswers = {QMessageBox::No};
         QVERIFY(Press(&w, QStringLiteral("ToolButton6")));
-        QCOMPARE(prompts.messages, QStringList{QStringLiteral("图形窗口尚未打开！")});
+        QCOMPARE(prompts.messages, QStringList{QStringLiteral("图形窗口尚未打开！\n现在打开图形窗口吗？")});
 
         TFormDrawing drawing(nullptr);
         drawing.show();

@@ -166,8 +166,9 @@ private slots:
     void pickInTheDrawing()
     {
         TFormTFH window(nullptr);
+        m_prompts->messageAnswers = {QMessageBox::No};
         Press(&window, "Button1");
-        QCOMPARE(m_prompts->messages, QStringList{"图形窗口尚未打开！"});
+        QCOMPARE(m_prompts->messages, QStringList{"图形窗口尚未打开！\n现在打开图形窗口吗？"});
         ActiveCadSession cad;
         cad.answer(ScriptedCadSession::point(38500123.25, 3400000.5, 9));
         Press(&window, "Button1");

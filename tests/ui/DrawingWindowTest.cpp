@@ -233,8 +233,9 @@ private slots:
         ScriptedPrompts prompts;
         QWidget owner;
         QVERIFY(!CadSession::active());
+        prompts.messageAnswers = {QMessageBox::No};
         QVERIFY(!AttachCad(&owner));
-        QCOMPARE(prompts.messages, QStringList{"图形窗口尚未打开！"});
+        QCOMPARE(prompts.messages, QStringList{"图形窗口尚未打开！\n现在打开图形窗口吗？"});
 
         TFormDrawing *window = TFormDrawing::instance(&owner);
         QCOMPARE(TFormDrawing::instance(&owner), window);

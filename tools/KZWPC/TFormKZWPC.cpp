@@ -15,6 +15,7 @@
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 #include "ui/TraverseWindow.h"
 #include "ui/drawing/DrawingScene.h"
@@ -49,14 +50,13 @@ const QString Caption = QStringLiteral("控制网平差");
 
 FileDialogSpec OpenNetworkDialog()
 {
-    return {QStringLiteral("打开控制网观测文件"),
-            QStringLiteral("Observation files (*.txt *.gkf *.xml);;Text files (*.txt);;Gama files (*.gkf *.xml);;All files (*)"),
-            {}};
+    return {QStringLiteral("打开控制网观测文件"), PromptTexts::ObservationFilter, {},
+            {PromptTexts::TextFilter, PromptTexts::GamaFilter, PromptTexts::AllFilesFilter}};
 }
 FileDialogSpec SaveNetworkDialog() { return {QStringLiteral("观测数据另存为..."), PromptTexts::TextFilter, QStringLiteral("txt")}; }
 FileDialogSpec SaveGamaDialog()
 {
-    return {QStringLiteral("另存为Gama文件..."), QStringLiteral("Gama files (*.gkf *.xml)"), QStringLiteral("gkf")};
+    return {QStringLiteral("另存为Gama文件..."), PromptTexts::GamaFilter, QStringLiteral("gkf")};
 }
 
 // The axes the program knows, as the combo box lists them.
@@ -289,6 +289,13 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     m_progress->hide();
     outer->addWidget(m_progress);
 
+    m_results = new ResultFreshness(this, [this] { compute(); });
+    m_results->watch(m_known->table());
+    m_results->watch(m_obs->table());
+    m_results->watch(apr);
+    m_results->greyWhileStale({m_summary, m_points, m_obsResult, m_relative});
+    outer->insertWidget(outer->indexOf(m_pages), m_results->makeNotice(this));
+
     resize(1100, 720);
 }
 
@@ -383,6 +390,7 @@ void TFormKZWPC::applyFile(const SurveyFile &file)
     redraw();
     fitView();
     m_pages->setCurrentIndex(0);
+    m_results->clear();
 }
 
 // ---------------------------------------------------------------------------------- commands
@@ -464,6 +472,7 @@ void TFormKZWPC::compute()
     if (large)
         setProgress(true, 60);
     showResult();
+    m_results->markComputed();
 }
 
 void TFormKZWPC::showResult()

@@ -28,6 +28,7 @@ namespace quorvil {
 class DrawingScene;
 class DrawingView;
 class PointTableView;
+class ResultFreshness;
 struct NetworkApriori;
 struct SurveyFile;
 
@@ -82,6 +83,7 @@ private:
     DrawingScene *m_scene = nullptr;
     DrawingView *m_view = nullptr;
     QProgressBar *m_progress = nullptr;
+    ResultFreshness *m_results = nullptr; // the results, from the tables and the a priori errors
 
     network::Network m_network;
     std::optional<network::Result> m_result;
