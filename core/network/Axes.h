@@ -1,10 +1,13 @@
 // The axes of a network's coordinates and the frame the adjustment computes in.
 //
 // The adjustment works in a left-handed frame: N (north) and E (east) in metres, bearings
-// clockwise from north. An input's axes are a signed permutation R of that frame,
+// clockwise from north. An input's axes (Types.h) are a signed permutation R of that frame,
 // [N E]ᵀ = R [x y]ᵀ, so that R⁻¹ = Rᵀ: coordinates go back through Rᵀ and covariances through
-// Rᵀ C R. Drawings, tables and reports show north and east whatever the input's axes.
+// Rᵀ C R. Drawings, tables and reports show north and east whatever the input's axes; a whole
+// network and its results are converted here.
 #pragma once
+
+#include "Types.h"
 
 #include "core/Real.h"
 
@@ -12,11 +15,6 @@
 #include <utility>
 
 namespace quorvil::network {
-
-// Orientation of the input's x and y axes, as GNU Gama names them: the first letter is where +x
-// points, the second where +y points (n, e, s, w). NE, SW, ES, WN are left-handed, EN, NW, SE, WS
-// right-handed systems. Chinese grid coordinates (x north, y east) are NE.
-enum class Axes { NE, SW, ES, WN, EN, NW, SE, WS };
 
 // [N E]ᵀ = R [x y]ᵀ.
 struct Frame {
@@ -45,6 +43,15 @@ bool AxesFromName(const std::string &name, Axes &axes);
 std::pair<Real, Real> EastNorth(Axes axes, Real x, Real y);
 // The bearing (clockwise from north, [0, π)) of the ellipse axis at angle φ from +x towards +y.
 Real EllipseBearing(Axes axes, Real phi);
+
+// A network in north/east axes with clockwise angles, as tables, reports and drawings show every
+// network: coordinates through R, each observed coordinate to the axis it observes, angles turning
+// anticlockwise to the clockwise sense (in [0, 2π)). Standard deviations, sets and roles stay.
+Network InNorthEast(const Network &network);
+// The same network in other axes and sense of angles: how a file that came in them is written back.
+Network InAxes(const Network &network, Axes axes, bool clockwise);
+// The results of `network`, adjusted in its own axes, as those of InNorthEast(network).
+Result InNorthEast(const Network &network, const Result &result);
 
 // Angles into (−π, π] and [0, 2π).
 Real Wrap(Real angle);

@@ -357,7 +357,7 @@ void STransform(const Datum &datum, const std::vector<double> &total, Eigen::Vec
             dx[u] -= v * a[c];
 }
 
-DatumCofactors DatumCofactorsOf(const Datum &datum, const Unknowns &unknowns, const Solver &solver)
+DatumCofactors DatumCofactorsOf(const Datum &datum, const Unknowns &unknowns, const Factorization &factor)
 {
     const int d = datum.defect, count = unknowns.count, reduced = unknowns.reducedCount;
     DatumCofactors c;
@@ -366,7 +366,7 @@ DatumCofactors DatumCofactorsOf(const Datum &datum, const Unknowns &unknowns, co
         for (const auto &[u, val] : datum.e[size_t(k)])
             if (unknowns.reduced[size_t(u)] >= 0)
                 er(unknowns.reduced[size_t(u)], k) = val;
-    const Eigen::MatrixXd ur = solver.solve(er);
+    const Eigen::MatrixXd ur = factor.solve(er);
     c.u = Eigen::MatrixXd::Zero(count, d);
     for (int u = 0; u < count; ++u)
         if (unknowns.reduced[size_t(u)] >= 0)

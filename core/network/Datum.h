@@ -3,7 +3,7 @@
 // constrained points that take it, and the S-transformation to their minimum-norm solution.
 #pragma once
 
-#include "Solver.h"
+#include "Factorization.h"
 #include "State.h"
 
 #include <Eigen/Dense>
@@ -70,6 +70,6 @@ struct DatumCofactors {
         value += k.row(a) * m * k.row(b).transpose();
     }
 };
-DatumCofactors DatumCofactorsOf(const Datum &datum, const Unknowns &unknowns, const Solver &solver);
+DatumCofactors DatumCofactorsOf(const Datum &datum, const Unknowns &unknowns, const Factorization &factor);
 
 } // namespace quorvil::network

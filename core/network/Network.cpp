@@ -52,7 +52,7 @@
 #include "Datum.h"
 #include "Linearization.h"
 #include "SelectedInverse.h"
-#include "Solver.h"
+#include "Factorization.h"
 #include "State.h"
 #include "Validate.h"
 
@@ -115,12 +115,15 @@ Datum Prepare(State &state)
 
 // The reduced normal equations and their factorisation.
 struct NormalEquations {
-    Solver solver;
+    Factorization factor;
     bool analysed = false;
     std::vector<Eigen::Triplet<double>> triplets;
     Eigen::VectorXd rhs;
     SparseMatrix matrix;
     std::vector<std::pair<int, double>> terms; // of one row
+    // Per product of two terms, in the order Assemble meets them, its entry of `matrix`: the
+    // pattern stays, so that a matrix formed again only adds the products into their entries.
+    std::vector<int> slots;
 };
 
 // The right-hand side at the current coordinates always; the matrix (and its factorisation)
@@ -131,6 +134,11 @@ void Assemble(const State &state, NormalEquations &ne, bool matrix)
     const Network &net = state.net;
     const Unknowns &unknowns = state.unknowns;
     const int ur = unknowns.reducedCount;
+    const bool scatter = matrix && !ne.slots.empty();
+    double *values = ne.matrix.valuePtr();
+    if (scatter)
+        std::fill(values, values + ne.matrix.nonZeros(), 0.0);
+    size_t product = 0;
     ne.triplets.clear();
     ne.rhs.setZero(ur);
     for (const Observation &o : net.observations) {
@@ -147,40 +155,44 @@ void Assemble(const State &state, NormalEquations &ne, bool matrix)
             ne.rhs[a] += ca * l;
             if (matrix)
                 for (const auto &[b, cb] : ne.terms)
-                    if (b >= a)
-                        ne.triplets.emplace_back(b, a, ca * cb);
+                    if (b >= a) {
+                        if (scatter)
+                            values[ne.slots[product++]] += ca * cb;
+                        else
+                            ne.triplets.emplace_back(b, a, ca * cb);
+                    }
         }
     }
     if (!matrix)
         return;
-    ne.matrix.setZero();
-    ne.matrix.resize(ur, ur);
-    ne.matrix.setFromTriplets(ne.triplets.begin(), ne.triplets.end());
-    for (int k = 0; k < ur; ++k) // every unknown on the diagonal, so the pattern stays fixed
-        if (ne.matrix.coeff(k, k) == 0)
-            ne.matrix.coeffRef(k, k) = 0;
+    if (!scatter) {
+        ne.matrix.setZero();
+        ne.matrix.resize(ur, ur);
+        ne.matrix.setFromTriplets(ne.triplets.begin(), ne.triplets.end());
+        for (int k = 0; k < ur; ++k) // every unknown on the diagonal, so the pattern stays fixed
+            if (ne.matrix.coeff(k, k) == 0)
+                ne.matrix.coeffRef(k, k) = 0;
+        ne.matrix.makeCompressed();
+        const int *outer = ne.matrix.outerIndexPtr(), *inner = ne.matrix.innerIndexPtr();
+        ne.slots.resize(ne.triplets.size());
+        for (size_t t = 0; t < ne.triplets.size(); ++t) {
+            const int column = ne.triplets[t].col();
+            ne.slots[t] = int(std::lower_bound(inner + outer[column], inner + outer[column + 1], ne.triplets[t].row()) - inner);
+        }
+        ne.triplets = {};
+    }
     if (!ne.analysed) {
-        ne.solver.analyzePattern(ne.matrix);
+        ne.factor.analyze(ne.matrix);
         ne.analysed = true;
     }
-    ne.solver.factorize(ne.matrix);
-    // singularities: D(k) tiny against the diagonal, or the factorisation stopped
-    const Eigen::VectorXd d = ne.solver.vectorD();
-    const auto &perm = ne.solver.permutationP().indices();
-    std::vector<int> inverse(static_cast<size_t>(ur));
-    for (int k = 0; k < ur; ++k)
-        inverse[size_t(perm[k])] = k;
-    std::vector<int> reducedToUnknown(static_cast<size_t>(ur));
+    if (ne.factor.factorize(ne.matrix, SingularPivotShare))
+        return;
+    // the first pivot of D tiny against the diagonal of N: its unknown is not determined
+    const std::vector<int> &perm = ne.factor.permutation();
+    const int column = int(std::find(perm.begin(), perm.end(), ne.factor.failedColumn()) - perm.begin());
     for (int u = 0; u < unknowns.count; ++u)
-        if (unknowns.reduced[size_t(u)] >= 0)
-            reducedToUnknown[size_t(unknowns.reduced[size_t(u)])] = u;
-    const Eigen::VectorXd diag = ne.matrix.diagonal();
-    for (int k = 0; k < ur; ++k) {
-        const int original = inverse[size_t(k)];
-        const double scale = diag[original];
-        if (ne.solver.info() != Eigen::Success || k >= d.size() || !(d[k] > SingularPivotShare * scale) || !std::isfinite(d[k]))
-            SingularUnknown(state, reducedToUnknown[size_t(original)]);
-    }
+        if (unknowns.reduced[size_t(u)] == column)
+            SingularUnknown(state, u);
 }
 
 // Adds dξ to the current values; returns the largest coordinate correction.
@@ -223,7 +235,7 @@ int Iterate(State &state, Datum &datum, NormalEquations &ne)
         Assemble(state, ne, refactor);
         if (refactor)
             factored = true, sinceFactor = 0;
-        const Eigen::VectorXd x0r = ne.solver.solve(ne.rhs);
+        const Eigen::VectorXd x0r = ne.factor.solve(ne.rhs);
         Eigen::VectorXd dx = Eigen::VectorXd::Zero(unknowns.count);
         for (int u = 0; u < unknowns.count; ++u)
             if (unknowns.reduced[size_t(u)] >= 0)
@@ -299,11 +311,11 @@ Summary SummaryOf(const State &state, const Datum &datum, int rounds, Residuals 
 // Entries of Q_E (the S-transformed inverse of the normal matrix) of two unknowns.
 class Cofactors {
 public:
-    Cofactors(const Datum &datum, const Unknowns &unknowns, const Solver &solver)
-        : m_unknowns(unknowns), m_solver(solver), m_z(solver, unknowns.reducedCount)
+    Cofactors(const Datum &datum, const Unknowns &unknowns, const Factorization &factor)
+        : m_unknowns(unknowns), m_factor(factor), m_z(factor)
     {
         if (datum.defect > 0)
-            m_datum = DatumCofactorsOf(datum, unknowns, solver);
+            m_datum = DatumCofactorsOf(datum, unknowns, factor);
     }
 
     double operator()(int a, int b) const
@@ -315,7 +327,7 @@ public:
             if (!e) {
                 Eigen::VectorXd unit = Eigen::VectorXd::Zero(m_unknowns.reducedCount);
                 unit[rb] = 1;
-                e = m_solver.solve(unit)[ra];
+                e = m_factor.solve(unit)[ra];
             }
             value = *e;
         }
@@ -326,7 +338,7 @@ public:
 
 private:
     const Unknowns &m_unknowns;
-    const Solver &m_solver;
+    const Factorization &m_factor;
     SelectedInverse m_z;
     std::optional<DatumCofactors> m_datum;
 };
@@ -480,7 +492,7 @@ Result Results(const State &state, const Datum &datum, const NormalEquations &ne
     const Summary &sum = result.summary;
     const Real factor = sum.aposterioriUsed ? sum.chi2.ratio : 1; // m / σ0
     const Real factor2 = factor * factor;
-    const Cofactors q(datum, state.unknowns, ne.solver);
+    const Cofactors q(datum, state.unknowns, ne.factor);
     result.points = PointResults(state, q, factor2);
     result.orientations.resize(state.net.sets.size());
     for (size_t s = 0; s < state.net.sets.size(); ++s)

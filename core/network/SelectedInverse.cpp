@@ -7,16 +7,14 @@
 
 namespace quorvil::network {
 
-SelectedInverse::SelectedInverse(const Solver &solver, int n)
+SelectedInverse::SelectedInverse(const Factorization &factor)
 {
-    const SparseMatrix &l = solver.matrixL().nestedExpression();
-    m_outer.assign(l.outerIndexPtr(), l.outerIndexPtr() + n + 1);
-    m_inner.assign(l.innerIndexPtr(), l.innerIndexPtr() + l.nonZeros());
-    const double *lx = l.valuePtr();
-    const Eigen::VectorXd d = solver.vectorD();
-    m_perm.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
-        m_perm[size_t(i)] = solver.permutationP().indices()[i];
+    const int n = factor.size();
+    m_outer = factor.outer();
+    m_inner = factor.inner();
+    const double *lx = factor.values().data();
+    const std::vector<double> &d = factor.d();
+    m_perm = factor.permutation();
     m_z.assign(m_inner.size(), 0);
     m_diag.assign(size_t(n), 0);
     const auto size = [&](int j) { return m_outer[size_t(j) + 1] - m_outer[size_t(j)]; };
@@ -71,7 +69,7 @@ SelectedInverse::SelectedInverse(const Solver &solver, int n)
         ljj.triangularView<Eigen::UnitLower>().solveInPlace(inv); // L_JJ⁻¹
         Eigen::MatrixXd dl = inv;
         for (int c = 0; c < w; ++c)
-            dl.row(c) /= d[j0 + c];
+            dl.row(c) /= d[size_t(j0 + c)];
         zjj.noalias() = inv.transpose() * dl;
         if (nr > 0) {
             Eigen::MatrixXd t = lrj;

@@ -10,7 +10,7 @@
 // (A Q Aᵀ)ᵢᵢ at the cost of one more factorisation.
 #pragma once
 
-#include "Solver.h"
+#include "Factorization.h"
 
 #include <optional>
 #include <vector>
@@ -19,8 +19,8 @@ namespace quorvil::network {
 
 class SelectedInverse {
 public:
-    // From the factorisation of the reduced normal matrix of `n` unknowns.
-    SelectedInverse(const Solver &solver, int n);
+    // From the factorisation of the reduced normal matrix.
+    explicit SelectedInverse(const Factorization &factor);
 
     // Entry (a, b) of N⁻¹ in the unpermuted numbering; nullopt when it is off the pattern.
     std::optional<double> at(int a, int b) const;

@@ -4,14 +4,17 @@
 // sense of rotation, distances and heights in metres, standard deviations in radians or metres.
 #pragma once
 
-#include "Axes.h"
-
 #include "core/Real.h"
 
 #include <string>
 #include <vector>
 
 namespace quorvil::network {
+
+// Orientation of the input's x and y axes, as GNU Gama names them: the first letter is where +x
+// points, the second where +y points (n, e, s, w). NE, SW, ES, WN are left-handed, EN, NW, SE, WS
+// right-handed systems. Chinese grid coordinates (x north, y east) are NE.
+enum class Axes { NE, SW, ES, WN, EN, NW, SE, WS };
 
 // What the adjustment does with one dimension (plane or height) of a point.
 enum class Role : unsigned char {
