@@ -4,11 +4,25 @@
 //    per point), a known point every tenth row and column; observations from the true
 //    coordinates with normal noise (2″, 3 mm), no approximate coordinates (the engine computes
 //    them); full results: point ellipses, relative ellipses, redundancy numbers, w tests;
-//  - levelling: a grid of benchmarks joined to their neighbours, one fixed point in a hundred.
-// Prints the time of each size, so that the growth from 1,000 to 10,000 points shows.
+//  - levelling: a grid of benchmarks joined to their neighbours, one fixed point in a hundred;
+//  - the whole path of a user's file, as the command line takes it: meshes of triangles of 2,000
+//    and 10,000 points (directions to six neighbours, distances to three: about nine observations
+//    a point) written as GNU Gama's gama-local (.gkf) and as Quorvil's observation file, then read
+//    and parsed, adjusted, and the result table and the JSON written.
+// Prints the time of each size, so that the growth from 1,000 to 10,000 points shows. With
+// QUORVIL_BENCH_KEEP=<folder> the files of the last part are kept there (to time quorvil-cli on them).
 //
 //   build/bin/NetworkBench [points…]
 #include "core/network/Network.h"
+#include "io/PointFile.h"
+#include "io/survey/GamaFile.h"
+#include "io/survey/NetworkOutput.h"
+#include "io/survey/ObservationFile.h"
+#include "io/survey/ObservationFileWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <cmath>
@@ -22,7 +36,10 @@ using namespace quorvil::network;
 
 namespace {
 
-Network PlaneGrid(int side, bool approximate)
+// With `diagonals`, a mesh of triangles: directions to the six neighbours along the grid lines
+// and one diagonal, distances to the right, upper and upper right ones (about nine observations
+// per point).
+Network PlaneGrid(int side, bool approximate, bool diagonals = false)
 {
     Network net;
     std::mt19937_64 random(20);
@@ -55,8 +72,10 @@ Network PlaneGrid(int side, bool approximate)
             const int set = int(net.sets.size());
             net.sets.push_back({st, 0});
             const Real zero = noise(random); // the circle's arbitrary zero
-            const int di[] = {0, 1, 0, -1}, dj[] = {1, 0, -1, 0};
-            for (int k = 0; k < 4; ++k) {
+            const int di[] = {0, 1, 1, 0, -1, -1}, dj[] = {1, 0, 1, -1, 0, -1};
+            for (int k = 0; k < 6; ++k) {
+                if (!diagonals && (k == 2 || k == 5))
+                    continue;
                 const int a = i + di[k], b = j + dj[k];
                 if (a < 0 || b < 0 || a >= side || b >= side)
                     continue;
@@ -67,7 +86,7 @@ Network PlaneGrid(int side, bool approximate)
                 o.value = bearing(st, o.to) - zero + sigmaDirection * noise(random);
                 o.stdev = sigmaDirection;
                 net.observations.push_back(o);
-                if (k < 2) {
+                if (k < 3) {
                     Observation d;
                     d.kind = ObservationKind::Distance;
                     d.from = st, d.to = o.to;
@@ -117,6 +136,33 @@ Network LevellingGrid(int side)
     return net;
 }
 
+double Since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Reads, adjusts and writes one file as quorvil-cli network --json does; prints the stages.
+void WholePath(const char *format, const QString &path)
+{
+    const auto start = std::chrono::steady_clock::now();
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return;
+    const SurveyFile file = ParseNetworkFile(in.readAll());
+    const double read = Since(start);
+    const Result result = Adjust(file.network);
+    const double adjusted = Since(start);
+    SurveyFile shown = file;
+    shown.network = InNorthEast(file.network);
+    WriteTextLines(path + QStringLiteral(".out.txt"), NetworkResultLines(shown, InNorthEast(file.network, result)));
+    QFile json(path + QStringLiteral(".out.json"));
+    if (json.open(QIODevice::WriteOnly))
+        json.write(QByteArray::fromStdString(NetworkResultJson(file.network, result)));
+    const double total = Since(start);
+    std::printf("%-6s %8zu %12zu %10.3f %10.3f %10.3f %10.3f\n", format, file.network.points.size(), file.network.observations.size(),
+                read, adjusted - read, total - adjusted, total);
+}
+
 double Seconds(const Network &net, Result &result)
 {
     const auto start = std::chrono::steady_clock::now();
@@ -155,6 +201,24 @@ int main(int argc, char *argv[])
         Result r;
         const double t = Seconds(net, r);
         std::printf("%8zu %12zu %10d %10.3f\n", net.points.size(), net.observations.size(), r.summary.unknowns, t);
+    }
+
+    std::printf("\nthe whole path of a file: read and parse, adjust, write the table and the JSON (seconds)\n");
+    std::printf("%-6s %8s %12s %10s %10s %10s %10s\n", "format", "points", "observations", "read", "adjust", "write", "total");
+    QTemporaryDir temporary;
+    const QString folder = qEnvironmentVariableIsSet("QUORVIL_BENCH_KEEP") ? qEnvironmentVariable("QUORVIL_BENCH_KEEP") : temporary.path();
+    QDir().mkpath(folder);
+    for (int n : {2000, 10000}) {
+        SurveyFile file;
+        file.network = PlaneGrid(int(std::lround(std::sqrt(double(n)))), false, true);
+        const QString gama = QStringLiteral("%1/mesh%2.gkf").arg(folder).arg(n), own = QStringLiteral("%1/mesh%2.txt").arg(folder).arg(n);
+        QFile out(gama);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(GamaXml(file.network));
+        out.close();
+        WriteTextLines(own, ObservationFileLines(file));
+        WholePath(".gkf", gama);
+        WholePath(".txt", own);
     }
     return 0;
 }

@@ -6,8 +6,10 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <vector>
 #include <optional>
 
 namespace quorvil {
@@ -19,13 +21,36 @@ namespace {
 constexpr Real CcToRad = Pi / 2000000; // 1 cc = 1e-4 gon
 constexpr Real ArcSecondToRad = Pi / 648000;
 
+// The line of a byte offset, from a table of the offsets where lines start, made in one pass.
+class LineTable {
+public:
+    explicit LineTable(const QByteArray &bytes)
+    {
+        m_starts.push_back(0);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            if (bytes.constData()[i] == '\n')
+                m_starts.push_back(i + 1);
+    }
+    // 1 for the first line; 0 for an offset pugixml does not know.
+    int lineOf(ptrdiff_t offset) const
+    {
+        if (offset < 0)
+            return 0;
+        return int(std::upper_bound(m_starts.begin(), m_starts.end(), qsizetype(offset)) - m_starts.begin());
+    }
+
+private:
+    std::vector<qsizetype> m_starts;
+};
+
 class GamaReader {
 public:
-    explicit GamaReader(const QByteArray &bytes) : m_bytes(bytes) {}
+    explicit GamaReader(const QByteArray &bytes) : m_bytes(bytes), m_lines(bytes) {}
     Network read();
 
 private:
     const QByteArray &m_bytes;
+    const LineTable m_lines;
     Network m_net;
     std::map<std::string, int> m_index;
     // defaults of <points-observations>
@@ -36,17 +61,7 @@ private:
         Real distB = 0, distC = 1;
     } m_def;
 
-    int lineOf(const pugi::xml_node &node) const
-    {
-        const ptrdiff_t offset = node.offset_debug();
-        if (offset < 0)
-            return 0;
-        int line = 1;
-        for (ptrdiff_t i = 0; i < offset && i < m_bytes.size(); ++i)
-            if (m_bytes.constData()[i] == '\n')
-                ++line;
-        return line;
-    }
+    int lineOf(const pugi::xml_node &node) const { return m_lines.lineOf(node.offset_debug()); }
     [[noreturn]] void fail(const pugi::xml_node &node, const std::string &message) const
     {
         throw Error("gama-local 第 " + std::to_string(lineOf(node)) + " 行 <" + node.name() + ">: " + message);
@@ -147,13 +162,9 @@ Network GamaReader::read()
 {
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed = doc.load_buffer(m_bytes.constData(), size_t(m_bytes.size()));
-    if (!parsed) {
-        int line = 1;
-        for (ptrdiff_t i = 0; i < parsed.offset && i < m_bytes.size(); ++i)
-            if (m_bytes.constData()[i] == '\n')
-                ++line;
-        throw Error("gama-local 第 " + std::to_string(line) + " 行: XML 格式错误 (" + parsed.description() + ")");
-    }
+    if (!parsed)
+        throw Error("gama-local 第 " + std::to_string(m_lines.lineOf(parsed.offset)) + " 行: XML 格式错误 (" +
+                    parsed.description() + ")");
     const pugi::xml_node root = doc.document_element();
     if (std::string(root.name()) != "gama-local")
         throw Error("不是 gama-local 文件: 根元素是 <" + std::string(root.name()) + ">");
@@ -627,15 +638,15 @@ QByteArray GamaXml(const Network &net)
     const auto id = [&](int p) { return Escaped(net.points[size_t(p)].id); };
     const auto stdevAngle = [](Real s) { return TrimmedNumberText(10, s / ArcSecondToRad); };
     const auto stdevLinear = [](Real s) { return TrimmedNumberText(10, s * 1000); };
-    // direction sets
-    for (size_t s = 0; s < net.sets.size(); ++s) {
-        std::string body;
-        for (const Observation &o : net.observations)
-            if (o.kind == ObservationKind::Direction && o.set == int(s))
-                body += "<direction to=\"" + id(o.to) + "\" val=\"" + DashedDms(o.value) + "\" stdev=\"" + stdevAngle(o.stdev) + "\" />\n";
-        if (!body.empty())
-            out += "<obs from=\"" + id(net.sets[s].station) + "\">\n" + body + "</obs>\n\n";
-    }
+    // direction sets, their directions gathered in one pass
+    std::vector<std::string> bodies(net.sets.size());
+    for (const Observation &o : net.observations)
+        if (o.kind == ObservationKind::Direction)
+            bodies[size_t(o.set)] += "<direction to=\"" + id(o.to) + "\" val=\"" + DashedDms(o.value) + "\" stdev=\"" +
+                                     stdevAngle(o.stdev) + "\" />\n";
+    for (size_t s = 0; s < net.sets.size(); ++s)
+        if (!bodies[s].empty())
+            out += "<obs from=\"" + id(net.sets[s].station) + "\">\n" + bodies[s] + "</obs>\n\n";
     std::string other;
     for (const Observation &o : net.observations) {
         switch (o.kind) {
@@ -657,18 +668,20 @@ QByteArray GamaXml(const Network &net)
     if (!other.empty())
         out += "<obs>\n" + other + "</obs>\n\n";
     // observed coordinates: x and y of a point side by side
+    std::map<int, const Observation *> observedY; // the last observed y of each point
+    for (const Observation &c : net.observations)
+        if (c.kind == ObservationKind::CoordinateY)
+            observedY[c.from] = &c;
     std::string coords, variances;
     int dim = 0;
     for (size_t i = 0; i < net.observations.size(); ++i) {
         const Observation &o = net.observations[i];
         if (o.kind != ObservationKind::CoordinateX)
             continue;
-        const Observation *y = nullptr;
-        for (const Observation &c : net.observations)
-            if (c.kind == ObservationKind::CoordinateY && c.from == o.from)
-                y = &c;
-        if (!y)
+        const auto found = observedY.find(o.from);
+        if (found == observedY.end())
             continue;
+        const Observation *y = found->second;
         coords += "<point id=\"" + id(o.from) + "\" x=\"" + TrimmedNumberText(10, o.value) + "\" y=\"" + TrimmedNumberText(10, y->value) + "\" />\n";
         variances += TrimmedNumberText(10, o.stdev * o.stdev * 1e6L) + "\n" + TrimmedNumberText(10, y->stdev * y->stdev * 1e6L) + "\n";
         dim += 2;

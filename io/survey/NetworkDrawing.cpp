@@ -113,7 +113,7 @@ DxfDocument NetworkDrawing(const Network &net, const Result *result, const Netwo
         pairs.insert({std::min(a, b), std::max(a, b)});
     };
     for (const Observation &o : net.observations) {
-        const int from = o.kind == ObservationKind::Direction ? net.sets[size_t(o.set)].station : o.from;
+        const int from = StationOf(net, o);
         pair(from, o.to);
         if (o.kind == ObservationKind::Angle)
             pair(from, o.bs);

@@ -178,7 +178,7 @@ QStringList NetworkResultLines(const SurveyFile &file, const Result &r)
         const Observation &o = net.observations[i];
         const ObservationResult &or_ = r.observations[i];
         const auto id = [&](int p) { return p >= 0 ? Q(net.points[size_t(p)].id) : QString(); };
-        const int from = o.kind == ObservationKind::Direction ? net.sets[size_t(o.set)].station : o.from;
+        const int from = StationOf(net, o);
         QString to = id(o.to);
         if (o.kind == ObservationKind::CoordinateX)
             to = QStringLiteral("x");
@@ -258,7 +258,7 @@ std::string NetworkResultJson(const Network &net, const Result &r)
     for (size_t i = 0; i < net.observations.size(); ++i) {
         const Observation &o = net.observations[i];
         const ObservationResult &or_ = r.observations[i];
-        const int from = o.kind == ObservationKind::Direction ? net.sets[size_t(o.set)].station : o.from;
+        const int from = StationOf(net, o);
         const auto id = [&](int p) { return p >= 0 ? JsonString(net.points[size_t(p)].id) : std::string("null"); };
         const int big = IsAngular(o.kind) ? 10 : 6;
         j += std::string(i ? ",\n  " : "\n  ") + "{\"kind\": \"" + KindName(o.kind) + "\", \"from\": " + id(from) +

@@ -59,8 +59,6 @@ std::optional<Real> Number(const char *table, int row, const QStringList &cells,
     }
 }
 
-bool IsPlaneKind(ObservationKind kind) { return kind != ObservationKind::HeightDifference; }
-
 QString KindWord(ObservationKind kind)
 {
     switch (kind) {
@@ -92,25 +90,6 @@ std::optional<ObservationKind> KindOf(const QString &word)
         if (w == text.toUpper())
             return kind;
     return std::nullopt;
-}
-
-// A point's unit vector of one axis letter (n, e, s, w) as (north, east).
-std::pair<int, int> Letter(char c)
-{
-    switch (c) {
-    case 'n': return {1, 0};
-    case 's': return {-1, 0};
-    case 'e': return {0, 1};
-    default: return {0, -1};
-    }
-}
-
-std::pair<Real, Real> NorthEastOf(Axes axes, Real x, Real y)
-{
-    const char *name = AxesName(axes);
-    const auto [xn, xe] = Letter(name[0]);
-    const auto [yn, ye] = Letter(name[1]);
-    return {xn * x + yn * y, xe * x + ye * y};
 }
 
 QString Millimetres(Real metres) { return Fixed(2, metres / Millimetre); }
@@ -307,7 +286,7 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
         }
         for (int p : {o.from, o.to, o.bs})
             if (p >= 0)
-                (IsPlaneKind(*kind) ? states[size_t(p)].plane : states[size_t(p)].height) = true;
+                (DimensionOf(*kind) == Dimension::Plane ? states[size_t(p)].plane : states[size_t(p)].height) = true;
         net.observations.push_back(o);
     }
 
@@ -365,7 +344,7 @@ void NetworkToTables(const Network &net, QList<QStringList> &known, QList<QStrin
             && observations.back().value(ObsColumn::Kind) == NetworkWords::Direction)
             observations.append(QStringList(ObsColumn::Count, QString()));
         lastSet = o.kind == ObservationKind::Direction ? o.set : -1;
-        const int station = o.kind == ObservationKind::Direction ? net.sets[size_t(o.set)].station : o.from;
+        const int station = StationOf(net, o);
         const bool angular = IsAngular(o.kind);
         QString value = angular ? PackedAngleText(o.value, 6) : Plain(o.value, 6);
         if (angular) { // ddd.mmssssss without the trailing zeros of the seconds
@@ -379,23 +358,6 @@ void NetworkToTables(const Network &net, QList<QStringList> &known, QList<QStrin
 }
 
 // ------------------------------------------------------------------------------ result texts
-
-std::pair<Real, Real> EastNorth(Axes axes, Real x, Real y)
-{
-    const auto [n, e] = NorthEastOf(axes, x, y);
-    return {e, n};
-}
-
-Real EllipseBearing(Axes axes, Real phi)
-{
-    const auto [n, e] = NorthEastOf(axes, std::cos(phi), std::sin(phi));
-    Real bearing = std::atan2(e, n);
-    if (bearing < 0)
-        bearing += Pi;
-    if (bearing >= Pi)
-        bearing -= Pi;
-    return bearing;
-}
 
 QString PackedAngleText(Real radians, int secondDecimals)
 {
@@ -470,7 +432,7 @@ QList<QStringList> ObservationResultRows(const Network &net, const Result &resul
         const Observation &o = net.observations[i];
         const ObservationResult &r = result.observations[i];
         const bool angular = IsAngular(o.kind);
-        const int station = o.kind == ObservationKind::Direction ? net.sets[size_t(o.set)].station : o.from;
+        const int station = StationOf(net, o);
         const auto small = [&](Real v) { return angular ? Fixed(2, v / ArcSecond) : Millimetres(v); };
         const auto value = [&](Real v) { return angular ? PackedAngleText(Normalised(v), 2) : Fixed(4, v); };
         rows.append({PointName(net, station), o.kind == ObservationKind::Angle ? PointName(net, o.bs) : QString(),

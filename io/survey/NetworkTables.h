@@ -69,10 +69,6 @@ network::Network NetworkFromTables(const QList<QStringList> &known, const QList<
 // observation with its standard deviation.
 void NetworkToTables(const network::Network &network, QList<QStringList> &known, QList<QStringList> &observations);
 
-// A network's plane coordinates as drawing coordinates (east, north) for its axes.
-std::pair<Real, Real> EastNorth(network::Axes axes, Real x, Real y);
-// The bearing (clockwise from north, [0, π)) of the ellipse axis at angle φ from +x towards +y.
-Real EllipseBearing(network::Axes axes, Real phi);
 
 // Packed ddd.mmss text of an angle in radians, the seconds rounded to `secondDecimals` with carry,
 // trailing zeros kept (fixed width of the decimals).

@@ -1,7 +1,7 @@
 // The rigorous network adjustment (core/network) on its own: traverses and levelling routes that
 // have only their closure redundancy agree with the classical adjustments of core/Traverse and
 // core/Levelling; the eight axes orientations and both senses of angles give one network; the
-// χ² quantiles; messages instead of NaN.
+// χ² and normal quantiles; messages instead of NaN.
 #include "core/Error.h"
 #include "core/FpGuard.h"
 #include "core/Levelling.h"
@@ -13,7 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <map>
 #include <random>
+#include <sstream>
+#include <string>
 
 using namespace quorvil;
 using namespace quorvil::network;
@@ -208,6 +212,32 @@ TEST(Network, ChiSquareQuantiles)
     EXPECT_NEAR(double(ChiSquareQuantile(0.95L, 1)), 3.841459, 1e-6);
     EXPECT_NEAR(double(ChiSquareQuantile(0.5L, 100)), 99.334129, 1e-5);
     EXPECT_NEAR(double(ChiSquareQuantile(0.005L, 50000)), 49189.207, 0.01); // Wilson–Hilferty, exact to 1e-6 here
+}
+
+// Φ⁻¹ against 25-digit values of mpmath (tests/core/data/normal-quantiles.txt), and the
+// data-snooping constants as the quantiles they stand for.
+TEST(Network, NormalQuantilesAndSnoopingConstants)
+{
+    std::ifstream file(QUORVIL_TEST_SOURCE_DIR "/core/data/normal-quantiles.txt");
+    ASSERT_TRUE(file) << "normal-quantiles.txt";
+    std::map<std::string, Real> reference;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string p, x;
+        fields >> p >> x;
+        reference[p] = std::stold(x);
+        // the rounding of p to Real alone moves Φ⁻¹ by up to 1e−14 in the far tails
+        const Real q = NormalQuantile(std::stold(p));
+        EXPECT_NEAR(double(q - reference[p]), 0, 2e-15 * std::max(1.0, std::fabs(double(reference[p])))) << "p = " << p;
+    }
+    ASSERT_EQ(reference.size(), 30u);
+    EXPECT_NEAR(double(WCritical - reference.at("0.9995")), 0, 1e-17);
+    EXPECT_NEAR(double(Delta0 - (reference.at("0.9995") + reference.at("0.8"))), 0, 1e-17);
+    for (Real bad : {0.0L, 1.0L, -0.5L})
+        EXPECT_THROW(NormalQuantile(bad), Error) << double(bad);
 }
 
 TEST(Network, CoincidentApproximatePointsAreAMessage)
