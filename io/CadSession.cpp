@@ -146,4 +146,14 @@ void ScriptedCadSession::Update(CadHandle entity)
     calls_.push_back({QStringLiteral("Update"), {}, {}, {}, entity});
 }
 
+void ScriptedCadSession::EraseLayers(const QStringList &layers)
+{
+    calls_.push_back({QStringLiteral("EraseLayers"), {}, {}, layers, 0});
+}
+
+void ScriptedCadSession::ZoomExtents()
+{
+    calls_.push_back({QStringLiteral("ZoomExtents"), {}, {}, {}, 0});
+}
+
 } // namespace quorvil
