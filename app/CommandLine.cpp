@@ -115,7 +115,7 @@ QWidget *OpenCommandLineFiles(TFormMain &main, const QStringList &files)
         Prompts::instance().showMessage(&main,
                                         QStringLiteral("从命令行只能打开一个 DXF 图形（*.dxf），以下文件未打开：\n%1")
                                             .arg(notOpened.join(u'\n')),
-                                        QApplication::applicationDisplayName(), QMessageBox::Information);
+                                        MessageCaption(&main), QMessageBox::Information);
     return drawing;
 }
 

@@ -2,7 +2,7 @@
 // session that keeps nothing, so that the time measured is the program's own.
 #pragma once
 
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 #include "ui/Prompts.h"
 
 #include <QAction>

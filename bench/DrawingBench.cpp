@@ -3,7 +3,8 @@
 // opened (read and shown: the goal is under 3 s), then drawn whole, panned and zoomed; the frame
 // times are what a user sees while panning and zooming.
 //   build/bin/DrawingBench [entities=200000]
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfWriter.h"
 #include "ui/drawing/DrawingScene.h"
 #include "ui/drawing/DrawingView.h"
 #include "ui/drawing/TFormDrawing.h"

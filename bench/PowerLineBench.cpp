@@ -2,7 +2,7 @@
 // "生成Excel表" (the workbook from its template) and "生成CAD图表" (200 pages drawn into a
 // session that only counts the calls). Prints seconds for each.
 #include "BenchSupport.h"
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 #include "tools/DLXPDB/TFormDLXPDB.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"

@@ -1,8 +1,10 @@
 // Spreadsheets and the table history at size: a table of 1,000,000 points (three fields) saved as
 // .xlsx and .csv and imported back through the point table; a paste of 100,000 lines into a table,
-// its undo and redo. Prints seconds and the resident memory of the process.
+// its undo and redo; a cell edit with results computed from the table. Prints seconds and the
+// resident memory of the process.
 #include "io/PointFile.h"
 #include "ui/PointTableView.h"
+#include "ui/ResultFreshness.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -100,5 +102,18 @@ int main(int argc, char *argv[])
     table.undo();
     std::printf("cell edit in %d rows: %.6f s, history %zu cell texts; undo %.6f s\n", rows, edit,
                 table.table()->historyCells(), Seconds(timer));
+
+    // The same edit once results have been computed from the table: the table's fingerprint is
+    // taken again to tell whether the results still belong to it.
+    QWidget window;
+    ResultFreshness results(&window, [] {});
+    results.watch(table.table());
+    timer.restart();
+    results.compute();
+    const double fingerprint = Seconds(timer);
+    table.table()->setData(table.table()->index(rows / 2, 1), QStringLiteral("2.000"));
+    const double watchedEdit = Seconds(timer);
+    std::printf("results watched: fingerprint of %d rows %.3f s; cell edit %.3f s (stale: %s)\n", rows, fingerprint,
+                watchedEdit, results.isStale() ? "yes" : "no");
     return 0;
 }

@@ -141,6 +141,7 @@ int AdjustRun(const Options &o, const QStringList &positional)
     const AdjustmentKind kind = KindOf(o.choice("type", KindNames()));
     const LimitOptions limits = LimitOptionsOf(o);
     const QString input = positional.at(0), output = positional.at(1);
+    const OutputEncoding encoding = o.outputEncoding(output);
     TextTable table;
     QStringList header;
     try {
@@ -183,17 +184,13 @@ int AdjustRun(const Options &o, const QStringList &positional)
     if (working.rigorous.done)
         line += (line.empty() ? "" : "\n") + working.rigorous.text;
     try {
-        WriteOutput(output, TableBytes(table));
+        WriteOutput(output, Recoded(TableBytes(table), encoding));
     } catch (const Error &e) {
         PrintError(output.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
     }
-    if (!line.empty()) {
-        if (output == QStringLiteral("-"))
-            PrintError(line + "\n");
-        else
-            PrintOut(line + "\n");
-    }
+    if (!line.empty())
+        PrintSummary(output, line + "\n");
     if (o.isSet("report")) {
         // The Word report of "Word报表": the header of the data file, the adjusted table and the
         // working values, from the tool's template beside the program.
@@ -245,6 +242,7 @@ Command AdjustCommand()
                 p.addOption({"distance-sigma", "严密平差的测距中误差 a,b (mm, ppm); 默认按等级 (b=0), 否则 5,5", "a,b"});
                 p.addOption({"level-sigma",
                              "严密平差的水准测量中误差 (mm/√km, 测站数计时 mm/站); 默认按等级, 否则 10", "mm"});
+                AddOutputEncodingOption(p);
                 p.addPositionalArgument("input", "平差数据文件 (与窗口的“文件导入”相同), - 表示标准输入");
                 p.addPositionalArgument("output", "平差后的表格 (每行一个测站, 各列以逗号分隔), - 表示标准输出");
             },

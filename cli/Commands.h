@@ -3,6 +3,7 @@
 
 #include "core/Ellipsoid.h"
 #include "core/Error.h"
+#include "OutputEncoding.h"
 #include "PointStream.h"
 
 #include <QCommandLineOption>
@@ -40,6 +41,8 @@ public:
     Ellipsoid ellipsoid(const QString &prefix, int preset) const;
     // One of `choices`, or UsageError.
     QString choice(const QString &name, const QStringList &choices) const;
+    // The encoding of a table written to `path` (OutputEncodingFor with --output-encoding).
+    OutputEncoding outputEncoding(const QString &path) const;
 
 private:
     const QCommandLineParser &m_parser;
@@ -53,21 +56,29 @@ struct Command {
     int positionalCount = 2;                         // input and output
 };
 
+// The subcommands in the order of the program's help.
 QList<Command> AllCommands();
 
 // The options every ellipsoid takes: --<prefix>ellipsoid, --<prefix>a, --<prefix>b.
 void AddEllipsoidOptions(QCommandLineParser &parser, const QString &prefix, const QString &whose);
-// --keep-going, --threads, --input-encoding and the input and output arguments.
+// --output-encoding, for every subcommand that writes a table.
+void AddOutputEncodingOption(QCommandLineParser &parser);
+// --keep-going, --threads, --input-encoding, --output-encoding and the input and output arguments.
 void AddStreamOptions(QCommandLineParser &parser);
 // What those options and arguments ask for.
 StreamOptions StreamOptionsOf(const Options &options, const QStringList &positional);
 
-// Adjustment subcommand (Adjust.cpp) and map-sheet subcommand (Sheet.cpp).
+// One subcommand each, in its own file of the same name.
+Command GaussForwardCommand();
+Command GaussInverseCommand();
+Command ZoneChangeCommand();
+Command CompensationCommand();
+Command DatumCommand();
+Command PlaneCommand();
+Command WebMapCommand();
 Command AdjustCommand();
 Command SheetCommand();
-// Height-fitting subcommand (HeightFit.cpp).
 Command HeightFitCommand();
-// Rigorous network adjustment subcommand (Network.cpp).
 Command NetworkCommand();
 
 } // namespace quorvil::cli

@@ -24,4 +24,12 @@ void WriteAll(int fd, std::string_view text)
 void PrintOut(std::string_view text) { WriteAll(STDOUT_FILENO, text); }
 void PrintError(std::string_view text) { WriteAll(STDERR_FILENO, text); }
 
+void PrintSummary(const QString &output, std::string_view text)
+{
+    if (output == u"-")
+        PrintError(text);
+    else
+        PrintOut(text);
+}
+
 } // namespace quorvil::cli

@@ -50,6 +50,7 @@ int HeightFitRun(const Options &o, const QStringList &positional)
         throw UsageError(std::string("--limit: ") + e.what());
     }
     const QString output = positional.at(1);
+    const OutputEncoding encoding = o.outputEncoding(output);
     const HeightFitResult result = FitHeights(HeightCommonPointsFromTexts(FileRows(o.text("common"), 6)),
                                               HeightPointsFromTexts(FileRows(positional.at(0), 4)), model, limit);
     LineWriter writer;
@@ -60,7 +61,7 @@ int HeightFitRun(const Options &o, const QStringList &positional)
         writer.addLine(fields.join(u','));
     }
     try {
-        WriteOutput(output, writer.bytes());
+        WriteOutput(output, Recoded(writer.bytes(), encoding));
     } catch (const Error &e) {
         PrintError(output.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
@@ -69,10 +70,7 @@ int HeightFitRun(const Options &o, const QStringList &positional)
     std::string summary;
     for (const std::string &line : HeightFitSummary(result))
         summary += line + "\n";
-    if (output == QStringLiteral("-"))
-        PrintError(summary);
-    else
-        PrintOut(summary);
+    PrintSummary(output, summary);
     return ExitOk;
 }
 
@@ -85,6 +83,7 @@ Command HeightFitCommand()
                 p.addOption({"model", "拟合模型: constant (常数), plane (平面) 或 quadratic (二次曲面)", "model"});
                 p.addOption({"common", "公共点文件 (点名,X,Y,大地高,正常高,用途; 用途为 拟合 或 检核, 空为 拟合)", "file"});
                 p.addOption({"limit", "检核点较差的限差 (mm); 不给或 0 为不设", "mm"});
+                AddOutputEncodingOption(p);
                 p.addPositionalArgument("input", "待转换点文件 (点名,X,Y,大地高), - 表示标准输入");
                 p.addPositionalArgument("output", "转换结果 (与窗口“数据另存”相同), - 表示标准输出");
             },

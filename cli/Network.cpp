@@ -7,8 +7,10 @@
 #include "PointStream.h"
 
 #include "core/FpGuard.h"
+#include "io/FileAccess.h"
 #include "io/PointFile.h"
 #include "io/ProgramFiles.h"
+#include "io/dxf/DxfWriter.h"
 #include "io/survey/NetworkDrawing.h"
 #include "io/survey/NetworkReport.h"
 #include "io/survey/NetworkOutput.h"
@@ -25,23 +27,23 @@ namespace {
 
 QByteArray ReadInput(const QString &input)
 {
-    QFile file;
-    if (input == QStringLiteral("-")) {
-        if (!file.open(stdin, QIODevice::ReadOnly))
-            throw Error("无法读取标准输入");
-    } else {
-        file.setFileName(input);
-        if (!file.exists())
-            throw Error("文件不存在");
-        if (!file.open(QIODevice::ReadOnly))
-            throw Error("无法读取文件");
+    if (input != QStringLiteral("-")) {
+        try {
+            return ReadWholeFile(input);
+        } catch (const FileAccessError &e) {
+            throw Error(e.step() == FileAccessError::Step::Missing ? "文件不存在" : "无法读取文件");
+        }
     }
+    QFile file;
+    if (!file.open(stdin, QIODevice::ReadOnly))
+        throw Error("无法读取标准输入");
     return file.readAll();
 }
 
 int NetworkRun(const Options &o, const QStringList &positional)
 {
     const QString input = positional.at(0), output = positional.at(1);
+    const OutputEncoding encoding = o.outputEncoding(output);
     std::optional<Real> confidence;
     if (o.isSet("confidence")) {
         confidence = o.strictNumber("confidence");
@@ -116,16 +118,13 @@ int NetworkRun(const Options &o, const QStringList &positional)
         }
     }
     try {
-        WriteOutput(output, table);
+        WriteOutput(output, Recoded(table, encoding));
     } catch (const Error &e) {
         PrintError(output.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;
     }
     const std::string line = NetworkSummaryLine(file.network, result) + "\n";
-    if (output == QStringLiteral("-"))
-        PrintError(line);
-    else
-        PrintOut(line);
+    PrintSummary(output, line);
     return ExitOk;
 }
 
@@ -136,12 +135,13 @@ Command NetworkCommand()
     return {"network", "控制网严密平差: 观测文件或 GNU Gama 的 .gkf → 平差结果表, 并打印单位权中误差与检验",
             [](QCommandLineParser &p) {
                 p.addOption({"confidence", "χ² 检验的置信概率, 默认取文件中的值 (0.95)", "p"});
-                p.addOption({"sigma", "精度评定所用单位权中误差: apriori (先验) 或 aposteriori (后验, 默认)", "kind"});
+                p.addOption({"sigma", "精度评定所用单位权中误差: apriori (验前) 或 aposteriori (验后, 默认)", "kind"});
                 p.addOption({"json", "另写出全部结果 (JSON, 供脚本使用)", "file.json"});
                 p.addOption({"report", "Word 平差报告 (程序旁的模板 KZWpc.docx)", "file.docx"});
                 p.addOption({"dxf", "DXF 网图: 点、观测边、误差椭圆, 各在其图层", "file.dxf"});
                 p.addOption({"ellipse-scale", "网图中误差椭圆的放大倍数, 默认按网的大小选取", "n"});
                 p.addOption({"relative", "网图中也画相对误差椭圆"});
+                AddOutputEncodingOption(p);
                 p.addPositionalArgument("input", "观测文件 (Quorvil 观测文件或 gama-local .gkf, 按内容识别), - 表示标准输入");
                 p.addPositionalArgument("output", "平差结果表 (各列以逗号分隔), - 表示标准输出");
             },

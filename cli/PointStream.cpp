@@ -4,10 +4,10 @@
 
 #include "core/Error.h"
 #include "core/FpGuard.h"
+#include "io/FileAccess.h"
 #include "io/FileErrors.h"
 #include "io/TextCodec.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -156,10 +156,11 @@ public:
     {
         if (m_stdout)
             return;
-        m_file = std::make_unique<QSaveFile>(path);
-        errno = 0;
-        if (!m_file->open(QIODevice::WriteOnly))
-            throw ErrnoError(errno ? errno : ENOENT);
+        try {
+            m_file = std::make_unique<AtomicFileWriter>(path);
+        } catch (const FileAccessError &e) {
+            throw ErrnoError(e.systemError() ? e.systemError() : ENOENT);
+        }
     }
 
     void write(const QByteArray &bytes)
@@ -178,30 +179,34 @@ public:
             }
             return;
         }
-        errno = 0;
-        if (m_file->write(bytes) != bytes.size())
-            throw ErrnoError(errno);
+        try {
+            m_file->write(bytes);
+        } catch (const FileAccessError &e) {
+            throw ErrnoError(e.systemError());
+        }
     }
 
     void commit()
     {
         if (!m_file)
             return;
-        errno = 0;
-        if (!m_file->commit())
-            throw ErrnoError(errno);
+        try {
+            m_file->commit();
+        } catch (const FileAccessError &e) {
+            throw ErrnoError(e.systemError());
+        }
     }
 
     // Leaves no output file behind; an old file of that name stays as it was.
     void cancel()
     {
         if (m_file)
-            m_file->cancelWriting();
+            m_file->cancel();
     }
 
 private:
     bool m_stdout;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<AtomicFileWriter> m_file;
 };
 
 struct BadLine {
@@ -224,7 +229,8 @@ public:
     BlockConverter(const PointConversion &conversion, const StreamOptions &options)
         : m_conversion(conversion), m_options(options), m_missing(options.missingField.toStdString()),
           m_fields(static_cast<size_t>(conversion.inputFields())),
-          m_out(static_cast<size_t>(conversion.resultColumns() - 1)), m_gbDecoder("GB18030"), m_encoder("GB18030")
+          m_out(static_cast<size_t>(conversion.resultColumns() - 1)), m_gbDecoder("GB18030"),
+          m_encoder(EncoderName(options.outputEncoding))
     {
     }
 
@@ -331,7 +337,7 @@ private:
                 const std::string &text = m_out[static_cast<size_t>(i)];
                 if (IsAscii(text))
                     out.append(text.data(), static_cast<qsizetype>(text.size()));
-                else // a note in words: UTF-8 from the conversion, GB18030 in the file
+                else // a note in words: UTF-8 from the conversion, the output's encoding in the file
                     AppendEncoded(out, QString::fromStdString(text), m_encoder);
             }
         }

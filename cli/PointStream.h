@@ -6,8 +6,11 @@
 // The lines are those of the windows' "文件导入": comma-separated fields, CR LF or LF, UTF-8 when
 // the whole input is valid UTF-8 (a byte-order mark is skipped), otherwise GB18030; missing
 // fields read as "0" (or empty), extra fields are dropped, blank lines are rows too. The output is
-// what the window's "数据另存" writes: GB18030, CR LF, no header.
+// what the window's "数据另存" writes: GB18030 (or the encoding chosen, OutputEncoding.h), CR LF,
+// no header.
 #pragma once
+
+#include "OutputEncoding.h"
 
 #include "core/PointConversions.h"
 
@@ -30,6 +33,7 @@ struct StreamOptions {
     bool cassOutput = false;         // CASS coordinate lines: name, empty code, y, x, H
     int threads = 0;                 // 0: one per core
     QString encoding;                // "utf-8" or "gb18030" forces the input's encoding
+    OutputEncoding outputEncoding = OutputEncoding::Gb18030;
 };
 
 // Converts the whole input. Messages go to standard error: for a bad line "第 N 行: <message>",

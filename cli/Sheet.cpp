@@ -16,14 +16,6 @@ namespace quorvil::cli {
 
 namespace {
 
-// The window reads its coordinate fields strictly: an empty text is an error, not 0.
-Real StrictNumber(std::string_view text)
-{
-    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
-        throw ConversionError(std::string(text));
-    return TextToNumber(text);
-}
-
 // One line to the sheet of its point (and the eight neighbours): name, E, N (packed degrees);
 // name, X, Y (plane, with zone number); or name, sheet number.
 class SheetConversion final : public PointConversion {
@@ -45,11 +37,12 @@ public:
         SheetPoint point;
         switch (m_from) {
         case From::Geodetic:
-            point = {PackedAngleSeconds(StrictNumber(fields[1])), PackedAngleSeconds(StrictNumber(fields[2]))};
+            // The window reads its coordinate fields strictly: an empty text is an error, not 0.
+            point = {PackedAngleSeconds(StrictTextToNumber(fields[1])), PackedAngleSeconds(StrictTextToNumber(fields[2]))};
             break;
         case From::Plane: {
-            const Real X = StrictNumber(fields[1]) + m_xConstant;
-            const Real Y = StrictNumber(fields[2]) + m_yConstant;
+            const Real X = StrictTextToNumber(fields[1]) + m_xConstant;
+            const Real Y = StrictTextToNumber(fields[2]) + m_yConstant;
             guard.check(X, Y);
             const GridGeodetic geodetic = GeodeticOfGrid(m_ellipsoid, X, Y, m_zoneWidth);
             point = {geodetic.L * 3600, geodetic.B * 3600};

@@ -20,16 +20,18 @@ namespace {
 
 QString ProgramHelp(const QList<Command> &commands)
 {
-    QString text = QStringLiteral("用法: quorvil-cli <子命令> [选项] 输入文件 输出文件\n\n"
+    QString text = QStringLiteral("用法：quorvil-cli <子命令> [选项] 输入文件 输出文件\n\n"
                                   "Quorvil 测量计算的命令行: 与各工具窗口相同的计算与相同的文件.\n"
-                                  "文件以 GB18030 写出; 读入时 UTF-8 或 GB18030 均可; - 表示标准输入或标准输出.\n\n"
-                                  "子命令:\n");
+                                  "表格写到文件或管道时以 GB18030 写出, 与窗口写出的文件逐字节相同; 写到终端时按区域设置的编码\n"
+                                  "(一般为 UTF-8); --output-encoding gb18030|utf-8 可另选. 读入时 UTF-8 或 GB18030 均可;\n"
+                                  "- 表示标准输入或标准输出.\n\n"
+                                  "子命令：\n");
     for (const Command &c : commands)
         text += QStringLiteral("  %1%2\n").arg(c.name, -16).arg(c.summary);
-    text += QStringLiteral("\n选项:\n"
+    text += QStringLiteral("\n选项：\n"
                            "  -h, --help      显示帮助; 子命令后给出时显示该子命令的帮助\n"
                            "  -v, --version   显示版本\n\n"
-                           "退出状态: 0 成功; 1 数据行或文件错误; 2 选项错误; 3 闭合差超限 (adjust --check).\n");
+                           "退出状态：0 成功; 1 数据行或文件错误; 2 选项错误; 3 闭合差超限 (adjust --check).\n");
     return text;
 }
 

@@ -16,19 +16,9 @@ namespace {
 using Matrix = Eigen::Matrix<Real, Eigen::Dynamic, Eigen::Dynamic>;
 using Vector = Eigen::Matrix<Real, Eigen::Dynamic, 1>;
 
-std::string Trimmed(const std::string &text)
-{
-    size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 std::string Field(const std::vector<std::string> &row, size_t i)
 {
-    return i < row.size() ? Trimmed(row[i]) : std::string();
+    return i < row.size() ? std::string(Trimmed(row[i])) : std::string();
 }
 
 bool BlankRow(const std::vector<std::string> &row, size_t fields)
@@ -293,7 +283,7 @@ std::optional<Real> HeightLimitFromText(const std::string &text)
 {
     const Real limit = TextToNumber(text);
     if (!(limit >= 0 && limit <= MaxHeightLimitMm))
-        throw HeightFitError("检核限差 " + Trimmed(text) + " mm 应在 0 到 " + NumberToText(0, MaxHeightLimitMm) +
+        throw HeightFitError("检核限差 " + std::string(Trimmed(text)) + " mm 应在 0 到 " + NumberToText(0, MaxHeightLimitMm) +
                              " mm 之间（空或 0 表示不设限差）！");
     if (limit == 0)
         return std::nullopt;

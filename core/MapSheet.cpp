@@ -1,6 +1,7 @@
 #include "MapSheet.h"
 
 #include "Error.h"
+#include "TextForms.h"
 
 #include <cmath>
 #include <cstdio>
@@ -132,16 +133,6 @@ private:
     std::string_view m_text;
     std::size_t m_pos = 0;
 };
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool InRange(int value, int least, int most) { return value >= least && value <= most; }
 

@@ -111,15 +111,6 @@ std::string FixedText(Real value, int decimals)
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Optional sign, digits with an optional point (at least one digit), optional exponent.
@@ -170,6 +161,15 @@ int PackedDecimals(Real magnitude)
 }
 
 } // namespace
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 Real DmsToDeg(Real packed)
 {
@@ -293,9 +293,28 @@ Real TextToNumber(std::string_view text)
     return negative ? -value : value;
 }
 
+Real StrictTextToNumber(std::string_view text)
+{
+    if (Trimmed(text).empty())
+        throw ConversionError(std::string(text));
+    return TextToNumber(text);
+}
+
 std::string NumberToText(int decimals, Real value)
 {
     return FixedText(value, decimals < 0 ? 0 : decimals);
+}
+
+std::string TrimmedNumberText(int decimals, Real value)
+{
+    std::string text = NumberToText(decimals, value);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text;
 }
 
 std::string GeneralText(Real value)

@@ -23,12 +23,22 @@ Real DegToDms(Real degrees);
 // aligned in three characters; no carry.
 std::string DmsText(unsigned char secondDecimals, Real degrees);
 
+// The text without the blanks (spaces, tabs, line ends and other control characters) at either end.
+std::string_view Trimmed(std::string_view text);
+
 // Cell text to number: trimmed, empty text is 0. Throws ConversionError on anything that is not a
 // plain decimal number (no inf, nan, hexadecimal or comma decimals).
 Real TextToNumber(std::string_view text);
 
+// TextToNumber for a field that must be filled in: a blank text is a ConversionError too.
+Real StrictTextToNumber(std::string_view text);
+
 // Number to fixed-point text with `decimals` decimals (0 gives no point), rounded to nearest.
 std::string NumberToText(int decimals, Real value);
+
+// NumberToText without the trailing zeros of the decimals, and without a point that has none
+// left: at most `decimals` decimals ("1640.016", "12"). A value that rounds to zero is "0".
+std::string TrimmedNumberText(int decimals, Real value);
 
 // Shortest general decimal text with up to 15 significant digits, no trailing zeros and no
 // point for a whole number; scientific form (1.5E-6) below 1e-5 or above 15 integer digits.

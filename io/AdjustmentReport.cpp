@@ -1,7 +1,7 @@
 #include "io/AdjustmentReport.h"
 
-#include "io/DocxReport.h"
-#include "io/OoxmlPackage.h"
+#include "io/ooxml/DocxReport.h"
+#include "io/ooxml/OoxmlPackage.h"
 
 #include "core/Error.h"
 #include "core/TextForms.h"

@@ -1,13 +1,12 @@
-#include "IniFile.h"
+#include "io/IniFile.h"
 
-#include "TextCodec.h"
 #include "core/Error.h"
+#include "io/FileAccess.h"
+#include "io/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace quorvil {
@@ -32,18 +31,21 @@ QString &SettingsPathOverride()
 
 IniFile::IniFile(QString path) : m_path(std::move(path))
 {
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QString text = DecodeText(file.readAll());
-        m_lines = text.split(u'\n');
-        for (QString &line : m_lines)
-            if (line.endsWith(u'\r'))
-                line.chop(1);
-        if (!m_lines.isEmpty() && m_lines.last().isEmpty())
-            m_lines.removeLast();
-    } else if (file.exists()) {
-        m_unreadable = true;
+    QByteArray bytes;
+    try {
+        bytes = ReadWholeFile(m_path);
+    } catch (const FileAccessError &e) {
+        // No file yet: no settings. One that cannot be read is not replaced by ours on saving.
+        m_unreadable = e.step() != FileAccessError::Step::Missing;
+        return;
     }
+    const QString text = DecodeText(bytes);
+    m_lines = text.split(u'\n');
+    for (QString &line : m_lines)
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
+        m_lines.removeLast();
 }
 
 bool IniFile::find(const QString &section, const QString &key, qsizetype *line, QString *value) const
@@ -140,9 +142,15 @@ void IniFile::save() const
     const QByteArray bytes = EncodeText(text);
     // The user's configuration folder may not exist yet.
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
     // A settings file that exists but could not be read is not replaced by our sections alone.
-    const bool ok = !m_unreadable && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    bool ok = !m_unreadable;
+    if (ok) {
+        try {
+            WriteFileAtomically(m_path, bytes);
+        } catch (const FileAccessError &) {
+            ok = false;
+        }
+    }
     if (!ok)
         throw Error(("Unable to write to " + QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath())).toStdString());
 }

@@ -1,16 +1,11 @@
-#include "PointFile.h"
+#include "io/PointFile.h"
 
-#include "FileErrors.h"
-#include "TableFile.h"
-#include "TextCodec.h"
+#include "io/FileAccess.h"
+#include "io/TableFile.h"
+#include "io/TextCodec.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
-#include <cerrno>
 #include <cstring>
 
 namespace quorvil {
@@ -39,20 +34,6 @@ void SplitInto(Text line, int count, const QString &missing, Out out)
             exhausted = true;
         }
     }
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.exists())
-        throw FileError::NotFound();
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError::Io(errno ? errno : 5);
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError::Io(errno ? errno : 5);
-    return bytes;
 }
 
 // Calls visit(line) for each line of the bytes (after `from`), without its CR LF or LF. A final
@@ -86,7 +67,7 @@ QStringList SplitFields(QStringView line, int count, const QString &missing)
 
 QStringList ReadTextLines(const QString &path)
 {
-    const QByteArray bytes = ReadBytes(path);
+    const QByteArray bytes = ReadWholeFile(path);
     if (const TableFileKind kind = TableFileKindOf(path, bytes); kind != TableFileKind::Text) {
         const CellRows rows = ReadSheetRows(path, bytes);
         QStringList lines;
@@ -115,7 +96,7 @@ QStringList ReadTextLines(const QString &path)
 
 PointCells ReadPointCells(const QString &path, int fieldCount, const QString &missing, const QStringList &captions)
 {
-    const QByteArray bytes = ReadBytes(path);
+    const QByteArray bytes = ReadWholeFile(path);
     PointCells result;
     result.fieldCount = fieldCount;
     if (TableFileKindOf(path, bytes) != TableFileKind::Text) {
@@ -165,35 +146,11 @@ QList<QStringList> ReadPointFile(const QString &path, int fieldCount, const QStr
     return rows;
 }
 
-void WriteEncodedFile(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (!QFileInfo(path).absoluteDir().exists())
-            throw FileError::NotFound();
-        throw FileError::Io(errno ? errno : 5);
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const int code = errno;
-        file.cancelWriting();
-        if (code == ENOSPC)
-            throw FileError::DiskFull();
-        throw FileError::Io(code ? code : 5);
-    }
-    if (!file.commit()) {
-        const int code = errno;
-        if (code == ENOSPC)
-            throw FileError::DiskFull();
-        throw FileError::Io(code ? code : 5);
-    }
-}
-
 void LineWriter::write(const QString &path) const
 {
     const TableFileKind kind = TableFileKindOf(path);
     if (kind == TableFileKind::Text) {
-        WriteEncodedFile(path, m_bytes);
+        WriteFileAtomically(path, m_bytes);
         return;
     }
     QStringDecoder decoder("GB18030");

@@ -6,8 +6,8 @@
 // other name gets the text file, byte for byte as always.
 //
 // A file is read and parsed completely before anything is handed back, so a file that cannot be
-// read changes nothing; a file is written through QSaveFile, so a failed save leaves the old file
-// whole.
+// read changes nothing; a file is written atomically (io/FileAccess.h), so a failed save leaves the
+// old file whole.
 #pragma once
 
 #include <QList>
@@ -50,9 +50,6 @@ QList<QStringList> ReadPointFile(const QString &path, int fieldCount, const QStr
 // Writes lines (each ended by CR LF) atomically in GB18030; to a .xlsx or .csv name, the lines'
 // comma-separated fields as the rows of that spreadsheet. Throws FileError.
 void WriteTextLines(const QString &path, const QStringList &lines);
-
-// Writes already encoded bytes atomically. Throws FileError.
-void WriteEncodedFile(const QString &path, const QByteArray &bytes);
 
 // Collects lines in the file encoding, then writes them at once: no list of lines is kept.
 class LineWriter {

@@ -1,7 +1,6 @@
 #include "io/PowerLineOutput.h"
 
-#include "io/CadSession.h"
-#include "io/XlsxWorkbook.h"
+#include "io/ooxml/XlsxWorkbook.h"
 
 namespace quorvil {
 
@@ -16,8 +15,6 @@ constexpr int MergedColumns[] = {12, 13}; // L and M: one cell each over the dat
 constexpr PowerLineColumn ExportedColumns[] = {PlChainage, PlSpacing,     PlElevation, PlGround, PlAbove,
                                                PlFeatureAngle, PlRouteAngle, PlLeft,      PlRight};
 bool IsNumberColumn(PowerLineColumn column) { return column != PlGround && column != PlAbove; }
-
-CadPoint At(const SheetEntity &e, std::size_t i = 0) { return {e.xy[i], e.xy[i + 1], 0}; }
 
 } // namespace
 
@@ -59,41 +56,6 @@ std::vector<SheetRow> SheetRows(const QList<QStringList> &rows)
             out[r].columns[c] = rows.at(r).value(PlChainage + c).toStdString();
     }
     return out;
-}
-
-void DrawPowerLineSheets(CadSession &session, const std::vector<SheetEntity> &entities, const QString &sheetDrawing,
-                         const std::function<void(int)> &pageDone)
-{
-    int page = entities.empty() ? 0 : entities.front().page;
-    for (const SheetEntity &e : entities) {
-        if (e.page != page) {
-            if (pageDone)
-                pageDone(page);
-            page = e.page;
-        }
-        CadHandle handle = 0;
-        switch (e.kind) {
-        case SheetEntity::Block:
-            handle = session.InsertBlock(At(e), sheetDrawing, 1, 1, 1, 0);
-            break;
-        case SheetEntity::Text:
-            handle = session.AddText(QString::fromStdString(e.text), At(e), e.size);
-            break;
-        case SheetEntity::Line:
-            handle = session.AddLine(At(e), At(e, 2));
-            break;
-        case SheetEntity::Circle:
-            handle = session.AddCircle(At(e), e.size);
-            break;
-        case SheetEntity::Polyline:
-            handle = session.AddLightWeightPolyLine(e.xy);
-            break;
-        }
-        if (e.redraw)
-            session.Update(handle);
-    }
-    if (!entities.empty() && pageDone)
-        pageDone(page);
 }
 
 } // namespace quorvil

@@ -1,6 +1,6 @@
 // The outputs of the power-line plan and profile table: the workbook made from the template
-// "PDMbook.xltx" and the plan-and-profile sheets drawn through the CAD session, each page the
-// sheet drawing "DLXpdm.dxf" inserted as a block with the page's texts and lines on it.
+// "PDMbook.xltx", and the rows the plan-and-profile sheets are laid out from (drawn through the CAD
+// session by cad/PowerLineSheets.h, each page the sheet drawing "DLXpdm.dxf" inserted as a block).
 #pragma once
 
 #include "core/PowerLine.h"
@@ -9,12 +9,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <vector>
 
 namespace quorvil {
-
-class CadSession;
 
 inline const QString PowerLineTemplateName = QStringLiteral("PDMbook.xltx");
 inline const QString PowerLineSheetName = QStringLiteral("DLXpdm.dxf");
@@ -34,10 +31,5 @@ void WritePowerLineWorkbook(const QString &templatePath, const QList<QStringList
 
 // The rows of the sheets from the table's data rows.
 std::vector<SheetRow> SheetRows(const QList<QStringList> &rows);
-
-// Draws the sheet entities through `session`, the blocks from `sheetDrawing`; `pageDone(page)`
-// is called after each page.
-void DrawPowerLineSheets(CadSession &session, const std::vector<SheetEntity> &entities, const QString &sheetDrawing,
-                         const std::function<void(int)> &pageDone = {});
 
 } // namespace quorvil

@@ -1,11 +1,11 @@
-#include "TableFile.h"
+#include "io/TableFile.h"
 
-#include "FileErrors.h"
-#include "PointFile.h"
-#include "TextCodec.h"
-#include "XlsxWorkbook.h"
 #include "core/Error.h"
 #include "core/TextForms.h"
+#include "io/FileAccess.h"
+#include "io/TextCodec.h"
+#include "io/ooxml/XlsxSheetReader.h"
+#include "io/ooxml/XlsxTableWriter.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -227,7 +227,7 @@ void WriteSpreadsheet(const QString &path, TableFileKind kind, const QStringList
                       const std::function<const QString &(int row, int column)> &cell)
 {
     if (kind == TableFileKind::Csv) {
-        WriteEncodedFile(path, CsvBytes(captions, rows, columns, cell));
+        WriteFileAtomically(path, CsvBytes(captions, rows, columns, cell));
         return;
     }
     XlsxTableWriter writer;
@@ -256,7 +256,7 @@ void WriteLinesAsSpreadsheet(const QString &path, TableFileKind kind, const QStr
             }
             out += "\r\n";
         }
-        WriteEncodedFile(path, out);
+        WriteFileAtomically(path, out);
         return;
     }
     XlsxTableWriter writer;

@@ -1,6 +1,7 @@
 // libFuzzer target for the drawing open path: whatever the bytes, reading gives a drawing or a
 // DxfError, and a drawing that was read saves and reads back. Built and run by scripts/fuzz-dxf.sh.
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfWriter.h"
 
 #include <cstddef>
 #include <cstdint>

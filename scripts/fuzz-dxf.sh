@@ -13,7 +13,7 @@ cd "$work"
 
 flags="-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fPIC"
 clang++ $flags -I"$root" $(pkg-config --cflags Qt6Core) \
-  "$root/scripts/DxfFuzzTarget.cpp" "$root/io/DxfDocument.cpp" "$root/io/TextCodec.cpp" \
+  "$root/scripts/DxfFuzzTarget.cpp" "$root"/io/dxf/*.cpp "$root/io/FileAccess.cpp" "$root/io/TextCodec.cpp" \
   -ldxflib $(pkg-config --libs Qt6Core) -o dxf-fuzz
 
 # Seeds: drawings made by ezdxf with every entity type, in both text encodings.

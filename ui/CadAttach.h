@@ -1,6 +1,8 @@
-// How a drawing command reaches the drawing: the drawing window that is open, or the message
-// "图形窗口尚未打开！" when there is none.
+// How a drawing command reaches the drawing: the drawing window that is open, or, when there is
+// none, the message "图形窗口尚未打开！" offering to open it.
 #pragma once
+
+#include <QString>
 
 class QWidget;
 
@@ -8,8 +10,12 @@ namespace quorvil {
 
 class CadSession;
 
-// The session of the open drawing window, brought to the front; nullptr after showing the
-// information message when no drawing window is open (the command then stops).
+// What the message asks under "图形窗口尚未打开！".
+inline const QString CadOpenQuestion = QStringLiteral("现在打开图形窗口吗？");
+
+// The session of the open drawing window, brought to the front. With none open the message asks
+// whether to open it (是/否): 是 opens the drawing window and the command goes on in it; 否
+// returns nullptr and the command stops.
 CadSession *AttachCad(QWidget *parent);
 
 } // namespace quorvil

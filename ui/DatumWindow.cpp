@@ -5,6 +5,7 @@
 #include "PointTableView.h"
 #include "ProjectionTools.h"
 #include "Prompts.h"
+#include "ResultFreshness.h"
 #include "TableToolBars.h"
 
 #include "core/FpGuard.h"
@@ -125,7 +126,8 @@ DatumWindow::DatumWindow(QWidget *owner, const DatumToolLayout &tool)
     commonOptions.names = {"ToolButton8", "ToolButton9", "ToolButton10", "ToolButton11", "ToolButton12"};
     QToolBar *commonBar = MakeInputToolBar(this, m_common, commonOptions);
     AddCommand(commonBar, QStringLiteral("保存公共点"), QStringLiteral("ToolButton16"), [this] { ToolButton16Click(); });
-    AddCommand(commonBar, QStringLiteral("解算七参数"), QStringLiteral("ToolButton13"), [this] { ToolButton13Click(); });
+    m_solved = new ResultFreshness(this, [this] { ToolButton13Click(); });
+    AddCommand(commonBar, QStringLiteral("解算七参数"), QStringLiteral("ToolButton13"), [this] { m_solved->compute(); });
     QGroupBox *commonGroup = MakeTableGroup(QStringLiteral("公共点坐标"), m_common, commonBar, this);
 
     auto *panel = new QGroupBox(QStringLiteral("空间坐标转换参数"), this);
@@ -161,14 +163,29 @@ DatumWindow::DatumWindow(QWidget *owner, const DatumToolLayout &tool)
     SetWidths(m_result, pointWidths(tool.newSide.kind));
     InputToolBarOptions inputOptions;
     inputOptions.fieldCount = 4;
-    PointTableView *result = m_result;
-    inputOptions.alsoOnClear = [result] { result->clearRows(1); };
+    m_converted = new ResultFreshness(this, [this] { ToolButton6Click(); });
+    inputOptions.alsoOnClear = [this] {
+        m_result->clearRows(1);
+        m_converted->clear();
+    };
     QToolBar *inputBar = MakeInputToolBar(this, m_input, inputOptions);
     QToolBar *resultBar = MakeTextToolBar(this);
-    AddCommand(resultBar, QStringLiteral("转换计算"), QStringLiteral("ToolButton6"), [this] { ToolButton6Click(); });
+    AddCommand(resultBar, QStringLiteral("转换计算"), QStringLiteral("ToolButton6"), [this] { m_converted->compute(); });
     AddCommand(resultBar, TableCaptions::SaveAs, QStringLiteral("ToolButton7"), [this] { ToolButton7Click(); });
     m_inputGroup = MakeTableGroup(tool.oldSide.tableCaption, m_input, inputBar, this);
     QGroupBox *resultGroup = MakeTableGroup(tool.newSide.tableCaption, m_result, resultBar, this);
+
+    // The residuals follow from the common points and the two sides; the converted points from
+    // the points, the two sides and the parameters of the panel, solved or imported.
+    for (ResultFreshness *results : {m_solved, m_converted}) {
+        results->watch(m_oldGroup);
+        results->watch(m_newGroup);
+    }
+    m_solved->watch(m_common->table());
+    m_solved->showIn(commonGroup, m_common);
+    m_converted->watch(m_input->table());
+    m_converted->watch(panel);
+    m_converted->showIn(resultGroup, m_result);
 
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(4, 4, 4, 4);
@@ -250,6 +267,8 @@ void DatumWindow::ToolButton6Click()
 
 void DatumWindow::ToolButton7Click()
 {
+    if (!m_converted->confirmSave())
+        return;
     const QString path = AskSaveFileName(this, SavePointsDialog());
     if (path.isEmpty())
         return;

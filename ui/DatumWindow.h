@@ -2,6 +2,8 @@
 // coordinates with heights from one ellipsoid to another: two ellipsoid groups side by side, the
 // common-point table with the seven-parameter panel "空间坐标转换参数", and the input and result
 // tables. A tool is this window with its own sides (plane or geodetic), fields and captions.
+// The residuals of the common points and the converted points each say when what they were
+// computed from has changed since ("数据已修改，请重新计算").
 #pragma once
 
 #include "ToolWindow.h"
@@ -19,6 +21,7 @@ namespace quorvil {
 
 class EllipsoidGroup;
 class PointTableView;
+class ResultFreshness;
 
 // An edit field added to an ellipsoid group under a, b.
 struct DatumFieldLayout {
@@ -109,6 +112,8 @@ private:
     PointTableView *m_common = nullptr;
     QHash<QString, QLineEdit *> m_fields;
     QList<QLineEdit *> m_panel;
+    ResultFreshness *m_converted = nullptr; // the result table, from the points, sides and panel
+    ResultFreshness *m_solved = nullptr;    // the residuals and the panel, from the common points
 };
 
 } // namespace quorvil

@@ -6,7 +6,7 @@
 
 #include "CadAttach.h"
 #include "core/Ellipsoid.h"
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 
 #include <QString>
 

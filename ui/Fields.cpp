@@ -1,7 +1,6 @@
 #include "Fields.h"
 
 #include "PointTableModel.h"
-#include "core/Error.h"
 #include "core/TextForms.h"
 
 #include <QLineEdit>
@@ -20,10 +19,7 @@ Real FieldDegrees(const QLineEdit *field)
 
 Real FieldNumberStrict(const QLineEdit *field)
 {
-    const std::string text = field->text().toStdString();
-    if (field->text().trimmed().isEmpty())
-        throw ConversionError(text);
-    return TextToNumber(text);
+    return StrictTextToNumber(field->text().toStdString());
 }
 
 Real CellNumber(const PointTableModel *table, int row, int column)

@@ -22,6 +22,7 @@ struct PointTableModel::Step {
     int rowCount = 0;     // Block: the rows after applying; Whole: the rows of `cells`
     bool inTable = false; // Row
     std::vector<QString> cells;
+    quint64 serial = 0; // the revision of the table once the step is done
 };
 
 PointTableModel::PointTableModel(QStringList captions, bool editable, QObject *parent)
@@ -355,14 +356,21 @@ void PointTableModel::record(std::unique_ptr<Step> step)
     }
     apply(*step);
     m_historyCells += step->cells.size();
+    step->serial = ++m_serials;
     m_history.push_back(std::move(step));
     ++m_done;
     while (m_historyCells > HistoryCellLimit && m_history.size() > 1) {
         m_historyCells -= m_history.front()->cells.size();
+        m_base = m_history.front()->serial; // the oldest state that can still be undone to
         m_history.pop_front();
         --m_done;
     }
     emit historyChanged();
+}
+
+quint64 PointTableModel::revision() const
+{
+    return m_done > 0 ? m_history[m_done - 1]->serial : m_base;
 }
 
 QRect PointTableModel::undo()
@@ -394,6 +402,7 @@ void PointTableModel::clearHistory()
     m_history.clear();
     m_done = 0;
     m_historyCells = 0;
+    m_base = ++m_serials;
     emit historyChanged();
 }
 

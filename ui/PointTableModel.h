@@ -73,6 +73,10 @@ public:
 
     // History of an editable table. undo() and redo() return the cells they changed (x columns,
     // y rows; empty when there was nothing to do).
+    // Identifies the content as the user's steps have left it: a new step gives a new revision,
+    // an undo returns to the one before it. What the tools write (setCell, setRowTexts,
+    // setRowCount) leaves it as it is.
+    quint64 revision() const;
     bool canUndo() const { return m_done > 0; }
     bool canRedo() const { return m_done < m_history.size(); }
     QRect undo();
@@ -115,6 +119,8 @@ private:
     std::deque<std::unique_ptr<Step>> m_history;
     size_t m_done = 0; // steps in effect; those after them can be redone
     size_t m_historyCells = 0;
+    quint64 m_serials = 0; // the last revision given
+    quint64 m_base = 0;    // the revision before the oldest step kept
 
     std::vector<char> m_highlighted; // per row, empty when no row is marked
 };

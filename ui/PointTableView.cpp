@@ -3,7 +3,7 @@
 #include "CommandRunner.h"
 #include "io/PointFile.h"
 #include "io/TableFile.h"
-#include "io/XlsxWorkbook.h"
+#include "io/ooxml/XlsxTableWriter.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStyledItemDelegate>
 
 #include <optional>
@@ -137,6 +138,12 @@ void PointTableView::setColumnWidths(std::initializer_list<int> widths)
     int column = 0;
     for (int width : widths)
         setColumnWidth(column++, width);
+}
+
+void PointTableView::widenToCaptions()
+{
+    for (int c = 0; c < m_model->columns(); ++c)
+        setColumnWidth(c, std::max(columnWidth(c), horizontalHeader()->sectionSizeHint(c)));
 }
 
 void PointTableView::commitEdit()
@@ -264,7 +271,7 @@ void PointTableView::copySelection()
 
 void PointTableView::tell(const QString &text)
 {
-    Prompts::instance().showMessage(this, text, QApplication::applicationDisplayName(), QMessageBox::Information);
+    Prompts::instance().showMessage(this, text, MessageCaption(this), QMessageBox::Information);
 }
 
 bool PointTableView::pasteText(const QString &text)
@@ -288,7 +295,12 @@ bool PointTableView::pasteText(const QString &text)
         tell(TableTexts::NoText);
         return false;
     }
+    // The block starts at the current cell - the one the user clicked last - unless that cell lies
+    // in the selected block, which then starts at its top-left cell.
     QRect target = selectedBlock();
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && !target.contains(current.column(), current.row()))
+        target = QRect(current.column(), current.row(), 1, 1);
     if (target.isEmpty())
         target = QRect(0, 0, 1, 1);
     const int top = target.top(), left = target.left();
@@ -527,6 +539,19 @@ bool PointTableView::handleKey(QKeyEvent *event, QLineEdit *editor)
         return true;
     }
     return false;
+}
+
+void PointTableView::mousePressEvent(QMouseEvent *event)
+{
+    // A click on a cell of the selected block makes that cell the selection at once. Qt changes
+    // the selection only when the button is released, and the release never reaches the view once
+    // the click has opened the cell's editor: the old block would stay selected, and a paste
+    // would start at its corner instead of at the cell clicked.
+    const QModelIndex clicked = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier && clicked.isValid() &&
+        selectionModel()->isSelected(clicked))
+        selectionModel()->select(clicked, QItemSelectionModel::ClearAndSelect);
+    QTableView::mousePressEvent(event);
 }
 
 void PointTableView::keyPressEvent(QKeyEvent *event)

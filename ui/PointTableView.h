@@ -35,6 +35,9 @@ public:
     void setCurrentDataRow(int row);
 
     void setColumnWidths(std::initializer_list<int> widths);
+    // Widens every column that is narrower than its caption, so that the captions (with their
+    // units) show whole.
+    void widenToCaptions();
 
     // Writes the text of an open cell editor into its cell, so that a command sees what the user
     // has typed so far.
@@ -64,7 +67,8 @@ public:
     QString selectionText() const;
     QMimeData *selectionMimeData() const;
     void copySelection();
-    // Pastes tab- or comma-separated text at the selection's top-left cell. What does not fit (columns
+    // Pastes tab- or comma-separated text at the current cell, or at the top-left cell of the
+    // selected block that holds it. What does not fit (columns
     // past the table's last, rows past MaxPasteRows, texts longer than MaxCellLength) is left out and
     // named in a message; a result table, an image or binary data is refused with a message and the
     // table stays as it was. Returns whether anything was pasted.
@@ -86,6 +90,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,6 +1,7 @@
 #include "PointToolWindow.h"
 
 #include "PointTableView.h"
+#include "ResultFreshness.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,16 +30,24 @@ PointToolWindow::PointToolWindow(QWidget *owner, const QString &className, const
     ApplyWidths(m_input, layout.columnWidths);
     ApplyWidths(m_result, layout.columnWidths);
 
+    m_results = new ResultFreshness(this, [this] { compute(); });
+    m_results->watch(m_input->table());
+
     InputToolBarOptions options = layout.inputOptions;
     if (layout.clearResultsToo) {
         PointTableView *result = m_result;
-        options.alsoOnClear = [result] { result->clearRows(1); };
+        ResultFreshness *results = m_results;
+        options.alsoOnClear = [result, results] {
+            result->clearRows(1);
+            results->clear();
+        };
     }
     QToolBar *inputBar = MakeInputToolBar(this, m_input, options);
-    QToolBar *resultBar = MakeResultToolBar(this, m_result, layout.computeCaption, [this] { compute(); });
+    QToolBar *resultBar = MakeResultToolBar(this, m_result, layout.computeCaption, m_results);
 
     m_inputGroup = MakeTableGroup(layout.inputCaption, m_input, inputBar, this);
     m_resultGroup = MakeTableGroup(layout.resultCaption, m_result, resultBar, this);
+    m_results->showIn(m_resultGroup, m_result);
 
     auto *main = new QVBoxLayout(this);
     m_tables = new QHBoxLayout;

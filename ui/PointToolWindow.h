@@ -1,5 +1,7 @@
 // The layout of the point tools: an input table with its toolbar and a result table with its
-// compute and save buttons side by side, parameter groups below them.
+// compute and save buttons side by side, parameter groups below them. The result table shows
+// "数据已修改，请重新计算" and turns grey when the input table or a parameter the tool watches
+// (results()->watch) changes after the computation.
 #pragma once
 
 #include "TableToolBars.h"
@@ -9,6 +11,8 @@ class QBoxLayout;
 class QGroupBox;
 
 namespace quorvil {
+
+class ResultFreshness;
 
 struct PointToolLayout {
     QString inputCaption;       // group of the input table, e.g. "地理坐标(B,L)"
@@ -31,6 +35,8 @@ public:
     PointTableView *result() const { return m_result; }
     QGroupBox *inputGroup() const { return m_inputGroup; }
     QGroupBox *resultGroup() const { return m_resultGroup; }
+    // Whether the results still belong to the input; a tool watches its parameter groups here.
+    ResultFreshness *results() const { return m_results; }
 
 protected:
     // The compute button's work; runs through the command runner.
@@ -46,6 +52,7 @@ protected:
 private:
     PointTableView *m_input;
     PointTableView *m_result;
+    ResultFreshness *m_results;
     QGroupBox *m_inputGroup;
     QGroupBox *m_resultGroup;
     QBoxLayout *m_tables;

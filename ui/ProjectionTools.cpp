@@ -3,6 +3,7 @@
 #include "Fields.h"
 #include "PointTableModel.h"
 #include "PointTableView.h"
+#include "ResultFreshness.h"
 
 #include <QBoxLayout>
 #include <QFormLayout>
@@ -96,6 +97,7 @@ GaussToolWindow::GaussToolWindow(QWidget *owner, const QString &className, const
     m_yConstant = m_parameters->findChild<QLineEdit *>(QStringLiteral("EditYY"));
     parameterArea()->addWidget(m_parameters);
     parameterArea()->addStretch(1);
+    results()->watch(m_parameters);
     // The coordinate columns start at 100 pixels, widened where the font needs more to show a
     // packed angle with its 10 decimals whole.
     for (PointTableView *table : {input(), result()}) {

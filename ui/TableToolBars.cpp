@@ -2,6 +2,7 @@
 
 #include "CommandRunner.h"
 #include "PointTableView.h"
+#include "ResultFreshness.h"
 
 #include <QAction>
 
@@ -56,11 +57,14 @@ QToolBar *MakeInputToolBar(QWidget *parent, PointTableView *table, const InputTo
 }
 
 QToolBar *MakeResultToolBar(QWidget *parent, PointTableView *table, const QString &computeCaption,
-                            std::function<void()> compute, const QString &computeName, const QString &saveName)
+                            ResultFreshness *results, const QString &computeName, const QString &saveName)
 {
     QToolBar *bar = MakeTextToolBar(parent);
-    AddCommand(bar, computeCaption, computeName, std::move(compute));
-    AddCommand(bar, TableCaptions::SaveAs, saveName, [table] { table->saveFile(SavePointsDialog()); });
+    AddCommand(bar, computeCaption, computeName, [results] { results->compute(); });
+    AddCommand(bar, TableCaptions::SaveAs, saveName, [table, results] {
+        if (results->confirmSave())
+            table->saveFile(SavePointsDialog());
+    });
     return bar;
 }
 

@@ -14,6 +14,7 @@
 namespace quorvil {
 
 class PointTableView;
+class ResultFreshness;
 
 struct InputToolBarOptions {
     int fieldCount = 3;                           // fields per imported line
@@ -48,9 +49,10 @@ QAction *AddCommand(QToolBar *bar, const QString &caption, const QString &object
 // The input toolbar of `table`.
 QToolBar *MakeInputToolBar(QWidget *parent, PointTableView *table, const InputToolBarOptions &options = {});
 
-// The result toolbar: `computeCaption` running `compute`, then "数据另存" saving `table`.
+// The result toolbar: `computeCaption` running the computation of `results`, then "数据另存"
+// saving `table` (asking first whether to compute again when the results are stale).
 QToolBar *MakeResultToolBar(QWidget *parent, PointTableView *table, const QString &computeCaption,
-                            std::function<void()> compute, const QString &computeName = QStringLiteral("ToolButton6"),
+                            ResultFreshness *results, const QString &computeName = QStringLiteral("ToolButton6"),
                             const QString &saveName = QStringLiteral("ToolButton7"));
 
 } // namespace quorvil

@@ -6,6 +6,7 @@
 #include "LimitSettings.h"
 #include "PointTableView.h"
 #include "Prompts.h"
+#include "ResultFreshness.h"
 #include "TableToolBars.h"
 
 #include "core/FpGuard.h"
@@ -20,8 +21,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -180,7 +183,8 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     AddCommand(m_toolBar, TableCaptions::SaveAs, QStringLiteral("ToolButton7"), [this] { saveFile(); });
     AddCommand(m_toolBar, TableCaptions::Delete, QStringLiteral("ToolButton4"), [this] { m_grid->deleteRowAtCursor(); });
     AddCommand(m_toolBar, TableCaptions::Clear, QStringLiteral("ToolButton5"), [this] { m_grid->clearRows(m_layout.clearRows); });
-    AddCommand(m_toolBar, QStringLiteral("计算"), QStringLiteral("ToolButton6"), [this] { compute(); });
+    m_results = new ResultFreshness(this, [this] { compute(); });
+    AddCommand(m_toolBar, QStringLiteral("计算"), QStringLiteral("ToolButton6"), [this] { m_results->compute(); });
     AddCommand(m_toolBar, QStringLiteral("Word报表"), QStringLiteral("ToolButton8"), [this] { makeReport(); });
     outer->addWidget(m_toolBar);
 
@@ -208,6 +212,7 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     // The summary line.
     m_summary = new QFrame(m_group);
     QHBoxLayout *summaryLayout = SummaryLine(m_summary, "Panel1", layout.summarySpacing);
+    summaryLayout->addWidget(m_results->makeNotice(m_summary));
     for (const auto &[name, text] : layout.summaryLabels) {
         auto *label = new QLabel(text, m_summary);
         label->setObjectName(name);
@@ -244,7 +249,43 @@ TraverseWindow::TraverseWindow(QWidget *owner, const QString &className, const Q
     m_progressPanel->hide();
     outer->addWidget(m_progressPanel);
 
+    watchInput();
     resize(width + 100, 460);
+}
+
+void TraverseWindow::watchInput()
+{
+    m_results->watch(table());
+    m_results->watch(m_rigorous);
+    // The a priori errors count in the rigorous method only.
+    const QPointer<QRadioButton> rigorous(m_rigorous);
+    for (QLineEdit *edit : errorFields())
+        m_results->watchValue(edit, &QLineEdit::textChanged, [rigorous, field = QPointer<QLineEdit>(edit)] {
+            return rigorous && field && rigorous->isChecked() ? field->text() : QString();
+        });
+    // What the weights of a levelling route count (one setting for every window) leaves the
+    // proportions of the weights, and so the adjusted heights, as they are; it changes what the
+    // error of the rigorous method is per, and so its χ² test.
+    if (isLevelling())
+        m_results->watchValue(&LimitSettings::instance(), &LimitSettings::changed, [rigorous] {
+            return rigorous && rigorous->isChecked() ? QString::number(int(LimitSettings::instance().levellingWeights()))
+                                                     : QString();
+        });
+    m_results->greyWhileStale({m_rigorousLabel});
+    if (m_limits)
+        m_results->greyWhileStale({m_limits});
+    connect(m_results, &ResultFreshness::staleChanged, this, [this] { showFreshness(); });
+}
+
+void TraverseWindow::showFreshness()
+{
+    // The closures are not shown for data they were not computed from; the notice stands instead.
+    const bool stale = m_results->isStale();
+    for (QLabel *label : std::as_const(m_labels))
+        if (label != m_rigorousLabel)
+            label->setVisible(!stale);
+    m_summary->setVisible(stale || !m_layout.summaryLabels.isEmpty());
+    showVerdicts();
 }
 
 void TraverseWindow::buildMethodLine(QWidget *parent)
@@ -335,8 +376,16 @@ void TraverseWindow::applyMethod()
     table()->setCaptions(captions);
     for (int column = 0; column < m_layout.columnWidths.size(); ++column)
         m_grid->setColumnWidth(column, m_layout.columnWidths[column]);
-    if (rigorous)
-        m_grid->setColumnWidth(captions.size() - 1, PointErrorColumnWidth);
+    int width = 0;
+    for (int column = 0; column < m_layout.columnWidths.size(); ++column)
+        width += m_layout.columnWidths[column];
+    if (rigorous) {
+        const int last = int(captions.size()) - 1;
+        m_grid->setColumnWidth(last, std::max(PointErrorColumnWidth, m_grid->horizontalHeader()->sectionSizeHint(last)));
+        width += m_grid->columnWidth(last);
+    }
+    // Every column shows: the window grows with the table when the column of point errors comes.
+    m_grid->setMinimumWidth(width + 60);
     m_rigorousLabel->clear();
     m_rigorousLabel->setVisible(rigorous);
 }
@@ -464,7 +513,8 @@ void TraverseWindow::showVerdicts()
         QLabel *label = m_verdictLabels[i];
         label->setText(verdict ? QString::fromStdString(verdict->text) : QString());
         label->setVisible(verdict != nullptr);
-        const bool over = verdict && verdict->over;
+        // Stale verdicts are drawn grey (ResultFreshness), never red.
+        const bool over = verdict && verdict->over && !(m_results && m_results->isStale());
         label->setStyleSheet(over ? OverStyle : QString());
         if (place.closureLabel)
             if (QLabel *closure = summaryLabel(QString::fromLatin1(place.closureLabel)))
@@ -636,7 +686,11 @@ void TraverseWindow::importFile()
 
 void TraverseWindow::saveFile()
 {
-    const AdjustmentData data = fileData(); // a table too short is refused before any dialog
+    fileData(); // a table too short is refused before any question or dialog
+    // The file holds results only after 严密平差: the point errors at the end of its lines.
+    if (table()->columns() > m_layout.columns.size() && !m_results->confirmSave())
+        return;
+    const AdjustmentData data = fileData();
     const QString path = AskSaveFileName(this, SavePointsDialog());
     if (path.isEmpty())
         return;
@@ -648,7 +702,7 @@ void TraverseWindow::makeReport()
 {
     // The report shows the table as it stands: it is computed first, and a computation that
     // fails ends the report with its message before anything is asked or written.
-    compute();
+    m_results->compute();
     AdjustmentReportData data;
     data.kind = m_layout.report;
     data.header = headerTexts();

@@ -26,6 +26,11 @@
 // 点位中误差(mm), which "数据另存" appends to each line of the data file, and the label
 // LabRigorous under the summary shows σ0, the degrees of freedom, the χ² test and the weakest
 // point.
+//
+// Once the table or the method changes after a computation, the summary line says
+// "数据已修改，请重新计算" (LabStale) instead of the closures, the line of limits and LabRigorous
+// turn grey, and "数据另存" of the point errors of 严密平差 first asks whether to compute again
+// (ResultFreshness); "Word报表" always computes first.
 #pragma once
 
 #include "ToolWindow.h"
@@ -58,6 +63,7 @@ namespace quorvil {
 
 class PointTableModel;
 class PointTableView;
+class ResultFreshness;
 
 struct TraverseWindowLayout {
     QString groupCaption;          // caption of GroupBox1
@@ -109,6 +115,8 @@ public:
     // The verdicts on the closures of the last computation, as the line of limits shows them.
     const std::vector<ClosureVerdict> &verdicts() const { return m_verdicts; }
     QLineEdit *headerField(int index) const { return m_header[index]; }
+    // Whether the table and the summary still belong to the data and the method.
+    ResultFreshness *results() const { return m_results; }
 
     // Whether "计算" adjusts rigorously; and choosing it (as the radio buttons do).
     bool isRigorous() const;
@@ -154,6 +162,9 @@ private:
     void buildLimitsLine(QWidget *parent);
     void showSettings();
     void showVerdicts();
+    // The summary line and the greyed lines while the results are stale.
+    void showFreshness();
+    void watchInput();
     // The line of the method and its settings.
     void buildMethodLine(QWidget *parent);
     void applyMethod();
@@ -183,6 +194,7 @@ private:
     QLabel *m_rigorousLabel = nullptr;
     QFrame *m_progressPanel = nullptr;
     QProgressBar *m_progress = nullptr;
+    ResultFreshness *m_results = nullptr;
     AdjustmentWorking m_working;
 };
 

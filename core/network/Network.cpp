@@ -57,12 +57,12 @@
 #include "Validate.h"
 
 #include "core/Error.h"
+#include "core/TextForms.h"
 
 #include <Eigen/Dense>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numeric>
 #include <optional>
 #include <tuple>
@@ -83,13 +83,6 @@ constexpr int FixedPointRounds = 2;
 constexpr double SingularPivotShare = 1e-12;
 // Observations with less redundancy are not tested (w and the MDB would be meaningless).
 constexpr Real LeastTestedRedundancy = 1e-6L;
-
-std::string Num(Real v, int decimals)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, v);
-    return buffer;
-}
 
 // -------------------------------------------------------------------------------- preparation
 
@@ -256,7 +249,7 @@ int Iterate(State &state, Datum &datum, NormalEquations &ne)
             continue;
         }
         if (rounds >= IterationLimit)
-            throw Error("平差迭代 " + std::to_string(rounds) + " 次仍未收敛 (最后一次最大改正数 " + Num(largest * 1000, 3) +
+            throw Error("平差迭代 " + std::to_string(rounds) + " 次仍未收敛 (最后一次最大改正数 " + NumberToText(3, largest * 1000) +
                         " mm): 请检查观测值与已知点是否有粗差, 或给出更好的近似坐标");
     }
     // the covariances from a factorisation at the final coordinates (to a micrometre)

@@ -68,7 +68,7 @@ private:
     }
     std::string attr(const pugi::xml_node &node, const char *name) const
     {
-        return Trimmed(node.attribute(name).value());
+        return std::string(Trimmed(node.attribute(name).value()));
     }
     bool has(const pugi::xml_node &node, const char *name) const { return !node.attribute(name).empty(); }
     Real number(const pugi::xml_node &node, const char *name) const
@@ -607,16 +607,16 @@ QByteArray GamaXml(const Network &net)
            (net.settings.clockwise ? "left-handed" : "right-handed") + "\">\n\n";
     if (!net.description.empty())
         out += "<description>\n" + Escaped(net.description) + "\n</description>\n\n";
-    out += "<parameters sigma-apr=\"" + PlainNumber(net.settings.sigma0, 10) + "\" conf-pr=\"" +
-           PlainNumber(net.settings.confidence, 10) + "\" sigma-act=\"" + (net.settings.aposteriori ? "aposteriori" : "apriori") +
+    out += "<parameters sigma-apr=\"" + TrimmedNumberText(10, net.settings.sigma0) + "\" conf-pr=\"" +
+           TrimmedNumberText(10, net.settings.confidence) + "\" sigma-act=\"" + (net.settings.aposteriori ? "aposteriori" : "apriori") +
            "\" />\n\n<points-observations>\n\n";
     // the roles of points observed in coordinates go with their <coordinates> element
     for (const Point &p : net.points) {
         out += "<point id=\"" + Escaped(p.id) + "\"";
         if (p.hasXY)
-            out += " x=\"" + PlainNumber(p.x, 10) + "\" y=\"" + PlainNumber(p.y, 10) + "\"";
+            out += " x=\"" + TrimmedNumberText(10, p.x) + "\" y=\"" + TrimmedNumberText(10, p.y) + "\"";
         if (p.hasZ)
-            out += " z=\"" + PlainNumber(p.z, 10) + "\"";
+            out += " z=\"" + TrimmedNumberText(10, p.z) + "\"";
         std::string fix, adj;
         const auto role = [&](Role r, const char *lower, const char *upper) {
             if (r == Role::Fixed)
@@ -636,8 +636,8 @@ QByteArray GamaXml(const Network &net)
     }
     out += "\n";
     const auto id = [&](int p) { return Escaped(net.points[size_t(p)].id); };
-    const auto stdevAngle = [](Real s) { return PlainNumber(s / ArcSecondToRad, 10); };
-    const auto stdevLinear = [](Real s) { return PlainNumber(s * 1000, 10); };
+    const auto stdevAngle = [](Real s) { return TrimmedNumberText(10, s / ArcSecondToRad); };
+    const auto stdevLinear = [](Real s) { return TrimmedNumberText(10, s * 1000); };
     // direction sets, their directions gathered in one pass
     std::vector<std::string> bodies(net.sets.size());
     for (const Observation &o : net.observations)
@@ -651,7 +651,7 @@ QByteArray GamaXml(const Network &net)
     for (const Observation &o : net.observations) {
         switch (o.kind) {
         case ObservationKind::Distance:
-            other += "<distance from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" + PlainNumber(o.value, 10) +
+            other += "<distance from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" + TrimmedNumberText(10, o.value) +
                      "\" stdev=\"" + stdevLinear(o.stdev) + "\" />\n";
             break;
         case ObservationKind::Angle:
@@ -682,8 +682,8 @@ QByteArray GamaXml(const Network &net)
         if (found == observedY.end())
             continue;
         const Observation *y = found->second;
-        coords += "<point id=\"" + id(o.from) + "\" x=\"" + PlainNumber(o.value, 10) + "\" y=\"" + PlainNumber(y->value, 10) + "\" />\n";
-        variances += PlainNumber(o.stdev * o.stdev * 1e6L, 10) + "\n" + PlainNumber(y->stdev * y->stdev * 1e6L, 10) + "\n";
+        coords += "<point id=\"" + id(o.from) + "\" x=\"" + TrimmedNumberText(10, o.value) + "\" y=\"" + TrimmedNumberText(10, y->value) + "\" />\n";
+        variances += TrimmedNumberText(10, o.stdev * o.stdev * 1e6L) + "\n" + TrimmedNumberText(10, y->stdev * y->stdev * 1e6L) + "\n";
         dim += 2;
     }
     if (dim)
@@ -691,7 +691,7 @@ QByteArray GamaXml(const Network &net)
     std::string dh;
     for (const Observation &o : net.observations)
         if (o.kind == ObservationKind::HeightDifference)
-            dh += "<dh from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" + PlainNumber(o.value, 10) + "\" stdev=\"" +
+            dh += "<dh from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" + TrimmedNumberText(10, o.value) + "\" stdev=\"" +
                   stdevLinear(o.stdev) + "\" />\n";
     if (!dh.empty())
         out += "<height-differences>\n" + dh + "</height-differences>\n\n";

@@ -6,20 +6,16 @@
 // layer, so the drawing can be sorted in any CAD program.
 //
 // One drawing serves three outputs: the view of the network window, the DXF file of the command
-// line, and the entities drawn into the drawing window through the CAD session.
+// line, and the entities drawn into the drawing window through the CAD session (cad/DrawThroughCad.h).
 #pragma once
 
 #include "core/network/Network.h"
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfDocument.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 namespace quorvil {
-
-class CadSession;
 
 namespace NetworkLayers {
 inline const QString Points = QStringLiteral("控制点");
@@ -49,10 +45,5 @@ QString EllipseScaleCaption(double scale);
 // A magnification of the form 1, 2 or 5 × 10ᵏ that draws the largest ellipse at about a tenth of the
 // mean observed side; 1000 when the network has no ellipses.
 double SuggestedEllipseScale(const network::Network &network, const network::Result &result);
-
-// Draws the lines, polylines, circles, ellipses and texts of `drawing` through `cad`, each on its
-// layer (with the layer's colour), and makes the layer current before them current again.
-// `progress` receives the percentage done.
-void DrawThroughCad(CadSession &cad, const DxfDocument &drawing, const std::function<void(int)> &progress = {});
 
 } // namespace quorvil

@@ -53,7 +53,7 @@ std::string JsonString(const std::string &text)
 
 std::string N(Real v, int decimals)
 {
-    return PlainNumber(v, decimals);
+    return TrimmedNumberText(decimals, v);
 }
 
 const char *StatusName(const Point &p)
@@ -99,7 +99,7 @@ std::string NetworkSummaryLine(const Network &net, const Result &r)
     std::string line = "观测数 " + std::to_string(s.observations) + ", 未知数 " + std::to_string(s.unknowns);
     if (s.defect)
         line += " (亏秩 " + std::to_string(s.defect) + ")";
-    line += ", 多余观测数 " + std::to_string(s.dof) + ", 单位权中误差 " + N(s.sigma0Aposteriori, 4) + " (先验 " +
+    line += ", 多余观测数 " + std::to_string(s.dof) + ", 单位权中误差 " + N(s.sigma0Aposteriori, 4) + " (验前 " +
             N(s.sigma0Apriori, 4) + ")";
     if (s.chi2.done)
         line += ", χ² 检验 (" + N(s.chi2.probability, 3) + ") " + (s.chi2.passed ? "通过" : "未通过") + " [" + N(s.chi2.lower, 3) +
@@ -133,9 +133,9 @@ QStringList NetworkResultLines(const SurveyFile &file, const Result &r)
         lines << QStringLiteral("日期,") + file.header.date;
     lines << QStringLiteral("观测数,%1").arg(s.observations) << QStringLiteral("未知数,%1").arg(s.unknowns)
           << QStringLiteral("多余观测数,%1").arg(s.dof) << QStringLiteral("[pvv],") + Q(N(s.vtpv, 6))
-          << QStringLiteral("先验单位权中误差,") + Q(N(s.sigma0Apriori, 4))
-          << QStringLiteral("后验单位权中误差,") + Q(N(s.sigma0Aposteriori, 4))
-          << QStringLiteral("精度评定所用单位权中误差,") + (s.aposterioriUsed ? QStringLiteral("后验") : QStringLiteral("先验"));
+          << QStringLiteral("验前单位权中误差,") + Q(N(s.sigma0Apriori, 4))
+          << QStringLiteral("验后单位权中误差,") + Q(N(s.sigma0Aposteriori, 4))
+          << QStringLiteral("精度评定所用单位权中误差,") + (s.aposterioriUsed ? QStringLiteral("验后") : QStringLiteral("验前"));
     if (s.chi2.done)
         lines << QStringLiteral("χ²检验,%1,%2,%3,%4")
                      .arg(Q(N(s.chi2.probability, 3)), Q(N(s.chi2.lower, 3)), Q(N(s.chi2.upper, 3)),

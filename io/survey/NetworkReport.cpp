@@ -2,8 +2,8 @@
 
 #include "core/TextForms.h"
 #include "io/AdjustmentReport.h"
-#include "io/DocxReport.h"
-#include "io/OoxmlPackage.h"
+#include "io/ooxml/DocxReport.h"
+#include "io/ooxml/OoxmlPackage.h"
 #include "io/survey/NetworkTables.h"
 
 namespace quorvil {

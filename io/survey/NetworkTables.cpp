@@ -25,7 +25,8 @@ enum { Station, Backsight, Target, Kind, Value, Length, Sigma, Count };
 QString Text(const std::string &text) { return QString::fromStdString(text); }
 QString Fixed(int decimals, Real value) { return Text(NumberToText(decimals, value)); }
 
-QString Plain(Real value, int decimals) { return TrimmedNumberText(value, decimals); }
+// The values of the input tables and files, so that they read back as they were.
+QString Plain(Real value, int decimals) { return Text(TrimmedNumberText(decimals, value)); }
 
 // Summary figures: rounded to hundredths, halves to even, shortest form.
 QString Hundredths(Real value) { return Text(GeneralText(RoundHalfEven(value * 100) / 100)); }
@@ -381,18 +382,6 @@ QList<QStringList> KnownPointRows(const Network &net)
                          p.hasZ ? Fixed(4, p.z) : QString(), state});
     }
     return rows;
-}
-
-QString TrimmedNumberText(Real value, int decimals)
-{
-    QString text = Fixed(decimals, value);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
 QString PackedAngleText(Real radians, int secondDecimals)

@@ -73,10 +73,6 @@ void NetworkToTables(const network::Network &network, QList<QStringList> &known,
 // the adjusted coordinates, 状态.
 QList<QStringList> KnownPointRows(const network::Network &network);
 
-// Fixed-point text with at most `decimals` decimals, trailing zeros dropped ("1640.016", "12"):
-// the values of the input tables and files, so that they read back as they were.
-QString TrimmedNumberText(Real value, int decimals);
-
 // Packed ddd.mmss text of an angle in radians, the seconds rounded to `secondDecimals` with carry,
 // trailing zeros kept (fixed width of the decimals).
 QString PackedAngleText(Real radians, int secondDecimals);

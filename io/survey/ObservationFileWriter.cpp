@@ -15,7 +15,7 @@ namespace {
 
 constexpr Real ArcSecond = Pi / 648000;
 
-QString Plain(Real value, int decimals) { return TrimmedNumberText(value, decimals); }
+QString Plain(Real value, int decimals) { return QString::fromStdString(TrimmedNumberText(decimals, value)); }
 QString Angle(Real radians) { return PackedAngleText(radians, 6); }
 QString ArcSeconds(Real radians) { return Plain(radians / ArcSecond, 6); }
 QString Millimetres(Real metres) { return Plain(metres * 1000, 6); }

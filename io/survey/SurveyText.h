@@ -2,14 +2,12 @@
 #pragma once
 
 #include "core/Real.h"
+#include "core/TextForms.h"
 
 #include <optional>
 #include <string>
 
 namespace quorvil {
-
-// Without leading and trailing white space.
-std::string Trimmed(const std::string &text);
 
 // A decimal number, optionally signed, with an optional exponent ("0.01e4"); nullopt for anything
 // else (empty text, inf, nan, hexadecimal, trailing characters).
@@ -18,8 +16,5 @@ std::optional<Real> ParseNumber(const std::string &text);
 // Degrees written "d-m-s" with an optional sign ("-57-32-28.428"), in decimal degrees; nullopt when
 // the text is not of that form.
 std::optional<Real> ParseDashedDms(const std::string &text);
-
-// Fixed-point text with at most `decimals` decimals, trailing zeros dropped ("1640.016", "12").
-std::string PlainNumber(Real value, int decimals);
 
 } // namespace quorvil

@@ -144,9 +144,6 @@ private slots:
         ShowHelp(&main);
         QTRY_COMPARE(browser->verticalScrollBar()->value(), 0);
 
-        ShowHelp(&main, QStringLiteral("TFormBJFH"));
-        if (const QByteArray shots = qgetenv("QUORVIL_SHOTS"); !shots.isEmpty())
-            GrabTo(help, QString::fromLocal8Bit(shots) + "/help-window.png");
     }
 };
 

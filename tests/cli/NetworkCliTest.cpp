@@ -4,7 +4,7 @@
 // status 1, no output file; every network file adjusted in the window as on the command line.
 #include "support/WindowTestSupport.h"
 
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
 
 #include "io/TextCodec.h"
 #include "tools/KZWPC/TFormKZWPC.h"

@@ -20,7 +20,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -469,23 +468,6 @@ private slots:
             QVERIFY2(prompts->errors.isEmpty(), qPrintable(prompts->errors.join('|')));
             QVERIFY2(Label(w.get(), "LabRigorous").startsWith(c.summary), qPrintable(Label(w.get(), "LabRigorous")));
             QCOMPARE(Cell(w.get(), "StringGrid1", 0, 5), QString("0.0"));
-        }
-    }
-
-    // A look at the windows after 严密平差: an angle traverse, the levelling route, a coordinate
-    // traverse.
-    void grabAfterRigorous()
-    {
-        for (int tool : {0, 4, 5}) {
-            std::unique_ptr<TraverseWindow> w(Tools()[size_t(tool)].make());
-            SetRows(w.get(), "StringGrid1", Tools()[size_t(tool)].rows());
-            SetField(w.get(), "EditDJ", tool == 4 ? "四等" : "一级");
-            Named<QRadioButton>(w.get(), "RadioRigorous")->click();
-            QVERIFY(Press(w.get(), "ToolButton6"));
-            w->resize(tool == 5 ? 860 : 820, 520);
-            QVERIFY(GrabTo(w.get(), dir.filePath("rigorous.png")));
-            if (qEnvironmentVariableIsSet("QUORVIL_SHOTS"))
-                QVERIFY(GrabTo(w.get(), qEnvironmentVariable("QUORVIL_SHOTS") + "/rigorous-" + w->objectName() + ".png"));
         }
     }
 };

@@ -4,6 +4,7 @@
 #include "core/Error.h"
 #include "core/HeightFit.h"
 #include "core/TextForms.h"
+#include "support/ProcessRun.h"
 
 #include <gtest/gtest.h>
 
@@ -122,18 +123,25 @@ Rows ReadRows(const std::string &path, size_t count)
     return rows;
 }
 
+// The reference's output for a model and files.
+std::string ReferenceOutput(const char *model, const QStringList &files)
+{
+    const test::ProgramRun run =
+        test::RunPythonProgram(QStringList{QUORVIL_TEST_SOURCE_DIR "/support/height_fit_reference.py", model} + files);
+    EXPECT_EQ(run.status, 0) << run.diagnosis().toStdString();
+    return run.out.toStdString();
+}
+
 // The output of the reference, key (with the point's name) to its numbers.
 std::map<std::string, std::vector<std::string>> Reference(const char *model, bool points = true)
 {
-    const std::string command = "/usr/bin/python3 " QUORVIL_TEST_SOURCE_DIR "/support/height_fit_reference.py " +
-                                std::string(model) + " " + DataDir + "common.txt" + (points ? " " + DataDir + "points.txt" : "");
+    QStringList files{QString::fromStdString(DataDir + "common.txt")};
+    if (points)
+        files << QString::fromStdString(DataDir + "points.txt");
     std::map<std::string, std::vector<std::string>> values;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return values;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) {
-        std::stringstream line(buffer);
+    std::stringstream output(ReferenceOutput(model, files));
+    for (std::string text; std::getline(output, text);) {
+        std::stringstream line(text);
         std::string key, word;
         line >> key;
         if (key == "residual" || key == "check" || key == "converted") {
@@ -143,7 +151,6 @@ std::map<std::string, std::vector<std::string>> Reference(const char *model, boo
         while (line >> word)
             values[key].push_back(word);
     }
-    pclose(pipe);
     return values;
 }
 
@@ -292,16 +299,11 @@ TEST(HeightFit, LeaveOneOutAgreesWithFittingAgain)
         EXPECT_FALSE(r.externalAccuracy);
         ASSERT_TRUE(r.leaveOneOut);
         // The reference on the same file.
-        const std::string command =
-            "/usr/bin/python3 " QUORVIL_TEST_SOURCE_DIR "/support/height_fit_reference.py " + std::string(name) + " " + path;
-        FILE *pipe = popen(command.c_str(), "r");
-        ASSERT_TRUE(pipe);
-        char buffer[512];
+        std::stringstream output(ReferenceOutput(name, {QString::fromStdString(path)}));
         Real loo = -1;
-        while (fgets(buffer, sizeof buffer, pipe))
-            if (std::string(buffer).starts_with("loo "))
-                loo = std::stold(std::string(buffer + 4));
-        pclose(pipe);
+        for (std::string line; std::getline(output, line);)
+            if (line.starts_with("loo "))
+                loo = std::stold(line.substr(4));
         EXPECT_NEAR(*r.leaveOneOut, loo, 1e-12L);
         // And against the C++ fit itself without each point.
         Real sum = 0;
@@ -323,8 +325,9 @@ TEST(HeightFit, SampleIsTheEgm96GridOfProj)
 {
     if (std::system("command -v cct >/dev/null 2>&1 && test -f /usr/share/proj/egm96_15.gtx") != 0)
         GTEST_SKIP() << "PROJ's cct or the grid egm96_15.gtx (Debian proj-bin, proj-data) is missing";
-    const std::string command = "cd " QUORVIL_TEST_SOURCE_DIR "/.. && /usr/bin/python3 scripts/make-height-fit-sample.py --check";
-    EXPECT_EQ(std::system(command.c_str()), 0);
+    const test::ProgramRun run =
+        test::RunPythonProgram({"scripts/make-height-fit-sample.py", "--check"}, {}, QUORVIL_TEST_SOURCE_DIR "/..");
+    EXPECT_EQ(run.status, 0) << run.diagnosis().toStdString();
 }
 
 // Fewer fitting points than parameters: refused. As many: fitted, without internal accuracy.

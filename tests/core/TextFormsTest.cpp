@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -173,6 +174,75 @@ TEST(NumberToText, FixedDecimals)
     };
     for (const auto &[decimals, value, text] : cases)
         EXPECT_EQ(NumberToText(decimals, value), text) << "NumberToText(" << decimals << ", " << static_cast<double>(value) << ")";
+}
+
+TEST(TrimmedNumberText, FixedDecimalsWithoutTheirTrailingZeros)
+{
+    const std::tuple<int, Real, const char *> cases[] = {
+        {10, 1640.016L, "1640.016"},
+        {10, 12, "12"},
+        {4, 100, "100"},    // the zeros of the whole part stay
+        {10, -1.5L, "-1.5"},
+        {10, -1e-11L, "0"}, // rounds to zero: no sign, no point
+        {2, 0.125L, "0.12"}, // exact binary half: to even
+        {0, 2.5L, "2"},
+        {4, 0.99996L, "1"},
+        {20, 0.5L, "0.5"},  // beyond the digits of the fast path
+    };
+    for (const auto &[decimals, value, text] : cases)
+        EXPECT_EQ(TrimmedNumberText(decimals, value), text)
+            << "TrimmedNumberText(" << decimals << ", " << static_cast<double>(value) << ")";
+}
+
+TEST(TrimmedNumberText, AgreesWithTheCLibrarysFixedForm)
+{
+    // The C library's correctly rounded "%.*Lf" (in the "C" locale), its trailing zeros dropped,
+    // on values of every size, some beyond the 64-bit digits.
+    unsigned long long state = 20270101;
+    auto next = [&state] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return state >> 11;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const int decimals = static_cast<int>(next() % 13);
+        const int exponent = static_cast<int>(next() % 40) - 12;
+        Real value = static_cast<Real>(next() % 1000000007ULL) / 1000000007.0L * std::pow(10.0L, exponent);
+        if (next() % 2)
+            value = -value;
+        char buffer[128];
+        std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, value);
+        std::string expected = buffer;
+        if (expected.find('.') != std::string::npos) {
+            while (expected.back() == '0')
+                expected.pop_back();
+            if (expected.back() == '.')
+                expected.pop_back();
+        }
+        if (expected == "-0")
+            expected = "0";
+        ASSERT_EQ(TrimmedNumberText(decimals, value), expected) << NumberToText(30, value) << " with " << decimals;
+    }
+}
+
+TEST(Trimmed, BlanksAndControlCharactersAtBothEnds)
+{
+    EXPECT_EQ(Trimmed(" \t\r\n P1 2\x01\x1F "), "P1 2");
+    EXPECT_EQ(Trimmed("   "), "");
+    EXPECT_EQ(Trimmed("\xE3\x80\x80P"), "\xE3\x80\x80P"); // an ideographic space is text
+}
+
+TEST(StrictTextToNumber, ABlankTextIsNoNumber)
+{
+    EXPECT_EQ(StrictTextToNumber(" 7.5 "), 7.5L);
+    for (const char *blank : {"", "   ", "\t\r\n"}) {
+        try {
+            StrictTextToNumber(blank);
+            ADD_FAILURE() << "accepted '" << blank << "'";
+        } catch (const ConversionError &e) {
+            EXPECT_EQ(std::string(e.what()), std::string("'") + blank + "' is not a valid floating point value");
+        }
+    }
+    EXPECT_THROW(StrictTextToNumber("abc"), ConversionError);
 }
 
 TEST(GeneralText, ShortestForm)

@@ -55,10 +55,25 @@ grep -q "未找到" <<<"$help" && fail "the installed program misses its help pa
 grep -qF "$work/config/Quorvil/Quorvil.ini" <<<"$help" || fail "settings not in the configuration folder: $help"
 [ ! -e "$work/config" ] || fail "--help created the configuration folder"
 
-# The installed program starts offscreen and keeps running until it is stopped.
+# The installed program starts offscreen and keeps running until it is stopped: it gets as far as
+# its event loop (the main thread waits for events in poll) and is still there, however long the
+# start takes on this machine.
+waits_for_events() {
+  local syscall= wchan=
+  read -r syscall _ <"/proc/$1/syscall" 2>/dev/null || true
+  wchan=$(cat "/proc/$1/wchan" 2>/dev/null) || true
+  # poll and ppoll on x86-64, or the kernel's poll wait
+  [[ $syscall == 7 || $syscall == 271 || $wchan == *poll* ]]
+}
 "${nodisplay[@]}" QT_QPA_PLATFORM=offscreen "$prefix/bin/quorvil" >"$work/run.log" 2>&1 &
 pid=$!
-sleep 3
+[ -r "/proc/$pid/wchan" ] || [ -r "/proc/$pid/syscall" ] || fail "cannot see in /proc whether the program waits for events"
+idle=0
+while ((idle < 3)); do
+  kill -0 "$pid" 2>/dev/null || { cat "$work/run.log" >&2; fail "the installed program ended during its start"; }
+  if waits_for_events "$pid"; then idle=$((idle + 1)); else idle=0; fi
+  sleep 0.2
+done
 kill -0 "$pid" 2>/dev/null || { cat "$work/run.log" >&2; fail "the installed program did not stay up"; }
 kill "$pid"
 wait "$pid" 2>/dev/null || true

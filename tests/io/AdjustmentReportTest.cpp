@@ -1,8 +1,8 @@
 // The report writer on the shipped templates and on templates a user has edited, read back with
 // python-docx: cells as Word addresses them, merged leg cells, 8-point rows, placeholders.
 #include "io/AdjustmentReport.h"
-#include "io/DocxReport.h"
-#include "io/OoxmlPackage.h"
+#include "io/ooxml/DocxReport.h"
+#include "io/ooxml/OoxmlPackage.h"
 
 #include "core/TextForms.h"
 #include "support/DocxReader.h"

@@ -2,14 +2,16 @@
 // makes a drawing with every entity type the program draws, the program reads it, writes it back,
 // and ezdxf reads what the program wrote. Both sides are described in one JSON form
 // (tests/io/ezdxf_reference.py) and compared entity by entity.
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfText.h"
+#include "io/dxf/DxfWriter.h"
+#include "support/ProcessRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -26,11 +28,9 @@ const QString Reference = QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/ezdxf_refe
 
 QByteArray RunReference(const QStringList &args)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), QStringList{Reference} + args);
-    python.waitForFinished(60000);
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return python.readAllStandardOutput();
+    const test::ProgramRun python = test::RunPythonProgram(QStringList{Reference} + args);
+    EXPECT_EQ(python.status, 0) << python.diagnosis().toStdString();
+    return python.out;
 }
 
 QJsonObject Dump(const QString &path)
@@ -355,6 +355,47 @@ TEST(DxfDocument, SaveIsAtomicAndNewDrawingIsComplete)
     }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_THROW(WriteDxf(doc, dir.filePath("missing/dir/a.dxf")), Error);
+}
+
+// The default dimension style of a drawing without dimension styles points to its Standard text
+// style, however the drawing spells the name, and saving twice gives the same bytes.
+TEST(DxfDocument, DefaultDimensionStylePointsToTheStandardTextStyle)
+{
+    DxfDocument doc = NewDxfDocument();
+    doc.styles.push_back({"STANDARD", 0, 0, 1, 0, 0, 2.5, "txt", ""});
+    DxfEntity text;
+    text.type = DxfType::Text;
+    text.text = QStringLiteral("J1");
+    text.style = QStringLiteral("STANDARD");
+    text.height = 2;
+    doc.entities.push_back(text);
+    const QByteArray bytes = DxfBytes(doc);
+    EXPECT_EQ(DxfBytes(doc), bytes);
+
+    QList<QByteArray> lines = bytes.split('\n');
+    for (QByteArray &line : lines)
+        line = line.trimmed();
+    QByteArray styleHandle, pointer;
+    for (qsizetype i = 0; i + 1 < lines.size(); i += 2) {
+        if (lines[i] != "0" || (lines[i + 1] != "STYLE" && lines[i + 1] != "DIMSTYLE"))
+            continue;
+        QByteArray handle, name, textStyle;
+        for (qsizetype k = i + 2; k + 1 < lines.size() && lines[k] != "0"; k += 2) {
+            if (lines[k] == "5" || lines[k] == "105")
+                handle = lines[k + 1];
+            else if (lines[k] == "2")
+                name = lines[k + 1];
+            else if (lines[k] == "340")
+                textStyle = lines[k + 1];
+        }
+        if (lines[i + 1] == "STYLE" && name.compare("Standard", Qt::CaseInsensitive) == 0)
+            styleHandle = handle;
+        else if (lines[i + 1] == "DIMSTYLE")
+            pointer = textStyle;
+    }
+    EXPECT_FALSE(styleHandle.isEmpty());
+    EXPECT_EQ(pointer, styleHandle);
+    EXPECT_EQ(ParseDxf(bytes, "x.dxf").entities.at(0).style, QStringLiteral("STANDARD"));
 }
 
 // Published drawings from a dozen writers and releases (tests/io/data/realdxf/README.md; more from

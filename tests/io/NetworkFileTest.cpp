@@ -10,6 +10,7 @@
 #include "io/survey/NetworkOutput.h"
 #include "io/survey/NetworkTables.h"
 #include "io/survey/ObservationFile.h"
+#include "core/TextForms.h"
 #include "io/survey/SurveyText.h"
 
 #include <QDir>
@@ -347,8 +348,8 @@ TEST(NetworkFile, NumbersAsTheExactConversion)
         }
         if (expected == "-0")
             expected = "0";
-        if (PlainNumber(v, decimals) != expected && ++failures < 10)
-            ADD_FAILURE() << double(v) << " to " << decimals << ": " << PlainNumber(v, decimals) << " not " << expected;
+        if (TrimmedNumberText(decimals, v) != expected && ++failures < 10)
+            ADD_FAILURE() << double(v) << " to " << decimals << ": " << TrimmedNumberText(decimals, v) << " not " << expected;
     }
     EXPECT_EQ(failures, 0);
 }

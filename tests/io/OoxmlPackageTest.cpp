@@ -1,4 +1,4 @@
-#include "io/OoxmlPackage.h"
+#include "io/ooxml/OoxmlPackage.h"
 
 #include <QDir>
 #include <QFileInfo>

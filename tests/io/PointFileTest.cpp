@@ -147,7 +147,7 @@ TEST(WriteTextLines, DiskFullIsReported)
 {
     if (!QFile::exists("/dev/full"))
         GTEST_SKIP();
-    // /dev/full accepts opening and fails every write with ENOSPC. QSaveFile cannot replace a
+    // /dev/full accepts opening and fails every write with ENOSPC. An atomic save cannot replace a
     // device, so write through a symlinked path is not possible; check the mapping directly.
     QFile full("/dev/full");
     ASSERT_TRUE(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));

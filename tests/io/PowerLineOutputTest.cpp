@@ -1,10 +1,10 @@
-// The power-line workbook read back by an independent reader (openpyxl), and the sheets drawn
-// through the scripted CAD session.
-#include "io/CadSession.h"
-#include "io/OoxmlPackage.h"
+// The power-line workbook read back by an independent reader (openpyxl), and the sheet drawing
+// beside the program (read by ezdxf) against the layout the sheets are drawn in.
 #include "io/PowerLineOutput.h"
 #include "io/ProgramFiles.h"
-#include "io/XlsxWorkbook.h"
+#include "io/ooxml/OoxmlPackage.h"
+#include "io/ooxml/XlsxWorkbook.h"
+#include "support/ProcessRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,7 +14,6 @@
 #include <QJsonObject>
 #include <QPointF>
 #include <QHash>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -46,14 +45,12 @@ print(json.dumps(out))
 
 QJsonObject ReadWorkbook(const QString &path)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(ReadBack), path});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-        ADD_FAILURE() << "openpyxl could not read " << path.toStdString() << ": "
-                      << python.readAllStandardError().toStdString();
+    const test::ProgramRun python = test::RunPythonProgram({QStringLiteral("-c"), QString::fromUtf8(ReadBack), path});
+    if (python.status != 0) {
+        ADD_FAILURE() << "openpyxl could not read " << path.toStdString() << ": " << python.diagnosis().toStdString();
         return {};
     }
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    return QJsonDocument::fromJson(python.out).object();
 }
 
 QString Template() { return ProgramFile(PowerLineTemplateName); }
@@ -202,12 +199,10 @@ print(json.dumps({'texts': out, 'frame': [list(p)[:2] for p in box.get_points()]
 
 TEST(PowerLineSheets, SheetDrawingMatchesTheLayout)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(SheetTexts),
-                                                      ProgramFile(PowerLineSheetName)});
-    ASSERT_TRUE(python.waitForFinished(60000));
-    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    const QJsonObject sheet = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    const test::ProgramRun python =
+        test::RunPythonProgram({QStringLiteral("-c"), QString::fromUtf8(SheetTexts), ProgramFile(PowerLineSheetName)});
+    ASSERT_EQ(python.status, 0) << python.diagnosis().toStdString();
+    const QJsonObject sheet = QJsonDocument::fromJson(python.out).object();
     QHash<QString, QPointF> at;
     for (const QJsonValue &t : sheet["texts"].toArray())
         at.insert(t[0].toString(), {t[1].toDouble(), t[2].toDouble()});
@@ -238,87 +233,6 @@ TEST(PowerLineSheets, SheetDrawingMatchesTheLayout)
     EXPECT_GE(frame[2][0].toDouble(), L::PlanCentre + L::PlanHalfWidth);
     EXPECT_GT(frame[2][1].toDouble(), L::PageNumberY + L::TableTextHeight);
     EXPECT_LT(frame[2][1].toDouble(), L::PageStep);
-}
-
-// ---- Sheets through the scripted session ----
-
-QList<QStringList> EvenRoute(int n)
-{
-    QList<QStringList> rows;
-    for (int i = 0; i < n; ++i) {
-        QStringList row(PowerLineColumnCount);
-        row[PlName] = QStringLiteral("J%1").arg(i + 1);
-        row[PlChainage] = QString::number(10 * i);
-        row[PlSpacing] = i == 0 ? QStringLiteral("0") : QStringLiteral("10");
-        row[PlElevation] = QString::number(100 + (i % 4) * 2);
-        row[PlGround] = QStringLiteral("旱地");
-        if (i == 3)
-            row[PlFeatureAngle] = QStringLiteral("90");
-        rows.append(row);
-    }
-    return rows;
-}
-
-TEST(PowerLineSheets, ThirtyRowsThroughTheSession)
-{
-    ScriptedCadSession cad;
-    const auto entities = PlanProfileSheets(SheetRows(EvenRoute(30)), 10);
-    QList<int> pages;
-    DrawPowerLineSheets(cad, entities, QStringLiteral("/x/DLXpdm.dxf"), [&](int page) { pages.append(page); });
-    EXPECT_EQ(pages, (QList<int>{0, 1}));
-
-    const auto blocks = cad.callsNamed(QStringLiteral("InsertBlock"));
-    ASSERT_EQ(blocks.size(), 2u);
-    EXPECT_EQ(blocks[1].points[0], (CadPoint{0, 200, 0}));
-    EXPECT_EQ(blocks[1].numbers, (std::vector<double>{1, 1, 1, 0}));
-    EXPECT_EQ(blocks[1].texts, QStringList{QStringLiteral("/x/DLXpdm.dxf")});
-
-    // Every line and tick is redrawn at once: an Update right after it, on its handle.
-    const auto &calls = cad.calls();
-    int lines = 0;
-    for (std::size_t i = 0; i < calls.size(); ++i)
-        if (calls[i].name == QLatin1String("AddLine") || calls[i].name == QLatin1String("AddLightWeightPolyLine")) {
-            ++lines;
-            ASSERT_LT(i + 1, calls.size());
-            EXPECT_EQ(calls[i + 1].name, QStringLiteral("Update"));
-            EXPECT_EQ(calls[i + 1].handle, calls[i].handle);
-        }
-    EXPECT_EQ(lines, 2 * 16 + 1);
-
-    const auto drawn = cad.callsNamed(QStringLiteral("AddLine"));
-    EXPECT_EQ(drawn[0].points[0].y, 0);        // page 0 starts at y = 0
-    EXPECT_EQ(drawn[15].points[1].y, 150);     // ... and leaves at its exit point
-    EXPECT_EQ(drawn[16].points[0].y, 200);     // page 1 enters at y = 200
-    EXPECT_EQ(drawn[31].points[0].y, 345);     // last row
-    EXPECT_EQ(drawn[31].points[1], (CadPoint{drawn[31].points[0].x, 350, 0}));
-
-    const auto ticks = cad.callsNamed(QStringLiteral("AddLightWeightPolyLine"));
-    ASSERT_EQ(ticks.size(), 1u);
-    EXPECT_EQ(ticks[0].numbers, (std::vector<double>{244, 35, 268, 35}));
-
-    // Texts: page number, a table cell, the profile and plan names.
-    const auto texts = cad.callsNamed(QStringLiteral("AddText"));
-    auto has = [&](const QString &text, double x, double y, double h) {
-        for (const auto &t : texts)
-            if (t.texts.value(0) == text && t.points[0] == CadPoint{x, y, 0} && t.numbers[0] == h)
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(has(QStringLiteral("1"), 240, 165, 3));
-    EXPECT_TRUE(has(QStringLiteral("2"), 240, 365, 3));
-    EXPECT_TRUE(has(QStringLiteral("旱地"), 84, 133, 3));
-    EXPECT_TRUE(has(QStringLiteral("J2"), 256.5, 15, 2));
-    EXPECT_TRUE(has(QStringLiteral("J30"), 3, 200 + 143 - 140, 3));
-}
-
-TEST(PowerLineSheets, BadCellDrawsNothing)
-{
-    ScriptedCadSession cad;
-    auto rows = EvenRoute(30);
-    rows[22][PlElevation] = QString();
-    EXPECT_THROW(DrawPowerLineSheets(cad, PlanProfileSheets(SheetRows(rows), 10), QStringLiteral("s.dxf")),
-                 ConversionError);
-    EXPECT_TRUE(cad.calls().empty());
 }
 
 } // namespace

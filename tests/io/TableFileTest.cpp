@@ -3,11 +3,13 @@
 #include "io/FileErrors.h"
 #include "io/PointFile.h"
 #include "io/TableFile.h"
-#include "io/XlsxWorkbook.h"
+#include "io/ooxml/OoxmlPackage.h"
+#include "io/ooxml/XlsxSheetReader.h"
+#include "io/ooxml/XlsxTableWriter.h"
 #include "support/FileTestSupport.h"
+#include "support/ProcessRun.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,11 +23,9 @@ namespace {
 // Runs a Python script with openpyxl; returns its standard output (UTF-8).
 QString Python(const QString &script, const QStringList &args = {})
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args);
-    python.waitForFinished(120000);
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return QString::fromUtf8(python.readAllStandardOutput());
+    const test::ProgramRun python = test::RunPythonProgram(QStringList{QStringLiteral("-c"), script} + args);
+    EXPECT_EQ(python.status, 0) << python.diagnosis().toStdString();
+    return QString::fromUtf8(python.out);
 }
 
 QList<QStringList> RowsOf(const PointCells &cells)

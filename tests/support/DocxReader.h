@@ -2,21 +2,17 @@
 // report tests: the paragraphs of body, headers and footers, and table 1 as Word addresses it.
 #pragma once
 
+#include "support/ProcessRun.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 
 namespace quorvil::test {
 
 // True when /usr/bin/python3 can import docx; tests skip with a clear message otherwise.
-inline bool DocxReaderAvailable()
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import docx")});
-    return python.waitForFinished(60000) && python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
-}
+inline bool DocxReaderAvailable() { return PythonHasModule(QStringLiteral("docx")); }
 
 inline const char *DocxReaderMissing = "python3-docx is not installed (/usr/bin/python3 -c 'import docx' fails)";
 
@@ -42,15 +38,13 @@ struct DocxContents {
 inline DocxContents ReadDocx(const QString &path)
 {
     DocxContents contents;
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/support/read_docx.py"), path});
-    if (!python.waitForFinished(120000) || python.exitCode() != 0) {
-        contents.error = QStringLiteral("python-docx could not read %1: %2").arg(path, QString::fromUtf8(python.readAllStandardError()));
+    const ProgramRun python = RunPythonProgram({QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/support/read_docx.py"), path});
+    if (python.status != 0) {
+        contents.error = QStringLiteral("python-docx could not read %1: %2").arg(path, python.diagnosis());
         return contents;
     }
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(python.readAllStandardOutput(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(python.out, &error);
     if (error.error != QJsonParseError::NoError)
         contents.error = error.errorString();
     contents.json = doc.object();

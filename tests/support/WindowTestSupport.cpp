@@ -1,6 +1,5 @@
 #include "WindowTestSupport.h"
 
-#include <QProcess>
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -14,11 +13,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QLineEdit>
 #include <QClipboard>
 #include <QPixmap>
-#include <QProcess>
 
 namespace quorvil::test {
 
@@ -230,18 +227,6 @@ QByteArray ReadFile(const QString &path)
     return file.readAll();
 }
 
-ProgramRun RunProgram(const QString &program, const QStringList &arguments, const QByteArray &input)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForStarted();
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-}
-
 QStringList VerdictTexts(QWidget *window)
 {
     QStringList texts;
@@ -283,13 +268,10 @@ QString ClipboardText()
 
 QString RunPython(const QString &script, const QStringList &args)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args);
-    const bool finished = python.waitForFinished(120000);
-    const QString errors = QString::fromUtf8(python.readAllStandardError());
-    if (!finished || python.exitCode() != 0)
-        QTest::qFail(qPrintable(QStringLiteral("python failed: ") + errors), __FILE__, __LINE__);
-    return QString::fromUtf8(python.readAllStandardOutput());
+    const ProgramRun python = RunPythonProgram(QStringList{QStringLiteral("-c"), script} + args);
+    if (python.status != 0)
+        QTest::qFail(qPrintable(QStringLiteral("python failed: ") + python.diagnosis()), __FILE__, __LINE__);
+    return QString::fromUtf8(python.out);
 }
 
 QStringList CallLog(const ScriptedCadSession &cad, const QStringList &skip)
@@ -323,11 +305,10 @@ QStringList CadPrompts(const ScriptedCadSession &cad)
 
 QJsonObject RunPythonJson(const char *script, const QStringList &arguments)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QString::fromUtf8(script)} + arguments);
-    if (!python.waitForFinished(120000) || python.exitCode() != 0)
-        return {{"error", QString::fromUtf8(python.readAllStandardError())}};
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    const ProgramRun python = RunPythonProgram(QStringList{QStringLiteral("-c"), QString::fromUtf8(script)} + arguments);
+    if (python.status != 0)
+        return {{"error", python.diagnosis()}};
+    return QJsonDocument::fromJson(python.out).object();
 }
 
 } // namespace quorvil::test

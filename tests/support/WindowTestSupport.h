@@ -2,7 +2,9 @@
 // drive a window by object names, as a user would.
 #pragma once
 
-#include "io/CadSession.h"
+#include "support/ProcessRun.h"
+
+#include "cad/CadSession.h"
 #include "ui/PointTableModel.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
@@ -106,7 +108,7 @@ struct ActiveCadSession : ScriptedCadSession {
 // chosen. Empty for a window without closures.
 QStringList VerdictTexts(QWidget *window);
 QString LimitLineOf(QWidget *window, const QString &separator);
-// Runs a Python script with /usr/bin/python3 (the independent readers: python-docx, ezdxf) and
+// Runs Python code with /usr/bin/python3 (the independent readers: python-docx, ezdxf) and
 // returns the JSON object it prints; {"error": stderr} when it fails.
 QJsonObject RunPythonJson(const char *script, const QStringList &arguments);
 
@@ -118,15 +120,8 @@ void PutOnClipboard(const QString &text);
 void PutOnClipboard(QMimeData *data);
 QString ClipboardText();
 
-// Runs a Python script with /usr/bin/python3 (openpyxl, docx, ezdxf); returns its standard output.
+// Runs Python code with /usr/bin/python3 (openpyxl, docx, ezdxf); returns its standard output.
 // Fails the test when the script fails.
 QString RunPython(const QString &script, const QStringList &args = {});
-
-// A program run to its end: its exit status (−1 when it crashed or hung) and its output.
-struct ProgramRun {
-    int status = -1;
-    QByteArray out, err;
-};
-ProgramRun RunProgram(const QString &program, const QStringList &arguments, const QByteArray &input = {});
 
 } // namespace quorvil::test

@@ -300,7 +300,7 @@ void AdjustmentReportWindowsTest::reportEveryWindow(int newPoints)
         QVERIFY2(prompts->errors.isEmpty(), qPrintable(name + ": " + prompts->errors.join('|')));
         QCOMPARE(prompts->saveDialogs.size(), 1);
         QCOMPARE(prompts->saveDialogs[0].title, QString("生成的Word文件..."));
-        QCOMPARE(prompts->saveDialogs[0].filter, QString("Word files (*.docx)"));
+        QCOMPARE(prompts->saveDialogs[0].filter, QString("Word 文档 (*.docx)"));
         QCOMPARE(prompts->saveDialogs[0].defaultSuffix, QString("docx"));
         prompts->saveDialogs.clear();
         QVERIFY2(!panel->isVisibleTo(w.get()), qPrintable(name));

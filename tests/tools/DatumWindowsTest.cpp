@@ -267,8 +267,6 @@ private slots:
             QVERIFY2(action, qPrintable(buttons.at(i)));
             QCOMPARE(action->text(), captions.at(i));
         }
-        if (qEnvironmentVariableIsSet("DATUM_SHOTS"))
-            GrabTo(w.get(), qEnvironmentVariable("DATUM_SHOTS") + "/" + windowClass + ".png");
     }
 
     void identityCommonPointsGiveIdentity_data() { AddWindowRows(); }
@@ -354,8 +352,6 @@ private slots:
                 QCOMPARE(Table(w.get(), "StringGrid2")->rowTexts(r),
                          QStringList{row.at(0)} + PrintedTexts(NewIsGeodetic(windowClass), given));
             }
-            if (qEnvironmentVariableIsSet("DATUM_SHOTS"))
-                GrabTo(w.get(), qEnvironmentVariable("DATUM_SHOTS") + "/" + windowClass + "-estimated.png");
         }
     }
 

@@ -63,7 +63,6 @@ private slots:
     void geographicLabelsDrawDotLeaderAndTexts();
     void geographicSettingsRoundTripAndDefaults();
     void planeLabelsFromTheMainWindow();
-    void screenshots();
 
 private:
     QTemporaryDir m_dir;
@@ -94,11 +93,15 @@ void DrawingToolsTest::withoutDrawingWindowEachCommandSaysSo()
     TFormCADpoint capture(nullptr);
     TFormBZBL labels(nullptr);
     m_prompts->messages.clear();
+    m_prompts->messageCaptions.clear();
+    m_prompts->messageAnswers = {QMessageBox::No, QMessageBox::No, QMessageBox::No};
     Press(&capture, "Button8");
     Press(&labels, "Button1");
     Press(&main, "bzXYClick");
-    QCOMPARE(m_prompts->messages, QStringList(3, QStringLiteral("图形窗口尚未打开！")));
-    QCOMPARE(m_prompts->messageCaptions, QStringList(3, QStringLiteral("Information")));
+    QCOMPARE(m_prompts->messages, QStringList(3, QStringLiteral("图形窗口尚未打开！\n现在打开图形窗口吗？")));
+    // Each under the caption of the window it came from.
+    QCOMPARE(m_prompts->messageCaptions,
+             (QStringList{"由CAD获取的点坐标数据", "CAD标注地理坐标", main.windowTitle()}));
     QVERIFY(m_prompts->errors.isEmpty());
     QCOMPARE(Rows(&capture, "StringGrid1"), (QList<QStringList>{{"", "", "", ""}}));
 }
@@ -335,20 +338,6 @@ void DrawingToolsTest::planeLabelsFromTheMainWindow()
                           "AddLine (500150,3380250,0) (500168.2,3380250,7) #2", "Update #2",
                           "AddText (500150,3380250.5,7) 2 X=3380200.250 #3",
                           "AddText (500150,3380247.5,7) 2 Y=500100.500 #4"}));
-}
-
-void DrawingToolsTest::screenshots()
-{
-    ActiveCadSession cad;
-    for (const Cad::Answer &a : {Cad::text(""), Cad::text("界桩1"), Cad::point(500100.5, 3380200.25, 12.5), Cad::text(""),
-                                 Cad::point(500200.125, 3380300.5, 13), Cad::text("A09"), Cad::point(500300, 3380400, 0)})
-        cad.answer(a);
-    TFormCADpoint capture(nullptr);
-    Press(&capture, "Button8");
-    TFormBZBL labels(nullptr);
-    QVERIFY(QDir::temp().mkpath("drawtools"));
-    QVERIFY(GrabTo(&capture, QDir::temp().filePath("drawtools/cadpoint.png")));
-    QVERIFY(GrabTo(&labels, QDir::temp().filePath("drawtools/bzbl.png")));
 }
 
 QTEST_MAIN(DrawingToolsTest)

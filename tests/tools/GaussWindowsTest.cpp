@@ -283,23 +283,6 @@ private slots:
         QCOMPARE(Row(w, "StringGrid2", 0).value(0), QString("P1"));
     }
 
-    void screenshots()
-    {
-        const QString folder = qEnvironmentVariable("QUORVIL_GRAB_DIR");
-        if (folder.isEmpty())
-            QSKIP("set QUORVIL_GRAB_DIR to grab the windows");
-        SetField(forward.get(), "EditLL", "114");
-        SetRows(forward.get(), "StringGrid1", {{"P1", "35", "117"}, {"P2", "35", "111"}, {"P3", "30.3", "114.3"}});
-        Press(forward.get(), "ToolButton6");
-        SetField(inverse.get(), "EditLL", "114");
-        SetRows(inverse.get(), "StringGrid1", {{"P1", "3878776.946", "38773912.254"}, {"P2", "3878776.946", "226087.746"}});
-        Press(inverse.get(), "ToolButton6");
-        forward->show();
-        inverse->show();
-        QVERIFY(GrabTo(forward.get(), folder + "/TFormGSZS.png"));
-        QVERIFY(GrabTo(inverse.get(), folder + "/TFormGSFS.png"));
-    }
-
 private:
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<TFormGSZS> forward;

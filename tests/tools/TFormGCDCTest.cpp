@@ -194,23 +194,6 @@ private slots:
         }
     }
 
-    void screenshot()
-    {
-        const QString folder = qEnvironmentVariable("QUORVIL_GRAB_DIR");
-        if (folder.isEmpty())
-            QSKIP("set QUORVIL_GRAB_DIR to grab the window");
-        QWidget *w = window.get();
-        SetField(w, "EditXm", "35");
-        SetField(w, "EditYm", "50000");
-        SetField(w, "EditHm", "500");
-        Press(w, "Button2");
-        Press(w, "Button1");
-        SetRows(w, "StringGrid1", {{"A", "3878776.946", "773912.254"}, {"B", "3875000", "500000"}});
-        Press(w, "ToolButton6");
-        w->show();
-        QVERIFY(GrabTo(w, folder + "/TFormGCDC.png"));
-    }
-
 private:
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<TFormGCDC> window;

@@ -80,7 +80,6 @@ private slots:
     void settingsWrittenWhenMainWindowIsDestroyed();
     void settingsReadBackExactly();
     void unwritableSettingsAreReported();
-    void screenshot();
 
 private:
     QTemporaryDir m_dir;
@@ -462,24 +461,6 @@ void TFormJZBCLTest::unwritableSettingsAreReported()
     ScriptedPrompts prompts;
     delete new TFormJZBCL(nullptr);
     QCOMPARE(prompts.errors, QStringList{"Unable to write to " + path});
-}
-
-void TFormJZBCLTest::screenshot()
-{
-    TFormJZBCL window(nullptr);
-    SetModes(&window, 1, 2, 1);
-    SetField(&window, "Edit1", "3456123.456");
-    SetField(&window, "Edit2", "501234.567");
-    SetField(&window, "Edit5", "52.310");
-    SetField(&window, "Edit7", "1.52");
-    SetField(&window, "Edit3", "3456223.456");
-    SetField(&window, "Edit4", "501334.567");
-    SetRow(&window, Grid, 0, {"1", "141", "12.3015", "86.125", "89.5230", "1.8"});
-    SetRow(&window, Grid, 1, {"2", "141", "47.1240", "102.604", "90.1215", "1.8"});
-    SetRow(&window, Grid, 2, {"3", "", "133.0512", "65.310", "88.4705", "1.8"});
-    Press(&window, "ToolButton7");
-    QVERIFY(QDir::temp().mkpath("field"));
-    QVERIFY(GrabTo(&window, QDir::temp().filePath("field/jzbcl.png")));
 }
 
 QTEST_MAIN(TFormJZBCLTest)

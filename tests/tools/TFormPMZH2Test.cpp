@@ -284,17 +284,6 @@ private slots:
         }
     }
 
-    void screenshot()
-    {
-        SetRows(window.get(), "StringGrid1", {{"A", "10", "20", "5", "110", "-30", "7"}, {"B", "30", "-40", "6", "130", "-90", "8"},
-                                              {"C", "100", "7", "8", "200", "-43", "10"}});
-        QVERIFY(Press(window.get(), "ToolButton6"));
-        SetRows(window.get(), "StringGrid2", {{"P1", "1", "2", "3"}});
-        QVERIFY(Press(window.get(), "ToolButton7"));
-        QVERIFY(QDir::temp().mkpath("plane"));
-        QVERIFY(GrabTo(window.get(), QDir::temp().filePath("plane/pmzh2.png")));
-    }
-
 private:
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<TFormPMZH2> window;

@@ -302,16 +302,6 @@ private slots:
         }
     }
 
-    void screenshot()
-    {
-        SetCommon(window.get(), {"0", "0", "1000", "2000", "100", "0", "1000", "2100", "10", "12.5"});
-        QVERIFY(Press(window.get(), "Button6"));
-        SetRow(window.get(), "StringGrid1", 0, {"P1", "0", "100", "5"});
-        QVERIFY(Press(window.get(), "ToolButton6"));
-        QVERIFY(QDir::temp().mkpath("plane"));
-        QVERIFY(GrabTo(window.get(), QDir::temp().filePath("plane/pmzh.png")));
-    }
-
 private:
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<TFormPMZH> window;

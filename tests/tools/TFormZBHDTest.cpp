@@ -185,19 +185,6 @@ private slots:
         }
     }
 
-    void screenshot()
-    {
-        const QString folder = qEnvironmentVariable("QUORVIL_GRAB_DIR");
-        if (folder.isEmpty())
-            QSKIP("set QUORVIL_GRAB_DIR to grab the window");
-        SetField(window.get(), "EditLL", "114");
-        SetField(window.get(), "EditLL2", "117");
-        SetRows(window.get(), "StringGrid1", {{"P1", "3878776.946", "38773912.254"}, {"P2", "3875689.900", "636939.948"}});
-        Press(window.get(), "ToolButton6");
-        window->show();
-        QVERIFY(GrabTo(window.get(), folder + "/TFormZBHD.png"));
-    }
-
 private:
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<TFormZBHD> window;

@@ -44,7 +44,6 @@ private slots:
     void inverseShowsDistanceAndBearing();
     void forwardShowsSecondPoint();
     void failuresWriteNothing();
-    void screenshot();
 };
 
 void TFormZBZFSTest::startsAsInverseWithEmptyFields()
@@ -174,18 +173,6 @@ void TFormZBZFSTest::failuresWriteNothing()
         EXPECT_TEXT(Field(&window, out1), QStringLiteral("old 1"), c.name);
         EXPECT_TEXT(Field(&window, out2), QStringLiteral("old 2"), c.name);
     }
-}
-
-void TFormZBZFSTest::screenshot()
-{
-    TFormZBZFS window(nullptr);
-    SetField(&window, "Edit1", "3451234.567");
-    SetField(&window, "Edit2", "501234.567");
-    SetField(&window, "Edit3", "3451334.567");
-    SetField(&window, "Edit4", "501334.567");
-    Press(&window, "Button1");
-    QVERIFY(QDir::temp().mkpath("field"));
-    QVERIFY(GrabTo(&window, QDir::temp().filePath("field/zbzfs.png")));
 }
 
 QTEST_MAIN(TFormZBZFSTest)

@@ -1,6 +1,7 @@
 // The drawing window as the tools and the user meet it: picks by mouse with object snap, typed
 // answers and Esc on the command line, the calls the tools make, opening, saving and bad files.
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfWriter.h"
 #include "support/WindowTestSupport.h"
 #include "ui/CadAttach.h"
 #include "ui/drawing/DrawingScene.h"
@@ -232,8 +233,9 @@ private slots:
         ScriptedPrompts prompts;
         QWidget owner;
         QVERIFY(!CadSession::active());
+        prompts.messageAnswers = {QMessageBox::No};
         QVERIFY(!AttachCad(&owner));
-        QCOMPARE(prompts.messages, QStringList{"图形窗口尚未打开！"});
+        QCOMPARE(prompts.messages, QStringList{"图形窗口尚未打开！\n现在打开图形窗口吗？"});
 
         TFormDrawing *window = TFormDrawing::instance(&owner);
         QCOMPARE(TFormDrawing::instance(&owner), window);
@@ -352,9 +354,8 @@ private slots:
     void everyEntityTypeDrawn()
     {
         const QString source = m_dir.filePath("all.dxf");
-        QProcess python;
-        python.start("/usr/bin/python3", {QUORVIL_TEST_SOURCE_DIR "/io/ezdxf_reference.py", "make", source, "R2018"});
-        QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+        const ProgramRun python = RunPythonProgram({QUORVIL_TEST_SOURCE_DIR "/io/ezdxf_reference.py", "make", source, "R2018"});
+        QVERIFY2(python.status == 0, qPrintable(python.diagnosis()));
         TFormDrawing window(nullptr);
         window.resize(900, 640);
         window.show();

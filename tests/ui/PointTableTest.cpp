@@ -1,6 +1,7 @@
 // The point table with its toolbars, hosted in a small window and driven as a user would.
 #include "support/WindowTestSupport.h"
 #include "ui/PointTableView.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 #include "ui/ToolWindow.h"
 
@@ -8,7 +9,6 @@
 #include "core/TextForms.h"
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -38,14 +38,13 @@ public:
         result->setObjectName("StringGrid2");
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(MakeTableGroup("输入", input, MakeInputToolBar(this, input), this));
-        layout->addWidget(MakeTableGroup("结果", result,
-                                         MakeResultToolBar(this, result, "转换计算", [this] {
-                                             // Copies the input, so saving shows what the table holds.
-                                             result->table()->setRowCount(input->table()->rows());
-                                             for (int r = 0; r < input->table()->rows(); ++r)
-                                                 result->table()->setRowTexts(r, input->table()->rowTexts(r));
-                                         }),
-                                         this));
+        // Copies the input, so saving shows what the table holds.
+        auto *results = new ResultFreshness(this, [this] {
+            result->table()->setRowCount(input->table()->rows());
+            for (int r = 0; r < input->table()->rows(); ++r)
+                result->table()->setRowTexts(r, input->table()->rowTexts(r));
+        });
+        layout->addWidget(MakeTableGroup("结果", result, MakeResultToolBar(this, result, "转换计算", results), this));
     }
     PointTableView *input;
     PointTableView *result;
@@ -426,8 +425,6 @@ private slots:
         window->input->paste();
         QVERIFY(prompts->messages.value(1).contains("二进制"));
 
-        QElapsedTimer timer;
-        timer.start();
         PutOnClipboard(QString(10 * 1024 * 1024, u'9')); // one cell of 10 MB
         window->input->paste();
         QVERIFY2(prompts->messages.value(2).contains("超过 1000 个字符"), qPrintable(prompts->messages.value(2)));
@@ -452,7 +449,6 @@ private slots:
         QCOMPARE(window->input->table()->rowTexts(99999), (QStringList{"P99999", "3977999.123", "872999.456"}));
         window->input->undo();
         QCOMPARE(Rows(window->input->table()), (QList<QStringList>{{"0", "1", "2"}}));
-        QVERIFY2(timer.elapsed() < 60000, "bad clipboards took too long");
 
         // A result table refuses every paste.
         PutOnClipboard("A\t1\t2\r\n");
@@ -514,12 +510,6 @@ private slots:
                                         "删除行"}));
         menu->popup(input->viewport()->mapToGlobal(input->visualRect(t->index(1, 1)).center()));
         QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
-        QVERIFY(menu->grab().save(dir.filePath("menu.png")));
-        QVERIFY(GrabTo(window.get(), dir.filePath("pasted.png")));
-        if (qEnvironmentVariableIsSet("QUORVIL_SHOTS")) {
-            menu->grab().save(qEnvironmentVariable("QUORVIL_SHOTS") + "/table-menu.png");
-            window->grab().save(qEnvironmentVariable("QUORVIL_SHOTS") + "/table-pasted.png");
-        }
         menu->close();
         menu->findChild<QAction *>("TableInsertRow")->trigger();
         QCOMPARE(Rows(t), (QList<QStringList>{{"P1", "1.000", "2.000"}, {"", "", ""}, {"P2", "3.000", "4.000"}}));
@@ -533,6 +523,21 @@ private slots:
         QVERIFY(resultMenu->findChild<QAction *>("TableCopy")->isEnabled());
         for (const char *name : {"TablePaste", "TableUndo", "TableInsertRow", "TableDeleteRow"})
             QVERIFY2(!resultMenu->findChild<QAction *>(name)->isEnabled(), name);
+    }
+
+    // Ctrl+V pastes at the cell clicked last, also when it lies inside the block pasted before.
+    void pasteStartsAtTheCellClicked()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        PointTableView *input = window->input;
+        PointTableModel *t = input->table();
+        QVERIFY(input->pasteText("a\t1\nb\t2\nc\t3\n"));
+        QCOMPARE(input->selectedBlock(), QRect(0, 0, 2, 3)); // the block pasted stays selected
+        QTest::mouseClick(input->viewport(), Qt::LeftButton, {}, input->visualRect(t->index(1, 1)).center());
+        PutOnClipboard("9\r\n8\r\n");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(Rows(t), (QList<QStringList>{{"a", "1", ""}, {"b", "9", ""}, {"c", "8", ""}}));
     }
 
     // "文件导入" takes workbooks and .csv; "数据另存" writes them; the text filter stays first.

@@ -7,6 +7,8 @@
 
 #include "core/Error.h"
 #include "core/TextForms.h"
+#include "io/IniFile.h"
+#include "io/ProgramFiles.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
@@ -91,7 +93,7 @@ private slots:
             });
             const bool answer = Prompts::instance().confirmOverwrite(nullptr);
             QCOMPARE(answer, yes);
-            QCOMPARE(caption, QString("Information"));
+            QCOMPARE(caption, QString("Quorvil 测量计算工具集")); // no window: the program's name
             QCOMPARE(text, QString("文件已存在,覆盖吗?"));
             QCOMPARE(icon, QMessageBox::Information);
             QCOMPARE(buttons, (QStringList{"否(&N)", "是(&Y)"})); // Qt's standard buttons, in Chinese
@@ -192,9 +194,79 @@ private slots:
         });
         QVERIFY(!completed);
         QVERIFY(!reachedTheEnd);
-        QCOMPARE(caption, QString("Quorvil"));
+        QCOMPARE(caption, QString("Quorvil 测量计算工具集"));
         QCOMPARE(text, QString("'12,5' is not a valid floating point value"));
         QCOMPARE(icon, QMessageBox::Critical);
+    }
+
+    void messagesCarryTheirWindowsCaption()
+    {
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("高斯投影正算"));
+        auto *field = new QLineEdit(&window);
+        QWidget untitled;
+        const std::pair<const QWidget *, QString> cases[] = {
+            {field, "高斯投影正算"}, {&window, "高斯投影正算"}, {&untitled, "Quorvil 测量计算工具集"},
+            {nullptr, "Quorvil 测量计算工具集"},
+        };
+        for (const auto &[parent, caption] : cases)
+            QCOMPARE(MessageCaption(parent), caption);
+    }
+
+    // The dialogs start in the folder last used, kept in the settings file; never in the
+    // program's folder, where the report templates live.
+    void dialogsStartInTheLastFolderUsed()
+    {
+        QTemporaryDir dir;
+        SetSettingsFilePath(dir.filePath("Quorvil.ini"));
+        const QString program = QFileInfo(ProgramFile("KZWpc.docx")).absolutePath();
+        QVERIFY(QFileInfo(DialogStartFolder()).isDir());
+        QVERIFY(DialogStartFolder() != program);
+
+        QDir(dir.path()).mkdir("field");
+        const QString picked = test::WriteFile(dir.filePath("field/a.txt"), "P1,1,2\r\n");
+        QString startedIn;
+        WhenModalOpens([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            startedIn = dialog->directory().absolutePath();
+            dialog->selectFile(picked);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        QCOMPARE(Prompts::instance().openFileName(nullptr, OpenPointsDialog()), picked);
+        QVERIFY(startedIn != program);
+        WhenModalOpens([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            startedIn = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        Prompts::instance().saveFileName(nullptr, SavePointsDialog());
+        QCOMPARE(startedIn, dir.filePath("field"));
+        QCOMPARE(IniFile(dir.filePath("Quorvil.ini")).readString("Folders", "LastFolder", {}), dir.filePath("field"));
+
+        // A file of the program's folder is not remembered, nor is that folder used if the file says so.
+        RememberDialogFolder(ProgramFile("KZWpc.docx"));
+        QCOMPARE(DialogStartFolder(), dir.filePath("field"));
+        IniFile ini(dir.filePath("Quorvil.ini"));
+        ini.writeString("Folders", "LastFolder", program);
+        ini.save();
+        QVERIFY(DialogStartFolder() != program);
+        SetSettingsFilePath({});
+    }
+
+    void templatesAreNeverOverwritten()
+    {
+        test::ScriptedPrompts prompts;
+        const QString report = ProgramFile("KZWpc.docx");
+        const QByteArray before = test::ReadFile(report);
+        QVERIFY(!before.isEmpty());
+        prompts.saveAnswers = {report};
+        QCOMPARE(AskSaveFileName(nullptr, ReportDialog()), QString());
+        QCOMPARE(prompts.overwriteQuestions, 0);
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY2(prompts.messages[0].startsWith("“KZWpc.docx”是程序自带的文件"), qPrintable(prompts.messages[0]));
+        QCOMPARE(test::ReadFile(report), before);
+        QVERIFY(!IsProgramFile(QTemporaryDir().filePath("KZWpc.docx")));
     }
 
     void commandRunnerReportsEachErrorOnce()

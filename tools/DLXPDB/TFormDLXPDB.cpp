@@ -2,9 +2,10 @@
 
 #include "TFormDLXset.h"
 
+#include "cad/CadSession.h"
+#include "cad/PowerLineSheets.h"
 #include "core/FpGuard.h"
 #include "core/PowerLine.h"
-#include "io/CadSession.h"
 #include "io/PointFile.h"
 #include "io/PowerLineOutput.h"
 #include "io/ProgramFiles.h"
@@ -12,9 +13,11 @@
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -40,7 +43,7 @@ const QString CadDone = QStringLiteral("CAD图表绘制完毕！");
 
 FileDialogSpec WorkbookDialog()
 {
-    return {PromptTexts::SavePointsTitle, QStringLiteral("Excel workbooks (*.xlsx)"), QStringLiteral("xlsx")};
+    return {PromptTexts::SavePointsTitle, PromptTexts::XlsxFilter, QStringLiteral("xlsx")};
 }
 
 // A progress text in the status bar for the length of a command; if the command ends with an
@@ -107,7 +110,8 @@ TFormDLXPDB::TFormDLXPDB(QWidget *owner)
     AddCommand(bar, QStringLiteral("删除"), QStringLiteral("ToolButton5"), [this] { StringGrid1->deleteRowAtCursor(); });
     AddCommand(bar, QStringLiteral("清空"), QStringLiteral("ToolButton6"), [this] { StringGrid1->clearRows(StartingRows); });
     bar->addSeparator();
-    AddCommand(bar, QStringLiteral("按主线点坐标计算"), QStringLiteral("ToolButton7"), [this] { ToolButton7Click(); });
+    m_results = new ResultFreshness(this, [this] { ToolButton7Click(); });
+    AddCommand(bar, QStringLiteral("按主线点坐标计算"), QStringLiteral("ToolButton7"), [this] { m_results->compute(); });
     AddCommand(bar, TableCaptions::SaveAs, QStringLiteral("ToolButton8"), [this] { ToolButton8Click(); });
     bar->addSeparator();
     AddCommand(bar, QStringLiteral("生成Excel表"), QStringLiteral("ToolButton9"), [this] { ToolButton9Click(); });
@@ -118,6 +122,10 @@ TFormDLXPDB::TFormDLXPDB(QWidget *owner)
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    // The descriptions typed after the chainage leave it as it is: only the coordinates and the
+    // angle points in the remarks count.
+    m_results->watch(StringGrid1->table(), {PlX, PlY, PlRemark});
+    StatusBar1->addPermanentWidget(m_results->makeNotice(StatusBar1));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 0);
@@ -177,10 +185,16 @@ void TFormDLXPDB::ToolButton7Click()
     }
 }
 
-void TFormDLXPDB::ToolButton8Click() { StringGrid1->saveFile(SavePointsDialog()); }
+void TFormDLXPDB::ToolButton8Click()
+{
+    if (m_results->confirmSave())
+        StringGrid1->saveFile(SavePointsDialog());
+}
 
 void TFormDLXPDB::ToolButton9Click()
 {
+    if (!m_results->confirmSave())
+        return;
     const QString path = AskSaveFileName(this, WorkbookDialog());
     if (path.isEmpty())
         return;
@@ -192,6 +206,8 @@ void TFormDLXPDB::ToolButton9Click()
 
 void TFormDLXPDB::ToolButton10Click()
 {
+    if (!m_results->confirmSave(QStringLiteral("绘图")))
+        return;
     CadSession *session = AttachCad(this);
     if (!session)
         return;

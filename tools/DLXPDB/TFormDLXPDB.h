@@ -11,6 +11,7 @@ class QStatusBar;
 namespace quorvil {
 
 class PointTableView;
+class ResultFreshness;
 
 class TFormDLXPDB : public ToolWindow {
     Q_OBJECT
@@ -33,6 +34,7 @@ private:
 
     PointTableView *StringGrid1;
     QStatusBar *StatusBar1;
+    ResultFreshness *m_results; // the chainage and spacing, from the coordinates and the angle points
 };
 
 } // namespace quorvil

@@ -4,6 +4,7 @@
 #include "ui/CommandRunner.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
+#include "ui/ResultFreshness.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -99,6 +100,11 @@ TFormGCDC::TFormGCDC(QWidget *owner)
     m_b2 = AddField(enlargedForm, QStringLiteral("b2="), QStringLiteral("EditB2"), QString());
     m_a2->setMinimumWidth(150);
     QPushButton *button1 = AddButton(enlargedForm, QStringLiteral("Button1"), QString());
+
+    // The conversion reads the source ellipsoid with its Y constant and the new ellipsoid; the area
+    // and the compensation surface only lead to the new ellipsoid.
+    results()->watch(m_source);
+    results()->watch(enlarged);
 
     connect(button2, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { button2Click(); }); });
     connect(button1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { button1Click(); }); });

@@ -6,6 +6,7 @@
 #include "ui/PlaneTransformTables.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 
 #include <QComboBox>
@@ -22,10 +23,10 @@ namespace quorvil {
 
 namespace {
 
-const QStringList CommonColumns = {"点名", "X", "Y", "大地高", "正常高", "用途"};
-const QStringList PointColumns = {"点名", "X", "Y", "大地高"};
-const QStringList ConvertedColumns = {"点名", "X", "Y", "大地高", "高程异常", "正常高", "说明"};
-const QStringList ResidualColumns = {"点名", "用途", "高程异常", "拟合值", "残差 mm"};
+const QStringList CommonColumns = {"点名", "X(m)", "Y(m)", "大地高(m)", "正常高(m)", "用途"};
+const QStringList PointColumns = {"点名", "X(m)", "Y(m)", "大地高(m)"};
+const QStringList ConvertedColumns = {"点名", "X(m)", "Y(m)", "大地高(m)", "高程异常(m)", "正常高(m)", "说明"};
+const QStringList ResidualColumns = {"点名", "用途", "高程异常(m)", "拟合值(m)", "残差(mm)"};
 
 PointTableView *MakeTable(const QStringList &captions, bool editable, const QString &objectName, QWidget *parent)
 {
@@ -83,7 +84,8 @@ TFormGCNH::TFormGCNH(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGC
 
     StringGrid3 = MakeTable(ConvertedColumns, false, QStringLiteral("StringGrid3"), this);
     StringGrid3->setColumnWidths({56, 96, 92, 70, 70, 70, 42});
-    QToolBar *resultBar = MakeResultToolBar(this, StringGrid3, QStringLiteral("拟合计算"), [this] { ToolButton6Click(); });
+    m_results = new ResultFreshness(this, [this] { ToolButton6Click(); });
+    QToolBar *resultBar = MakeResultToolBar(this, StringGrid3, QStringLiteral("拟合计算"), m_results);
     QGroupBox *resultGroup = MakeTableGroup(QStringLiteral("转换结果（正常高）"), StringGrid3, resultBar, this);
 
     // The model and the limit; the summary beside them.
@@ -112,6 +114,15 @@ TFormGCNH::TFormGCNH(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGC
     MemoSummary->setReadOnly(true);
     MemoSummary->setLineWrapMode(QPlainTextEdit::NoWrap);
     summaryLayout->addWidget(MemoSummary);
+
+    // The report says when the tables or the model have changed since the fit.
+    m_results->watch(StringGrid1->table());
+    m_results->watch(StringGrid2->table());
+    m_results->watch(modelGroup);
+    summaryLayout->insertWidget(0, m_results->makeNotice(summaryGroup));
+    m_results->greyWhileStale({MemoSummary, StringGrid3, StringGrid4});
+    for (PointTableView *table : {StringGrid1, StringGrid2, StringGrid3, StringGrid4})
+        table->widenToCaptions();
 
     QVBoxLayout *main = MakeWindowLayout(this);
     auto *top = new QHBoxLayout;

@@ -3,6 +3,7 @@
 #include "core/WebMap.h"
 #include "ui/PointTableModel.h"
 #include "ui/PointTableView.h"
+#include "ui/ResultFreshness.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,9 +27,9 @@ PointToolLayout Layout()
 {
     PointToolLayout layout;
     layout.inputCaption = QStringLiteral("原坐标(经度,纬度)");
-    layout.inputColumns = {QStringLiteral("点名"), QStringLiteral("经度"), QStringLiteral("纬度")};
+    layout.inputColumns = {QStringLiteral("点名"), QStringLiteral("经度(°)"), QStringLiteral("纬度(°)")};
     layout.resultCaption = QStringLiteral("转换结果");
-    layout.resultColumns = {QStringLiteral("点名"), QStringLiteral("经度"), QStringLiteral("纬度"), QStringLiteral("说明")};
+    layout.resultColumns = {QStringLiteral("点名"), QStringLiteral("经度(°)"), QStringLiteral("纬度(°)"), QStringLiteral("说明")};
     layout.columnWidths = {60, 100, 100, 90};
     return layout;
 }
@@ -82,6 +83,15 @@ TFormHXZH::TFormHXZH(QWidget *owner)
     row->addWidget(CheckDms);
     row->addStretch(1);
     parameterArea()->addWidget(group, 1);
+    results()->watch(group);
+    // The angle columns carry the unit the check box chooses.
+    connect(CheckDms, &QCheckBox::toggled, this, [this](bool dms) {
+        const QString unit = dms ? QStringLiteral("(dms)") : QStringLiteral("(°)");
+        for (PointTableView *table : {input(), result()}) {
+            table->table()->setCaption(1, QStringLiteral("经度") + unit);
+            table->table()->setCaption(2, QStringLiteral("纬度") + unit);
+        }
+    });
 
     auto *note = new QLabel(QStringLiteral("GCJ-02、BD-09 是互联网地图的坐标，只用于与地图和手机应用交换点位，不是测量成果坐标。"),
                             this);

@@ -9,6 +9,7 @@
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 
 #include <QComboBox>
@@ -168,15 +169,20 @@ TFormJZBCL::TFormJZBCL(QWidget *owner)
     AddCommand(bar, TableCaptions::Clear, QStringLiteral("ToolButton5"), [this] { StringGrid1->clearRows(1); });
     AddCommand(bar, QStringLiteral("记录另存"), QStringLiteral("ToolButton6"), [this] { RecordSaveClick(); });
     bar->addSeparator();
-    AddCommand(bar, QStringLiteral("计算"), QStringLiteral("ToolButton7"), [this] { ComputeClick(); });
+    m_results = new ResultFreshness(this, [this] { ComputeClick(); });
+    AddCommand(bar, QStringLiteral("计算"), QStringLiteral("ToolButton7"), [this] { m_results->compute(); });
     bar->addSeparator();
     AddCommand(bar, QStringLiteral("另存为Cass格式"), QStringLiteral("ToolButton8"), [this] { CassSaveClick(); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(header);
-    layout->addWidget(MakeTableGroup(QStringLiteral("碎部点测量记录"), StringGrid1, bar, this), 1);
+    QGroupBox *book = MakeTableGroup(QStringLiteral("碎部点测量记录"), StringGrid1, bar, this);
+    layout->addWidget(book, 1);
     resize(880, 560);
+    m_results->watch(StringGrid1->table());
+    m_results->watch(header);
+    m_results->showIn(book, StringGrid1);
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
@@ -365,6 +371,8 @@ void TFormJZBCL::RecordImportClick()
 
 void TFormJZBCL::CassSaveClick()
 {
+    if (!m_results->confirmSave())
+        return;
     const QString path = AskSaveFileName(this, CassDialog());
     if (path.isEmpty())
         return;

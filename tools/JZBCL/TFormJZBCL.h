@@ -13,6 +13,7 @@ class QToolBar;
 namespace quorvil {
 
 class PointTableView;
+class ResultFreshness;
 
 class TFormJZBCL : public ToolWindow {
     Q_OBJECT
@@ -48,6 +49,7 @@ private:
     QLineEdit *Edit6;     // backsight azimuth, ddd.mmss
     QLineEdit *Edit8;     // circle reading on the backsight, ddd.mmss
     PointTableView *StringGrid1;
+    ResultFreshness *m_results; // the X, Y, H columns, from the station and the observations
 };
 
 } // namespace quorvil

@@ -1,10 +1,10 @@
 #include "TFormKZWPC.h"
 
+#include "cad/DrawThroughCad.h"
 #include "core/FpGuard.h"
 #include "core/TextForms.h"
-#include "io/CadSession.h"
-#include "io/FileErrors.h"
-#include "io/PointFile.h"
+#include "cad/CadSession.h"
+#include "io/FileAccess.h"
 #include "io/ProgramFiles.h"
 #include "io/survey/GamaFile.h"
 #include "io/survey/NetworkDrawing.h"
@@ -17,6 +17,7 @@
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 #include "ui/TraverseWindow.h"
 #include "ui/drawing/DrawingScene.h"
@@ -29,7 +30,6 @@
 #include <QStyledItemDelegate>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -56,14 +56,13 @@ const QString Caption = QStringLiteral("控制网平差");
 
 FileDialogSpec OpenNetworkDialog()
 {
-    return {QStringLiteral("打开控制网观测文件"),
-            QStringLiteral("Observation files (*.txt *.gkf *.xml);;Text files (*.txt);;Gama files (*.gkf *.xml);;All files (*)"),
-            {}};
+    return {QStringLiteral("打开控制网观测文件"), PromptTexts::ObservationFilter, {},
+            {PromptTexts::TextFilter, PromptTexts::GamaFilter, PromptTexts::AllFilesFilter}};
 }
 FileDialogSpec SaveNetworkDialog() { return {QStringLiteral("观测数据另存为..."), PromptTexts::TextFilter, QStringLiteral("txt")}; }
 FileDialogSpec SaveGamaDialog()
 {
-    return {QStringLiteral("另存为Gama文件..."), QStringLiteral("Gama files (*.gkf *.xml)"), QStringLiteral("gkf")};
+    return {QStringLiteral("另存为Gama文件..."), PromptTexts::GamaFilter, QStringLiteral("gkf")};
 }
 
 // The axes a file may come in, as the combo box lists them.
@@ -359,6 +358,13 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     m_status->setSizeGripEnabled(false);
     outer->addWidget(m_status);
 
+    m_results = new ResultFreshness(this, [this] { compute(); });
+    m_results->watch(m_known->table());
+    m_results->watch(m_obs->table());
+    m_results->watch(apr);
+    m_results->greyWhileStale({m_summary, m_points, m_obsResult, m_relative});
+    outer->insertWidget(outer->indexOf(m_pages), m_results->makeNotice(this));
+
     resize(1100, 720);
 }
 
@@ -456,6 +462,7 @@ void TFormKZWPC::applyFile(const SurveyFile &read)
     redraw();
     fitView();
     m_pages->setCurrentIndex(0);
+    m_results->clear();
 }
 
 // ---------------------------------------------------------------------------------- commands
@@ -466,12 +473,14 @@ void TFormKZWPC::importFile()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    QFile file(path);
-    if (!file.exists())
-        throw FileError::NotFound();
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError::Io(int(file.error()));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const FileAccessError &e) {
+        if (e.step() == FileAccessError::Step::Missing)
+            throw FileError::NotFound();
+        throw FileError::Io(e.deviceError());
+    }
     // Parsed whole before anything in the window changes.
     applyFile(ParseNetworkFile(bytes));
 }
@@ -497,7 +506,7 @@ void TFormKZWPC::saveGama()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    WriteEncodedFile(path, GamaXml(net));
+    WriteFileAtomically(path, GamaXml(net));
     m_status->showMessage(SavedMessage(path));
 }
 
@@ -539,6 +548,7 @@ void TFormKZWPC::compute(bool showPage)
     if (large)
         setProgress(true, 60);
     showResult();
+    m_results->markComputed();
     if (showPage)
         m_pages->setCurrentIndex(1);
 }

@@ -10,7 +10,7 @@
 
 #include "core/network/Network.h"
 #include "io/AdjustmentFile.h"
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfDocument.h"
 #include "ui/ToolWindow.h"
 
 #include <optional>
@@ -30,6 +30,7 @@ namespace quorvil {
 class DrawingScene;
 class DrawingView;
 class PointTableView;
+class ResultFreshness;
 struct NetworkApriori;
 struct SurveyFile;
 
@@ -86,6 +87,7 @@ private:
     DrawingView *m_view = nullptr;
     QProgressBar *m_progress = nullptr;
     QStatusBar *m_status = nullptr;
+    ResultFreshness *m_results = nullptr; // the results, from the tables and the a priori errors
 
     network::Network m_network;
     std::optional<network::Result> m_result;

@@ -9,6 +9,7 @@
 #include "ui/ProjectionTools.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 
 #include <QEvent>
@@ -129,13 +130,17 @@ TFormPMZH::TFormPMZH(QWidget *owner)
     inputOptions.missingField = QString();
     inputOptions.customImport = [this] { ToolButton3Click(); };
     QToolBar *inputBar = MakeInputToolBar(this, StringGrid1, inputOptions);
-    QToolBar *resultBar = MakeResultToolBar(this, StringGrid2, QStringLiteral("转换计算"), [this] { ToolButton6Click(); },
+    m_converted = new ResultFreshness(this, [this] { ToolButton6Click(); });
+    m_converted->watch(StringGrid1->table());
+    m_converted->watch(parameters);
+    QToolBar *resultBar = MakeResultToolBar(this, StringGrid2, QStringLiteral("转换计算"), m_converted,
                                             QStringLiteral("ToolButton6"), QStringLiteral("ToolButton7"));
     AddCommand(resultBar, QStringLiteral("另存为Cass格式"), QStringLiteral("ToolButton8"), [this] { ToolButton8Click(); });
     m_oldGroup = MakeTableGroup(QStringLiteral("老坐标"), StringGrid1, inputBar, this);
     m_oldGroup->setObjectName(QStringLiteral("GroupBoxOld"));
     m_newGroup = MakeTableGroup(QStringLiteral("新坐标"), StringGrid2, resultBar, this);
     m_newGroup->setObjectName(QStringLiteral("GroupBoxNew"));
+    m_converted->showIn(m_newGroup, StringGrid2);
 
     // Field order of imported files.
     auto *order = new QGroupBox(QStringLiteral("源文件数据格式："), this);
@@ -271,6 +276,8 @@ void TFormPMZH::ToolButton6Click()
 
 void TFormPMZH::ToolButton8Click()
 {
+    if (!m_converted->confirmSave())
+        return;
     const QString path = AskSaveFileName(this, CassSaveDialog());
     if (path.isEmpty())
         return;

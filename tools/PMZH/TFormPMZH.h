@@ -17,6 +17,7 @@ class QRadioButton;
 namespace quorvil {
 
 class PointTableView;
+class ResultFreshness;
 
 class TFormPMZH : public ToolWindow {
     Q_OBJECT
@@ -47,6 +48,7 @@ private:
     QRadioButton *m_orderXY, *m_orderYX;
     PointTableView *StringGrid1, *StringGrid2;
     QGroupBox *m_oldGroup, *m_newGroup;
+    ResultFreshness *m_converted; // the new coordinates, from the points and the parameters
 };
 
 } // namespace quorvil

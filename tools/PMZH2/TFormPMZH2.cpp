@@ -8,6 +8,7 @@
 #include "ui/ProjectionTools.h"
 #include "ui/PointTableView.h"
 #include "ui/Prompts.h"
+#include "ui/ResultFreshness.h"
 #include "ui/TableToolBars.h"
 
 #include <QGridLayout>
@@ -53,8 +54,11 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
     QToolBar *commonBar = MakeInputToolBar(this, StringGrid1, commonOptions);
     AddCommand(commonBar, QStringLiteral("保存公共点"), QStringLiteral("ToolButton14"),
                [this] { StringGrid1->saveFile(SavePointsDialog()); });
-    AddCommand(commonBar, QStringLiteral("解算四参数"), QStringLiteral("ToolButton6"), [this] { ToolButton6Click(); });
+    m_solved = new ResultFreshness(this, [this] { ToolButton6Click(); });
+    m_solved->watch(StringGrid1->table());
+    AddCommand(commonBar, QStringLiteral("解算四参数"), QStringLiteral("ToolButton6"), [this] { m_solved->compute(); });
     QGroupBox *commonGroup = MakeTableGroup(QStringLiteral("公共点坐标"), StringGrid1, commonBar, this);
+    m_solved->showIn(commonGroup, StringGrid1);
 
     // Parameters: written by the estimation or the parameter file, read by the conversion.
     auto *parameters = new QGroupBox(QStringLiteral("转换参数"), this);
@@ -83,12 +87,16 @@ TFormPMZH2::TFormPMZH2(QWidget *owner)
     inputOptions.names = {QStringLiteral("ToolButton9"), QStringLiteral("ToolButton10"), QStringLiteral("ToolButton11"),
                           QStringLiteral("ToolButton12"), QStringLiteral("ToolButton13")};
     QToolBar *inputBar = MakeInputToolBar(this, StringGrid2, inputOptions);
-    QToolBar *resultBar = MakeResultToolBar(this, StringGrid3, QStringLiteral("转换计算"), [this] { ToolButton7Click(); },
+    m_converted = new ResultFreshness(this, [this] { ToolButton7Click(); });
+    m_converted->watch(StringGrid2->table());
+    m_converted->watch(parameters);
+    QToolBar *resultBar = MakeResultToolBar(this, StringGrid3, QStringLiteral("转换计算"), m_converted,
                                             QStringLiteral("ToolButton7"), QStringLiteral("ToolButton8"));
     m_oldGroup = MakeTableGroup(QStringLiteral("老坐标(x,y)"), StringGrid2, inputBar, this);
     m_oldGroup->setObjectName(QStringLiteral("GroupBoxOld"));
     m_newGroup = MakeTableGroup(QStringLiteral("新坐标(x,y)"), StringGrid3, resultBar, this);
     m_newGroup->setObjectName(QStringLiteral("GroupBoxNew"));
+    m_converted->showIn(m_newGroup, StringGrid3);
 
     // The lower groups share the width equally. The window starts wide enough for all ten columns
     // of the common-point table, residuals included, with room for a vertical scroll bar.

@@ -11,6 +11,7 @@ class QLineEdit;
 namespace quorvil {
 
 class PointTableView;
+class ResultFreshness;
 
 class TFormPMZH2 : public ToolWindow {
     Q_OBJECT
@@ -29,6 +30,8 @@ private:
     QLineEdit *EditA, *EditB, *EditC, *EditD, *EditDH;
     PointTableView *StringGrid1, *StringGrid2, *StringGrid3;
     QGroupBox *m_oldGroup, *m_newGroup;
+    ResultFreshness *m_solved;    // the residuals and the parameters, from the common points
+    ResultFreshness *m_converted; // the new coordinates, from the points and the parameters
 };
 
 } // namespace quorvil

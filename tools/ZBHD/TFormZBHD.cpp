@@ -3,6 +3,7 @@
 #include "core/TextForms.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
+#include "ui/ResultFreshness.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -36,6 +37,7 @@ TFormZBHD::TFormZBHD(QWidget *owner) : PointToolWindow(owner, QStringLiteral("TF
     parameterArea()->addWidget(source);
     parameterArea()->addWidget(target);
     parameterArea()->addWidget(m_ellipsoid, 1);
+    results()->watch(this); // the zones and the ellipsoid
     UseSingleBorder(this, false);
 }
 

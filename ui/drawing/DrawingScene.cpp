@@ -1,5 +1,8 @@
 #include "DrawingScene.h"
 
+#include "io/dxf/DxfKeptGeometry.h"
+#include "io/dxf/DxfText.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
@@ -8,7 +11,6 @@
 #include <QPainterPath>
 #include <QStyleOptionGraphicsItem>
 
-#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -356,33 +358,6 @@ QTransform TextPlacement(const QPointF &at, double rotation, double height, doub
     return t;
 }
 
-// The numbers of a kept entity's group codes.
-double RawReal(const DxfEntity &e, int code, double fallback = 0)
-{
-    for (const auto &[c, v] : e.raw)
-        if (c == code) {
-            const double value = std::strtod(v.c_str(), nullptr);
-            return std::isfinite(value) && std::fabs(value) < 1e12 ? value : fallback;
-        }
-    return fallback;
-}
-
-DxfVec RawNormal(const DxfEntity &e)
-{
-    DxfVec n{RawReal(e, 210, 0), RawReal(e, 220, 0), RawReal(e, 230, 1)};
-    const double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (!std::isfinite(l) || l < 1e-12)
-        return {0, 0, 1};
-    return {n.x / l, n.y / l, n.z / l};
-}
-
-// An integer of a kept entity's group codes (0 when it is none, held to the range of int).
-int IntOf(const std::string &value)
-{
-    const long v = std::strtol(value.c_str(), nullptr, 10);
-    return int(std::clamp<long>(v, INT_MIN, INT_MAX));
-}
-
 bool Finite(const QPointF &p) { return std::isfinite(p.x()) && std::isfinite(p.y()) && std::fabs(p.x()) < 1e12 && std::fabs(p.y()) < 1e12; }
 
 } // namespace
@@ -482,15 +457,11 @@ QColor DrawingScene::colorOf(const DxfDocument &doc, const DxfEntity &e, const I
 QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, const Inherited &from, QGraphicsItem *parent,
                                    std::vector<const DxfBlock *> &stack)
 {
-    QString ownLayer = e.layer;
-    if (e.type == DxfType::Other) { // the layer of a kept entity is in its group codes
-        ownLayer = QStringLiteral("0");
-        for (const auto &[code, value] : e.raw)
-            if (code == 8) {
-                ownLayer = QString::fromStdString(value);
-                break;
-            }
-    }
+    // A kept entity's layer and colour are in its group codes.
+    std::optional<DxfKeptGeometry> kept;
+    if (e.type == DxfType::Other)
+        kept = KeptGeometry(e);
+    const QString &ownLayer = kept ? kept->layer : e.layer;
     const QString layerName = ownLayer == u"0" && !from.layer.isEmpty() ? from.layer : ownLayer;
     if (const DxfLayer *layer = doc.layer(layerName); layer && (layer->frozen || layer->off))
         return nullptr;
@@ -498,17 +469,12 @@ QGraphicsItem *DrawingScene::build(const DxfDocument &doc, const DxfEntity &e, c
         m_hitLimit = true;
         return nullptr;
     }
-    if (e.type == DxfType::Other) {
-        DxfEntity styled; // its layer and colour
-        styled.layer = ownLayer;
-        styled.color = 256;
-        for (const auto &[code, value] : e.raw) {
-            if (code == 62)
-                styled.color = IntOf(value);
-            else if (code == 420)
-                styled.color24 = IntOf(value);
-        }
-        return buildOther(doc, e, from, colorOf(doc, styled, from), parent, stack);
+    if (kept) {
+        DxfEntity styled;
+        styled.layer = kept->layer;
+        styled.color = kept->color;
+        styled.color24 = kept->color24;
+        return buildOther(doc, *kept, from, colorOf(doc, styled, from), parent, stack);
     }
     const QColor color = colorOf(doc, e, from);
 
@@ -721,15 +687,11 @@ QGraphicsItem *DrawingScene::buildText(const DxfDocument &doc, const DxfEntity &
 
 // Entities kept as read that are drawn all the same: SOLID and TRACE filled, 3DFACE by its visible
 // edges, DIMENSION from its block, LEADER and 3D polylines as polylines.
-QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity &e, const Inherited &from,
+QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfKeptGeometry &kept, const Inherited &from,
                                         const QColor &color, QGraphicsItem *parent, std::vector<const DxfBlock *> &stack)
 {
-    if (e.raw.empty())
+    if (kept.paperSpace)
         return nullptr;
-    const std::string &type = e.raw.front().second;
-    for (const auto &[code, value] : e.raw)
-        if (code == 67 && IntOf(value) == 1)
-            return nullptr; // paper space
     auto path = [&](const std::vector<QPointF> &points, bool closed, bool filled, const QTransform &plane) -> QGraphicsItem * {
         if (points.empty() || !std::all_of(points.begin(), points.end(), Finite))
             return nullptr;
@@ -747,78 +709,44 @@ QGraphicsItem *DrawingScene::buildOther(const DxfDocument &doc, const DxfEntity 
         item->place(plane);
         return item;
     };
-    if (type == "SOLID" || type == "TRACE" || type == "3DFACE") {
-        QPointF corner[4];
-        for (int i = 0; i < 4; ++i)
-            corner[i] = QPointF(RawReal(e, 10 + i), RawReal(e, 20 + i));
-        bool has4 = false;
-        for (const auto &[code, value] : e.raw)
-            has4 = has4 || code == 13;
-        if (!has4)
-            corner[3] = corner[2];
-        if (type == "3DFACE") {
-            // A face in space is drawn by its edges, as CAD programs draw it in plan (filled, a face
-            // framing a drawing would hide it): those its flags (70) do not make invisible.
-            QGraphicsItem *item = path({corner[0], corner[1], corner[2], corner[3]}, true, false, QTransform());
-            const int hidden = int(std::clamp(RawReal(e, 70), 0.0, 15.0));
-            if (item && (hidden & 15)) {
-                auto *face = static_cast<EntityItem *>(item);
-                face->path = QPainterPath();
-                for (int i = 0; i < 4; ++i)
-                    if (!(hidden & (1 << i))) {
-                        face->path.moveTo(corner[i]);
-                        face->path.lineTo(corner[(i + 1) % 4]);
-                    }
-            }
-            return item;
+    std::vector<QPointF> points;
+    points.reserve(kept.points.size());
+    for (const DxfVec &p : kept.points)
+        points.push_back(P(p));
+    switch (kept.shape) {
+    case DxfKeptGeometry::Shape::Filled:
+        return path(points, true, true, PlaneTransform(kept.normal, kept.elevation));
+    case DxfKeptGeometry::Shape::Face: {
+        // A face in space is drawn by its edges, as CAD programs draw it in plan (filled, a face
+        // framing a drawing would hide it): those its flags do not make invisible.
+        QGraphicsItem *item = path(points, true, false, QTransform());
+        if (item && (kept.hiddenEdges & 15)) {
+            auto *face = static_cast<EntityItem *>(item);
+            face->path = QPainterPath();
+            for (int i = 0; i < 4; ++i)
+                if (!(kept.hiddenEdges & (1 << i))) {
+                    face->path.moveTo(points[std::size_t(i)]);
+                    face->path.lineTo(points[std::size_t((i + 1) % 4)]);
+                }
         }
-        // SOLID and TRACE give their corners in the order 1 2 4 3.
-        return path({corner[0], corner[1], corner[3], corner[2]}, true, true, PlaneTransform(RawNormal(e), RawReal(e, 30)));
+        return item;
     }
-    if (type == "LEADER") {
-        std::vector<QPointF> points;
-        for (std::size_t i = 0; i + 1 < e.raw.size(); ++i)
-            if (e.raw[i].first == 10 && e.raw[i + 1].first == 20)
-                points.emplace_back(std::strtod(e.raw[i].second.c_str(), nullptr), std::strtod(e.raw[i + 1].second.c_str(), nullptr));
-        return points.size() >= 2 ? path(points, false, false, QTransform()) : nullptr;
-    }
-    if (type == "POLYLINE") { // a 3D polyline: its vertices are in the drawing's coordinates
-        const int flags = int(std::clamp(RawReal(e, 70), 0.0, 255.0));
-        if (flags & (16 | 64))
-            return nullptr;
-        std::vector<QPointF> points;
-        bool inVertex = false;
-        for (std::size_t i = 0; i + 1 < e.raw.size(); ++i) {
-            if (e.raw[i].first == 0)
-                inVertex = e.raw[i].second == "VERTEX";
-            else if (inVertex && e.raw[i].first == 10 && e.raw[i + 1].first == 20 && points.size() < 10'000'000)
-                points.emplace_back(std::strtod(e.raw[i].second.c_str(), nullptr), std::strtod(e.raw[i + 1].second.c_str(), nullptr));
-        }
-        return path(points, flags & 1, false, QTransform());
-    }
-    if (type == "DIMENSION") {
-        QString name;
-        for (const auto &[code, value] : e.raw)
-            if (code == 2) {
-                name = QString::fromStdString(value);
-                break;
-            }
-        if (name.isEmpty() || !doc.block(name))
+    case DxfKeptGeometry::Shape::Polyline:
+        return path(points, kept.closed, false, QTransform());
+    case DxfKeptGeometry::Shape::Dimension: {
+        const DxfBlock *block = doc.block(kept.block);
+        if (!block)
             return nullptr;
         DxfEntity insert;
         insert.type = DxfType::Insert;
-        insert.layer = e.layer;
-        insert.color = e.color;
-        insert.block = name;
-        for (const auto &[code, value] : e.raw) {
-            if (code == 8)
-                insert.layer = QString::fromStdString(value);
-            else if (code == 62)
-                insert.color = IntOf(value);
-        }
-        const DxfBlock *block = doc.block(name);
+        insert.layer = kept.layer;
+        insert.color = kept.color;
+        insert.block = kept.block;
         insert.p = block->base; // the block is drawn where it stands
         return build(doc, insert, from, parent, stack);
+    }
+    case DxfKeptGeometry::Shape::None:
+        break;
     }
     return nullptr;
 }

@@ -5,7 +5,7 @@
 // so object snap asks the scene's index for the items near the cursor and looks at theirs only.
 #pragma once
 
-#include "io/DxfDocument.h"
+#include "io/dxf/DxfDocument.h"
 
 #include <QColor>
 #include <QGraphicsScene>
@@ -15,6 +15,8 @@
 #include <vector>
 
 namespace quorvil {
+
+struct DxfKeptGeometry;
 
 enum class SnapKind { End, Middle, Centre, Node, Insertion };
 
@@ -68,8 +70,8 @@ private:
     QGraphicsItem *build(const DxfDocument &doc, const DxfEntity &e, const Inherited &from, QGraphicsItem *parent,
                          std::vector<const DxfBlock *> &stack);
     QGraphicsItem *buildText(const DxfDocument &doc, const DxfEntity &e, const QColor &color, QGraphicsItem *parent);
-    QGraphicsItem *buildOther(const DxfDocument &doc, const DxfEntity &e, const Inherited &from, const QColor &color,
-                              QGraphicsItem *parent, std::vector<const DxfBlock *> &stack);
+    QGraphicsItem *buildOther(const DxfDocument &doc, const DxfKeptGeometry &kept, const Inherited &from,
+                              const QColor &color, QGraphicsItem *parent, std::vector<const DxfBlock *> &stack);
     QColor colorOf(const DxfDocument &doc, const DxfEntity &e, const Inherited &from) const;
     void grow(const QGraphicsItem *item);
 

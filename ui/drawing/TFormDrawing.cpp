@@ -3,6 +3,8 @@
 #include "DrawingScene.h"
 #include "DrawingView.h"
 #include "core/TextForms.h"
+#include "io/dxf/DxfReader.h"
+#include "io/dxf/DxfWriter.h"
 #include "ui/CommandRunner.h"
 #include "ui/Help.h"
 #include "ui/Prompts.h"
@@ -287,7 +289,8 @@ void TFormDrawing::reportReading(const QString &name)
 
 bool TFormDrawing::saveDrawing()
 {
-    if (m_path.isEmpty())
+    // A drawing of the program's own (the sheet drawing beside it) is saved under a new name.
+    if (m_path.isEmpty() || IsProgramFile(m_path))
         return saveDrawingAs();
     return RunCommand(this, [&] { saveFile(m_path); });
 }

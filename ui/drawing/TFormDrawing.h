@@ -4,8 +4,8 @@
 // into the drawing. Esc cancels the prompt.
 #pragma once
 
-#include "io/CadSession.h"
-#include "io/DxfDocument.h"
+#include "cad/CadSession.h"
+#include "io/dxf/DxfDocument.h"
 
 #include <QMainWindow>
 #include <QPointF>

@@ -1,26 +1,16 @@
 // A drawing as it is read from and written to DXF: layers, blocks, the entities of model space and
-// the header variables. Reading and writing go through dxflib (the DXF library of QCAD); this file
-// holds what the drawing window shows and the drawing tools add.
+// the header variables; what the drawing window shows and the drawing tools add. Reading and
+// writing (io/dxf/DxfReader.h, io/dxf/DxfWriter.h) go through dxflib, the DXF library of QCAD.
 //
-// Text is kept as Unicode. A file of DXF R2007 or later is UTF-8; an older file is in the code page
-// its header declares ($DWGCODEPAGE under any of the names writers use: ANSI_1252, 8859_1, DOS850,
-// UTF-8...; an unknown name is read as Windows-1252, a file declaring none as UTF-8 when it is valid
-// UTF-8 and GB18030 when not), with \U+XXXX escapes for characters outside it. Saving writes DXF
-// R2000 in the drawing's code page (a UTF-8 drawing keeps its declared code page when all its text
-// fits it, else it is saved in ANSI_936), escaping what the code page cannot hold, so Chinese text
-// survives in every CAD program. Reading stops at the end marker (0 EOF).
-//
-// Entities the program does not take apart (dimensions, splines, leaders, paper-space entities,
-// SOLID/TRACE/3DFACE, 3D polylines...) are kept as the group codes they were read with and written
-// back as they stand with new handles: their {ACAD_XDICTIONARY / {ACAD_REACTORS groups are left out
-// whole, the objects of the OBJECTS section they point to (image definitions, styles...) are carried
-// along with them, and references to anything else are left out. The CLASSES section and the
-// dimension styles are kept.
+// Text is kept as Unicode, in the drawing's code page when saved. Entities the program does not
+// take apart (dimensions, splines, leaders, paper-space entities, SOLID/TRACE/3DFACE, 3D
+// polylines...) are kept as the group codes they were read with (io/dxf/DxfKeptGeometry.h draws
+// what can be drawn of them), together with the objects they point to, the CLASSES section and the
+// dimension styles.
 #pragma once
 
 #include "core/Error.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <string>
@@ -200,32 +190,10 @@ public:
     QString freeBlockName(const QString &wanted) const;
 };
 
-// Reads a DXF file. Throws DxfError (a Chinese message naming the file) when the file cannot be
-// read or is not a text DXF; a file cut short or with unsound entities is read as far as it is sound.
-DxfDocument ReadDxf(const QString &path);
-// The same from the bytes of a file; `name` is used in messages.
-DxfDocument ParseDxf(const QByteArray &bytes, const QString &name);
-
-// Writes the drawing as DXF R2000, atomically (a failed save leaves the old file whole).
-void WriteDxf(const DxfDocument &document, const QString &path);
-QByteArray DxfBytes(const DxfDocument &document);
-
 // A new empty drawing: layer "0", the standard linetypes and text style, $LTSCALE 1.
 DxfDocument NewDxfDocument();
 
 // A block name CAD programs accept, made from `wanted` (a file name, say).
 QString DxfBlockName(const QString &wanted);
-
-// MText content without its formatting codes; paragraphs become line breaks.
-QString MTextPlainText(const QString &text);
-
-// The special characters of DXF text: %%c %%d %%p %%% and %%nnn become Ø ° ± % and the character nnn;
-// the %%u (underline) and %%o (overline) toggles are left out and their spans returned, as
-// [start, end) character ranges of the result, in `underline` and `overline` when given.
-QString DxfTextWithSymbols(const QString &text, std::vector<std::pair<int, int>> *underline = nullptr,
-                           std::vector<std::pair<int, int>> *overline = nullptr);
-
-// Maps a point of an entity's plane (object coordinates, normal `extrusion`) to world coordinates.
-DxfVec DxfOcsToWorld(const DxfVec &extrusion, const DxfVec &point);
 
 } // namespace quorvil

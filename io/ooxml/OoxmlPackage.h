@@ -1,6 +1,6 @@
 // An Office Open XML package (.docx, .xlsx, .xltx): a zip archive of XML parts. The whole
 // package is read into memory, parts are read and replaced by name, and the package is written
-// back as a new zip through QSaveFile, so a write that fails leaves an existing file whole.
+// back as a new zip atomically (io/FileAccess.h), so a write that fails leaves an existing file whole.
 // The report and workbook writers share this; they parse parts with pugixml.
 #pragma once
 

@@ -1,6 +1,6 @@
-#include "io/DocxReport.h"
+#include "io/ooxml/DocxReport.h"
 
-#include "io/OoxmlPackage.h"
+#include "io/ooxml/OoxmlPackage.h"
 
 #include <QDir>
 #include <QFileInfo>

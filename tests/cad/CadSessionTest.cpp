@@ -1,6 +1,6 @@
 // The scripted CAD session: every call of the interface is recorded as made, prompts are answered
 // from the script, and a prompt without a fitting answer is Esc.
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "io/CadSession.h"
+#include "cad/CadSession.h"
 
 #include <utility>
 

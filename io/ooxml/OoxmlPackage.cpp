@@ -1,8 +1,8 @@
-#include "io/OoxmlPackage.h"
+#include "io/ooxml/OoxmlPackage.h"
 
-#include <QFile>
+#include "io/FileAccess.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <pugixml.hpp>
 #include <zip.h>
@@ -37,14 +37,14 @@ struct ArchiveCloser {
 
 OoxmlPackage OoxmlPackage::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
-        broken(shortName(path), QStringLiteral("不存在，请检查程序目录。"));
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const FileAccessError &e) {
+        if (e.step() == FileAccessError::Step::Missing)
+            broken(shortName(path), QStringLiteral("不存在，请检查程序目录。"));
         broken(shortName(path), QStringLiteral("无法读取。"));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        broken(shortName(path), QStringLiteral("无法读取。"));
+    }
     return fromBytes(bytes, shortName(path));
 }
 
@@ -193,15 +193,13 @@ QByteArray OoxmlPackage::toBytes() const
 void OoxmlPackage::save(const QString &path) const
 {
     const QByteArray bytes = toBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError::Io(int(file.error()));
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw FileError::DiskFull();
+    try {
+        WriteFileAtomically(path, bytes);
+    } catch (const FileAccessError &e) {
+        if (e.step() == FileAccessError::Step::Write)
+            throw FileError::DiskFull();
+        throw FileError::Io(e.deviceError());
     }
-    if (!file.commit())
-        throw FileError::Io(int(file.error()));
 }
 
 } // namespace quorvil
