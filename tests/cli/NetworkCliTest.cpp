@@ -171,7 +171,7 @@ private slots:
             bool points = false;
             for (const QString &line : DecodeText(ReadFile(out)).split(QRegularExpression(QStringLiteral("\r?\n")))) {
                 const QStringList f = line.split(u',');
-                if (f.value(0) == QStringLiteral("后验单位权中误差"))
+                if (f.value(0) == QStringLiteral("验后单位权中误差"))
                     sigma0 = f.value(1);
                 if (points && f.size() > 4)
                     cli[f[0]] = {f[2], f[3], f[4]};

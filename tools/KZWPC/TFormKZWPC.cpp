@@ -358,10 +358,10 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     m_status->setSizeGripEnabled(false);
     outer->addWidget(m_status);
 
-    m_results = new ResultFreshness(this, [this] { compute(); });
+    m_results = new ResultFreshness(this, [this] { compute(false); });
     m_results->watch(m_known->table());
     m_results->watch(m_obs->table());
-    m_results->watch(apr);
+    m_results->watch(apr, {m_axes, m_angles}); // the axes only say how a file is written back
     m_results->greyWhileStale({m_summary, m_points, m_obsResult, m_relative});
     outer->insertWidget(outer->indexOf(m_pages), m_results->makeNotice(this));
 
