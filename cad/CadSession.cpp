@@ -146,9 +146,10 @@ void ScriptedCadSession::Update(CadHandle entity)
     calls_.push_back({QStringLiteral("Update"), {}, {}, {}, entity});
 }
 
-void ScriptedCadSession::EraseLayers(const QStringList &layers)
+int ScriptedCadSession::EraseLayers(const QStringList &layers)
 {
     calls_.push_back({QStringLiteral("EraseLayers"), {}, {}, layers, 0});
+    return 0;
 }
 
 void ScriptedCadSession::ZoomExtents()

@@ -78,8 +78,9 @@ public:
     // Redraws the entity at once.
     virtual void Update(CadHandle entity) = 0;
     // Removes every entity on the named layers (the layers stay): a tool that draws on its own
-    // layers replaces what it drew before. Handles of the drawing's entities lapse.
-    virtual void EraseLayers(const QStringList &layers) = 0;
+    // layers replaces what it drew before. Handles of the drawing's entities lapse. Returns how
+    // many entities went.
+    virtual int EraseLayers(const QStringList &layers) = 0;
     // Shows the whole drawing.
     virtual void ZoomExtents() = 0;
 
@@ -142,7 +143,7 @@ public:
     CadHandle InsertBlock(const CadPoint &at, const QString &drawingFile, double xScale, double yScale,
                           double zScale, double rotation) override;
     void Update(CadHandle entity) override;
-    void EraseLayers(const QStringList &layers) override;
+    int EraseLayers(const QStringList &layers) override;
     void ZoomExtents() override;
 
 private:

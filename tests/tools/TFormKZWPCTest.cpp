@@ -510,6 +510,13 @@ private slots:
         QVERIFY(Press(&w, QStringLiteral("ToolButton6")));
         QCOMPARE(drawing.document().entities.size(), entities);
         QCOMPARE(drawing.view()->centre(), centre);
+        // In a new drawing the network is shown whole again.
+        prompts.messageAnswers = {QMessageBox::No}; // the changed drawing is not saved
+        QVERIFY(Press(&drawing, QStringLiteral("NewDrawingClick")));
+        QVERIFY(drawing.document().entities.empty());
+        drawing.view()->zoomAt(QPointF(5, 5), 2);
+        QVERIFY(Press(&w, QStringLiteral("ToolButton6")));
+        QVERIFY((drawing.view()->centre() - drawing.scene()->extents().center()).manhattanLength() < 1e-6 * drawing.scene()->extents().width());
     }
 };
 

@@ -648,12 +648,12 @@ void TFormKZWPC::drawToCad()
     BusyCursor busy;
     const ProgressStrip strip(m_progress);
     setProgress(true, 0);
-    // What this window drew before goes; the first drawing is shown whole.
-    cad->EraseLayers(NetworkLayerNames());
+    // What this window drew before goes, and the view stays where the user put it; a drawing that
+    // held no network yet (the first one, a new file) is shown whole.
+    const bool first = cad->EraseLayers(NetworkLayerNames()) == 0;
     DrawThroughCad(*cad, drawing, [this](int percent) { setProgress(true, percent); });
-    if (!m_drawnToCad)
+    if (first)
         cad->ZoomExtents();
-    m_drawnToCad = true;
 }
 
 } // namespace quorvil

@@ -94,7 +94,6 @@ private:
     DxfDocument m_drawing;
     bool m_fitPending = false;
     bool m_scaleChosen = false; // the user set the ellipse magnification for this network
-    bool m_drawnToCad = false;  // the network was drawn into the drawing window before
 };
 
 } // namespace quorvil

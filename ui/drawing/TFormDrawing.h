@@ -73,7 +73,7 @@ public:
     CadHandle InsertBlock(const CadPoint &at, const QString &drawingFile, double xScale, double yScale, double zScale,
                           double rotation) override;
     void Update(CadHandle entity) override;
-    void EraseLayers(const QStringList &layers) override;
+    int EraseLayers(const QStringList &layers) override;
     void ZoomExtents() override;
 
 protected:
