@@ -48,7 +48,7 @@ public:
     void AppendOuterLoop(CadHandle, const std::vector<CadHandle> &) override { ++calls; }
     CadHandle InsertBlock(const CadPoint &, const QString &, double, double, double, double) override { return ++calls; }
     void Update(CadHandle) override { ++calls; }
-    void EraseLayers(const QStringList &) override { ++calls; }
+    int EraseLayers(const QStringList &) override { ++calls; return 0; }
     void ZoomExtents() override { ++calls; }
 };
 
