@@ -408,6 +408,12 @@ private slots:
         QCOMPARE(pages->currentIndex(), 0);
         QCOMPARE(scale->value(), 3000);
         QVERIFY2(StatusText(&w).contains(QDir::toNativeSeparators(path)), qPrintable(StatusText(&w)));
+        // A table cleared as a whole (here, and undone) makes a new network: the suggested
+        // magnification again.
+        QVERIFY(Press(&w, QStringLiteral("ObsClear")));
+        w.findChild<PointTableView *>(QStringLiteral("StringGridObs"))->undo();
+        QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
+        QCOMPARE(scale->value(), suggested);
     }
 
     // The input tables as a user reads them: the captions whole, every numeric column of the

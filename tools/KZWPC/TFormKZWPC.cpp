@@ -347,6 +347,10 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
         m_scaleChosen = true; // the window's own settings block the signal
         redraw();
     });
+    // A magnification is chosen for one network: a new one (imported, or a table cleared or
+    // replaced as a whole) gets the one suggested for its size again.
+    for (PointTableView *input : {m_known, m_obs})
+        connect(input->table(), &QAbstractItemModel::modelReset, this, [this] { m_scaleChosen = false; });
     connect(m_showRelative, &QCheckBox::toggled, this, [this] { redraw(); });
 
     m_progress = new QProgressBar(this);
