@@ -48,6 +48,8 @@ public:
     void AppendOuterLoop(CadHandle, const std::vector<CadHandle> &) override { ++calls; }
     CadHandle InsertBlock(const CadPoint &, const QString &, double, double, double, double) override { return ++calls; }
     void Update(CadHandle) override { ++calls; }
+    int EraseLayers(const QStringList &) override { ++calls; return 0; }
+    void ZoomExtents() override { ++calls; }
 };
 
 // Triggers a window's action by object name and returns the seconds it took.

@@ -146,4 +146,15 @@ void ScriptedCadSession::Update(CadHandle entity)
     calls_.push_back({QStringLiteral("Update"), {}, {}, {}, entity});
 }
 
+int ScriptedCadSession::EraseLayers(const QStringList &layers)
+{
+    calls_.push_back({QStringLiteral("EraseLayers"), {}, {}, layers, 0});
+    return 0;
+}
+
+void ScriptedCadSession::ZoomExtents()
+{
+    calls_.push_back({QStringLiteral("ZoomExtents"), {}, {}, {}, 0});
+}
+
 } // namespace quorvil

@@ -77,6 +77,12 @@ public:
                                   double zScale, double rotation) = 0;
     // Redraws the entity at once.
     virtual void Update(CadHandle entity) = 0;
+    // Removes every entity on the named layers (the layers stay): a tool that draws on its own
+    // layers replaces what it drew before. Handles of the drawing's entities lapse. Returns how
+    // many entities went.
+    virtual int EraseLayers(const QStringList &layers) = 0;
+    // Shows the whole drawing.
+    virtual void ZoomExtents() = 0;
 
     // The open drawing window's session, or nullptr when no drawing window is open. This is what
     // a tool "attaches" to when its command starts.
@@ -137,6 +143,8 @@ public:
     CadHandle InsertBlock(const CadPoint &at, const QString &drawingFile, double xScale, double yScale,
                           double zScale, double rotation) override;
     void Update(CadHandle entity) override;
+    int EraseLayers(const QStringList &layers) override;
+    void ZoomExtents() override;
 
 private:
     QString layer_ = QStringLiteral("0");

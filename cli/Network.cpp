@@ -60,24 +60,29 @@ int NetworkRun(const Options &o, const QStringList &positional)
             throw UsageError("--ellipse-scale 须为正数");
     }
 
+    // The table, the report and the drawing show x north, y east and clockwise angles whatever the
+    // file's axes (`file`, `result`); the JSON keeps the file's own (`read`, `adjusted`).
     SurveyFile file;
     network::Result result;
     QByteArray table, json;
     try {
-        file = ParseNetworkFile(ReadInput(input));
+        SurveyFile read = ParseNetworkFile(ReadInput(input));
         if (confidence)
-            file.network.settings.confidence = *confidence;
+            read.network.settings.confidence = *confidence;
         if (aposteriori)
-            file.network.settings.aposteriori = *aposteriori;
+            read.network.settings.aposteriori = *aposteriori;
         FpGuard guard;
-        result = network::Adjust(file.network);
-        guard.check(result.summary.vtpv, result.summary.sigma0Aposteriori);
+        const network::Result adjusted = network::Adjust(read.network);
+        guard.check(adjusted.summary.vtpv, adjusted.summary.sigma0Aposteriori);
+        file = read;
+        file.network = network::InNorthEast(read.network);
+        result = network::InNorthEast(read.network, adjusted);
         LineWriter writer;
         for (const QString &line : NetworkResultLines(file, result))
             writer.addLine(line);
         table = writer.bytes();
         if (o.isSet("json"))
-            json = QByteArray::fromStdString(NetworkResultJson(file.network, result));
+            json = QByteArray::fromStdString(NetworkResultJson(read.network, adjusted));
     } catch (const Error &e) {
         PrintError(input.toStdString() + ": " + e.what() + "\n");
         return ExitFailed;

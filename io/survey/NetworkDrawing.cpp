@@ -47,6 +47,14 @@ DxfEntity Entity(DxfType type, const QString &layer)
 
 } // namespace
 
+QStringList NetworkLayerNames()
+{
+    QStringList names;
+    for (const LayerStyle &layer : Layers)
+        names.append(*layer.name);
+    return names;
+}
+
 QString EllipseScaleCaption(double scale)
 {
     return QStringLiteral("椭圆放大 %1 倍").arg(QString::fromStdString(GeneralText(Real(scale))));
@@ -202,6 +210,23 @@ DxfDocument NetworkDrawing(const Network &net, const Result *result, const Netwo
         label(QStringLiteral("%1 mm").arg(QString::fromStdString(GeneralText(Real(millimetres)))), x0 + length,
               y0 + tick * 1.5);
         label(EllipseScaleCaption(options.ellipseScale), x0 + length + symbol * 6, y0);
+        // The legend under the bar: a sample of each kind of ellipse drawn, on its layer.
+        const double y1 = y0 - symbol * 4, sampleA = symbol * 1.6;
+        double x = x0 + sampleA;
+        const auto sample = [&](const QString &layer, const QString &caption) {
+            DxfEntity e = Entity(DxfType::Ellipse, layer);
+            e.p = {x, y1 + textHeight / 2, 0};
+            e.q = {sampleA, 0, 0};
+            e.ratio = 0.5;
+            e.startAngle = 0;
+            e.endAngle = 2 * std::numbers::pi;
+            doc.entities.push_back(std::move(e));
+            label(caption, x + sampleA + symbol, y1);
+            x += sampleA * 2 + symbol * (2 + caption.size() * 1.3);
+        };
+        sample(NetworkLayers::Ellipses, QStringLiteral("点位误差椭圆"));
+        if (options.relative)
+            sample(NetworkLayers::Relative, QStringLiteral("相对误差椭圆"));
     }
     return doc;
 }

@@ -1,8 +1,9 @@
 // The drawing of a control network: fixed points as triangles, new points as circles with their
 // names, the observed lines, the standard error ellipses of the new points and, on request, the
 // relative ellipses of the observed pairs, magnified by a scale the user chooses and shown with a
-// scale bar. Drawing coordinates are east and north (survey x north is drawing Y up). Each kind
-// of entity has its layer, so the drawing can be sorted in any CAD program.
+// scale bar and a legend (a sample of each kind of ellipse drawn, the magnification). Drawing
+// coordinates are east and north (survey x north is drawing Y up). Each kind of entity has its
+// layer, so the drawing can be sorted in any CAD program.
 //
 // One drawing serves three outputs: the view of the network window, the DXF file of the command
 // line, and the entities drawn into the drawing window through the CAD session (cad/DrawThroughCad.h).
@@ -12,6 +13,7 @@
 #include "io/dxf/DxfDocument.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace quorvil {
 
@@ -23,6 +25,9 @@ inline const QString Relative = QStringLiteral("相对误差椭圆");
 inline const QString Names = QStringLiteral("点名");
 inline const QString Legend = QStringLiteral("图例");
 } // namespace NetworkLayers
+
+// The layers of the drawing, all of them: what drawing a network again replaces.
+QStringList NetworkLayerNames();
 
 struct NetworkDrawingOptions {
     double ellipseScale = 2000; // drawing metres per metre of ellipse axis

@@ -31,7 +31,8 @@
 namespace quorvil {
 
 // The result table: a few summary lines, then the adjusted points (σx σy σp E F φ), the
-// observations (v, r, w) and the relative ellipses, comma-separated, one record per line.
+// observations (v, r, w) and the relative ellipses, comma-separated, one record per line, in the
+// axes of `file` (the command line gives it the network and results in north/east, InNorthEast).
 QStringList NetworkResultLines(const SurveyFile &file, const network::Result &result);
 
 // One line: observations, unknowns, degrees of freedom, σ0, the χ² test, the suspected blunder.

@@ -27,12 +27,9 @@ std::vector<std::string> Strings(const QStringList &texts, std::initializer_list
 
 Rows KnownRows(const Network &net)
 {
-    QList<QStringList> known, observations;
-    NetworkToTables(net, known, observations);
     Rows rows;
-    for (const QStringList &row : known)
-        if (row.value(4) != NetworkWords::Free)
-            rows.push_back(Strings(row, {0, 1, 2, 3, 4}));
+    for (const QStringList &row : KnownPointRows(net))
+        rows.push_back(Strings(row, {0, 1, 2, 3, 4}));
     return rows;
 }
 

@@ -130,10 +130,10 @@ QStringList PointResultColumns()
 
 QStringList ObservationResultColumns()
 {
-    return {QStringLiteral("测站"),         QStringLiteral("后视点"),        QStringLiteral("照准点"),
-            QStringLiteral("类型"),         QStringLiteral("观测值"),        QStringLiteral("改正数(″/mm)"),
-            QStringLiteral("平差值"),       QStringLiteral("中误差(″/mm)"),  QStringLiteral("多余观测分量r"),
-            QStringLiteral("w检验"),        QStringLiteral("最小可探测粗差(″/mm)")};
+    return {QStringLiteral("测站"),          QStringLiteral("后视点"),         QStringLiteral("照准点"),
+            QStringLiteral("类型"),          QStringLiteral("观测值(dms/m)"),  QStringLiteral("改正数(″/mm)"),
+            QStringLiteral("平差值(dms/m)"), QStringLiteral("中误差(″/mm)"),   QStringLiteral("多余观测分量r"),
+            QStringLiteral("w检验"),         QStringLiteral("最小可探测粗差(″/mm)")};
 }
 
 QStringList RelativeEllipseColumns()
@@ -212,11 +212,14 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
         return int(net.points.size()) - 1;
     };
 
-    int lastSetStation = -1; // station of the direction set the previous row belonged to
+    // A direction set is all the directions of one station until an empty row or a row of another
+    // station: rows of other kinds at the same station (the distance measured with a direction)
+    // stand among them, as in the [方向] lines of the observation file.
+    int setStation = -1; // station of the open direction set
     for (int r = 0; r < observations.size(); ++r) {
         const QStringList &row = observations[r];
         if (Empty(row)) {
-            lastSetStation = -1;
+            setStation = -1;
             continue;
         }
         const int line = r + 1;
@@ -275,14 +278,14 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
                 Fail(ObsTable, line, QStringLiteral("先验中误差为零，请填写测角、测距或水准中误差"));
         }
 
+        if (o.from != setStation)
+            setStation = -1;
         if (*kind == ObservationKind::Direction) {
-            if (lastSetStation != o.from) {
+            if (setStation < 0) {
                 net.sets.push_back({o.from, line});
-                lastSetStation = o.from;
+                setStation = o.from;
             }
             o.set = int(net.sets.size()) - 1;
-        } else {
-            lastSetStation = -1;
         }
         for (int p : {o.from, o.to, o.bs})
             if (p >= 0)
@@ -311,40 +314,50 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
 
 // ------------------------------------------------------------------------------ network to tables
 
+namespace {
+
+// The 状态 word of a point; nothing for a new point without approximate values (the observations
+// name it).
+QString StateWord(const Point &p)
+{
+    const bool planeFixed = p.plane == Role::Fixed, heightFixed = p.height == Role::Fixed;
+    if (p.plane == Role::Constrained || p.height == Role::Constrained)
+        return NetworkWords::Constrained;
+    if (planeFixed && (heightFixed || p.height == Role::Unused))
+        return NetworkWords::Fixed;
+    if (heightFixed && p.plane == Role::Unused)
+        return NetworkWords::Fixed;
+    if (planeFixed)
+        return NetworkWords::FixedPlane;
+    if (heightFixed)
+        return NetworkWords::FixedHeight;
+    return p.hasXY || p.hasZ ? NetworkWords::Free : QString();
+}
+
+} // namespace
+
 void NetworkToTables(const Network &net, QList<QStringList> &known, QList<QStringList> &observations)
 {
     known.clear();
     observations.clear();
     for (const Point &p : net.points) {
-        if (!p.hasXY && !p.hasZ && p.plane != Role::Fixed && p.height != Role::Fixed && p.plane != Role::Constrained
-            && p.height != Role::Constrained)
-            continue; // a new point without approximate values: the observations name it
-        QString state;
-        const bool planeFixed = p.plane == Role::Fixed, heightFixed = p.height == Role::Fixed;
-        if (p.plane == Role::Constrained || p.height == Role::Constrained)
-            state = NetworkWords::Constrained;
-        else if (planeFixed && (heightFixed || p.height == Role::Unused))
-            state = NetworkWords::Fixed;
-        else if (heightFixed && p.plane == Role::Unused)
-            state = NetworkWords::Fixed;
-        else if (planeFixed)
-            state = NetworkWords::FixedPlane;
-        else if (heightFixed)
-            state = NetworkWords::FixedHeight;
-        else
-            state = NetworkWords::Free;
-        known.append({Text(p.id), p.hasXY ? Plain(p.x, 6) : QString(), p.hasXY ? Plain(p.y, 6) : QString(),
-                      p.hasZ ? Plain(p.z, 6) : QString(), state});
+        const QString state = StateWord(p);
+        if (!state.isEmpty())
+            known.append({Text(p.id), p.hasXY ? Plain(p.x, 6) : QString(), p.hasXY ? Plain(p.y, 6) : QString(),
+                          p.hasZ ? Plain(p.z, 6) : QString(), state});
     }
-    int lastSet = -1;
+    // The sets as NetworkFromTables will read them: the open set of the rows' station, which an
+    // empty row closes before another set of the same station.
+    int openStation = -1, openSet = -1;
     for (const Observation &o : net.observations) {
-        // Two direction sets of one station in a row are kept apart by an empty row.
-        if (o.kind == ObservationKind::Direction && o.set != lastSet && lastSet >= 0
-            && net.sets[size_t(lastSet)].station == net.sets[size_t(o.set)].station && !observations.isEmpty()
-            && observations.back().value(ObsColumn::Kind) == NetworkWords::Direction)
-            observations.append(QStringList(ObsColumn::Count, QString()));
-        lastSet = o.kind == ObservationKind::Direction ? o.set : -1;
         const int station = StationOf(net, o);
+        if (station != openStation)
+            openStation = station, openSet = -1;
+        if (o.kind == ObservationKind::Direction) {
+            if (openSet >= 0 && openSet != o.set)
+                observations.append(QStringList(ObsColumn::Count, QString()));
+            openSet = o.set;
+        }
         const bool angular = IsAngular(o.kind);
         QString value = angular ? PackedAngleText(o.value, 6) : Plain(o.value, 6);
         if (angular) { // ddd.mmssssss without the trailing zeros of the seconds
@@ -358,6 +371,18 @@ void NetworkToTables(const Network &net, QList<QStringList> &known, QList<QStrin
 }
 
 // ------------------------------------------------------------------------------ result texts
+
+QList<QStringList> KnownPointRows(const Network &net)
+{
+    QList<QStringList> rows;
+    for (const Point &p : net.points) {
+        const QString state = StateWord(p);
+        if (!state.isEmpty() && state != NetworkWords::Free)
+            rows.append({Text(p.id), p.hasXY ? Fixed(4, p.x) : QString(), p.hasXY ? Fixed(4, p.y) : QString(),
+                         p.hasZ ? Fixed(4, p.z) : QString(), state});
+    }
+    return rows;
+}
 
 QString PackedAngleText(Real radians, int secondDecimals)
 {

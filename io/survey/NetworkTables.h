@@ -24,7 +24,7 @@ namespace quorvil {
 QStringList KnownPointColumns();       // 点名, X(m), Y(m), H(m), 状态
 QStringList ObservationColumns();      // 测站, 后视点, 照准点, 类型, 观测值, 距离(km)/测站数, 中误差(″/mm)
 QStringList PointResultColumns();      // 点名, X, Y, H, σx, σy, 点位中误差, σH, E, F, φ
-QStringList ObservationResultColumns(); // 测站, 后视点, 照准点, 类型, 观测值, 改正数, 平差值, 中误差, r, w, MDB
+QStringList ObservationResultColumns(); // 测站, 后视点, 照准点, 类型, 观测值, 改正数, 平差值, 中误差, r, w, MDB (with units)
 QStringList RelativeEllipseColumns();  // 起点, 终点, 边长, E, F, φ, 相对精度
 
 // The columns of the point results.
@@ -69,6 +69,9 @@ network::Network NetworkFromTables(const QList<QStringList> &known, const QList<
 // observation with its standard deviation.
 void NetworkToTables(const network::Network &network, QList<QStringList> &known, QList<QStringList> &observations);
 
+// The known and the constrained points as the report lists them: 点名, X, Y, H at the decimals of
+// the adjusted coordinates, 状态.
+QList<QStringList> KnownPointRows(const network::Network &network);
 
 // Packed ddd.mmss text of an angle in radians, the seconds rounded to `secondDecimals` with carry,
 // trailing zeros kept (fixed width of the decimals).

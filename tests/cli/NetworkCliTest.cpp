@@ -1,17 +1,21 @@
 // quorvil-cli network run as a program: both input formats (by content, from a file or standard
 // input), the summary line, the result table, the JSON every script relies on, --sigma and
 // --confidence, --report and --dxf, and bad input: one Chinese message, exit
-// status 1, no output file.
+// status 1, no output file; every network file adjusted in the window as on the command line.
 #include "support/WindowTestSupport.h"
 
 #include "io/dxf/DxfReader.h"
 
 #include "io/TextCodec.h"
+#include "tools/KZWPC/TFormKZWPC.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace quorvil;
@@ -138,13 +142,61 @@ private slots:
         for (const DxfEntity &e : drawing.entities)
             if (e.type == DxfType::Ellipse)
                 ++(e.layer == QStringLiteral("相对误差椭圆") ? relative : ellipses);
-        QCOMPARE(ellipses, 3);
-        QCOMPARE(relative, 6);
+        QCOMPARE(ellipses, 3 + 1); // the points' and the legend's sample
+        QCOMPARE(relative, 6 + 1);
         // A report that cannot be written: one message, status 1.
         const Run bad = Cli({"network", "--report", dir.filePath("no/such/dir/r.docx"), Data("network/Ghilani12_6.txt"),
                              dir.filePath("lev.txt")});
         QCOMPARE(bad.status, 1);
         QVERIFY(!bad.err.isEmpty());
+    }
+
+    // Every network file under tests/ adjusts in the window as on the command line: the same σ0
+    // and the same coordinates, x north and y east in both whatever the file's axes.
+    void windowAdjustsEveryFileAsTheCommandLine()
+    {
+        QStringList files;
+        for (const char *folder : {"krumm", "network"}) {
+            const QDir dir(Data(QLatin1String(folder)));
+            for (const QString &name : dir.entryList({QStringLiteral("*.gkf"), QStringLiteral("*.txt")}, QDir::Files))
+                files << dir.filePath(name);
+        }
+        QVERIFY(files.size() >= 25);
+        for (const QString &file : files) {
+            const QString out = dir.filePath("every.txt");
+            const Run run = Cli({"network", file, out});
+            QVERIFY2(run.status == 0, qPrintable(file + QString::fromUtf8(run.err)));
+            QMap<QString, QStringList> cli; // point: X, Y, H
+            QString sigma0;
+            bool points = false;
+            for (const QString &line : DecodeText(ReadFile(out)).split(QRegularExpression(QStringLiteral("\r?\n")))) {
+                const QStringList f = line.split(u',');
+                if (f.value(0) == QStringLiteral("验后单位权中误差"))
+                    sigma0 = f.value(1);
+                if (points && f.size() > 4)
+                    cli[f[0]] = {f[2], f[3], f[4]};
+                points = (points && !line.isEmpty()) || line.startsWith(QStringLiteral("点名,状态,X(m)"));
+            }
+
+            ScriptedPrompts prompts;
+            TFormKZWPC w(nullptr);
+            prompts.openAnswers.push_back(file);
+            QVERIFY(Press(&w, QStringLiteral("ToolButton1")));
+            QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
+            QVERIFY2(prompts.errors.isEmpty(), qPrintable(file + prompts.errors.join('\n')));
+            const QString summary = w.findChild<QPlainTextEdit *>(QStringLiteral("MemoSummary"))->toPlainText();
+            const QString shown = QRegularExpression(QStringLiteral("单位权中误差 σ0：([0-9.]+)")).match(summary).captured(1);
+            QVERIFY2(std::fabs(shown.toDouble() - sigma0.toDouble()) <= 0.005 + 1e-9, qPrintable(file + u' ' + shown + u' ' + sigma0));
+            const QList<QStringList> rows = Rows(&w, QStringLiteral("StringGridPoints"));
+            QVERIFY(!rows.isEmpty());
+            for (const QStringList &row : rows) {
+                QVERIFY2(cli.contains(row[0]), qPrintable(file + u' ' + row[0]));
+                for (int c = 0; c < 3; ++c)
+                    if (!row[1 + c].isEmpty())
+                        QVERIFY2(std::fabs(row[1 + c].toDouble() - cli[row[0]][c].toDouble()) < 1.5e-4,
+                                 qPrintable(file + u' ' + row.join(' ') + u'|' + cli[row[0]].join(' ')));
+            }
+        }
     }
 
     void badInputExitsWithOneMessageAndNoOutput()

@@ -1,6 +1,7 @@
 // The rigorous network adjustment (core/network) on its own: traverses and levelling routes that
 // have only their closure redundancy agree with the classical adjustments of core/Traverse and
-// core/Levelling; the eight axes orientations and both senses of angles give one network; the
+// core/Levelling; the eight axes orientations and both senses of angles give one network, which
+// converted to north/east is the network in those axes; the
 // χ² and normal quantiles; messages instead of NaN.
 #include "core/Error.h"
 #include "core/FpGuard.h"
@@ -140,6 +141,51 @@ Network Mixed()
     return net;
 }
 
+// The difference of two values of a kind, angles as directions.
+Real Apart(ObservationKind kind, Real a, Real b) { return IsAngular(kind) ? Wrap(a - b) : a - b; }
+
+// A network in other axes and sense, converted to north/east and clockwise angles, is the base
+// network, and its results converted are the base's results; converted back it is itself.
+void ExpectNorthEastIsTheBase(const Network &net, const Result &r, const Network &base, const Result &reference)
+{
+    const Network ne = InNorthEast(net);
+    const Result rn = InNorthEast(net, r);
+    EXPECT_EQ(ne.settings.axes, Axes::NE);
+    EXPECT_TRUE(ne.settings.clockwise);
+    for (size_t i = 0; i < net.points.size(); ++i) {
+        const PointResult &p = rn.points[i], &q = reference.points[i];
+        EXPECT_EQ(ne.points[i].x, base.points[i].x);
+        EXPECT_EQ(ne.points[i].y, base.points[i].y);
+        EXPECT_NEAR(double(p.x - q.x), 0, 1e-9);
+        EXPECT_NEAR(double(p.y - q.y), 0, 1e-9);
+        EXPECT_NEAR(double(p.sx - q.sx), 0, 1e-12);
+        EXPECT_NEAR(double(p.sy - q.sy), 0, 1e-12);
+        if (p.plane && q.ellipse.a - q.ellipse.b > 1e-6)
+            EXPECT_NEAR(double(std::sin(p.ellipse.phi - q.ellipse.phi)), 0, 1e-9);
+    }
+    const size_t cx = net.observations.size() - 2, cy = cx + 1;
+    for (size_t i = 0; i < net.observations.size(); ++i) {
+        // an observed x of other axes may be a y here
+        const size_t j = i < cx ? i : ne.observations[i].kind == ObservationKind::CoordinateX ? cx : cy;
+        const Observation &o = ne.observations[i];
+        EXPECT_EQ(o.kind, base.observations[j].kind) << i;
+        const ObservationResult &a = rn.observations[i], &b = reference.observations[j];
+        EXPECT_NEAR(double(Apart(o.kind, o.value, base.observations[j].value)), 0, 1e-15) << i;
+        EXPECT_NEAR(double(a.residual - b.residual), 0, 1e-12) << i;
+        EXPECT_NEAR(double(Apart(o.kind, a.adjusted, b.adjusted)), 0, 1e-9) << i;
+        EXPECT_NEAR(double(a.w - b.w), 0, 1e-6) << i;
+    }
+    for (size_t s = 0; s < net.sets.size(); ++s)
+        EXPECT_NEAR(double(Wrap(rn.orientations[s] - reference.orientations[s])), 0, 1e-9);
+    const Network back = InAxes(ne, net.settings.axes, net.settings.clockwise);
+    for (size_t i = 0; i < net.points.size(); ++i)
+        EXPECT_TRUE(back.points[i].x == net.points[i].x && back.points[i].y == net.points[i].y) << i;
+    for (size_t i = 0; i < net.observations.size(); ++i) {
+        EXPECT_EQ(back.observations[i].kind, net.observations[i].kind) << i;
+        EXPECT_NEAR(double(Apart(net.observations[i].kind, back.observations[i].value, net.observations[i].value)), 0, 1e-15) << i;
+    }
+}
+
 TEST(Network, EveryAxesOrientationAndAngleSenseGivesOneNetwork)
 {
     const Network base = Mixed();
@@ -172,6 +218,7 @@ TEST(Network, EveryAxesOrientationAndAngleSenseGivesOneNetwork)
             net.observations.back().value = o.yn * cn + o.ye * ce;
             const Result r = Adjust(net);
             EXPECT_NEAR(double(r.summary.sigma0Aposteriori), double(reference.summary.sigma0Aposteriori), 1e-9);
+            ExpectNorthEastIsTheBase(net, r, base, reference);
             for (size_t i = 0; i < net.points.size(); ++i) {
                 const PointResult &p = r.points[i], &q = reference.points[i];
                 EXPECT_NEAR(double(p.x), double(o.xn * q.x + o.xe * q.y), 1e-9);

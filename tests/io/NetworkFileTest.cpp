@@ -1,19 +1,30 @@
 // Quorvil's own observation file: the textbook networks typed in it (tests/io/data/network) give
 // the textbook's results, approximate coordinates computed by the engine; the format is told
-// from gama-local by content; every bad input of the issue gives its one Chinese message.
+// from gama-local by content; every bad input gives its one Chinese message; every network file
+// read into the window's tables reads back as the same network; the examples of the help page and
+// the README are realistic for their stated precisions.
 #include "core/Error.h"
 #include "core/FpGuard.h"
 #include "core/network/Network.h"
 #include "io/survey/GamaFile.h"
 #include "io/survey/NetworkOutput.h"
+#include "io/survey/NetworkTables.h"
 #include "io/survey/ObservationFile.h"
+#include "core/TextForms.h"
+#include "io/survey/SurveyText.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace quorvil;
 using namespace quorvil::network;
@@ -190,23 +201,97 @@ TEST(NetworkFile, BadInputGivesOneMessage)
     }
 }
 
-// The example of the help page (and README) is a file that adjusts.
-TEST(NetworkFile, HelpExampleAdjusts)
+// The examples of the help page and the README, the first networks a newcomer adjusts.
+QByteArray HelpExample()
 {
     QFile help(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/../resources/Help.html"));
-    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    if (!help.open(QIODevice::ReadOnly))
+        return {};
     const QString html = QString::fromUtf8(help.readAll());
     const qsizetype section = html.indexOf(QStringLiteral("<h2 id=\"network\">"));
-    ASSERT_GE(section, 0);
     const qsizetype begin = html.indexOf(QStringLiteral("<pre># "), section), end = html.indexOf(QStringLiteral("</pre>"), begin);
-    ASSERT_GT(begin, section);
+    if (section < 0 || begin < 0)
+        return {};
     QString text = html.mid(begin + 5, end - begin - 5);
     text.replace(QStringLiteral("&lt;"), QStringLiteral("<")).replace(QStringLiteral("&gt;"), QStringLiteral(">")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    const SurveyFile f = ParseNetworkFile(text.toUtf8());
-    EXPECT_EQ(f.header.grade, QStringLiteral("一级"));
-    const Result r = Adjust(f.network);
-    EXPECT_EQ(r.summary.dof, 3);
-    EXPECT_LT(r.points[3].sp, 0.005);
+    return text.toUtf8();
+}
+
+QByteArray ReadmeExample() // the block indented by four spaces that opens with "# "
+{
+    QFile readme(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/../README.md"));
+    if (!readme.open(QIODevice::ReadOnly))
+        return {};
+    QStringList block;
+    for (const QString &line : QString::fromUtf8(readme.readAll()).split(u'\n')) {
+        if (block.isEmpty() ? line.startsWith(QStringLiteral("    # ")) && line.contains(QStringLiteral("网"))
+                            : line.startsWith(QStringLiteral("    ")))
+            block << line.mid(4);
+        else if (!block.isEmpty())
+            break;
+    }
+    return block.join(u'\n').toUtf8();
+}
+
+// Their numbers are those of their stated precisions: σ0 near 1, the global test passed, no
+// observation suspected; the directions come with their distances.
+TEST(NetworkFile, ExamplesAreRealistic)
+{
+    for (const auto &[name, bytes] : {std::pair{"help", HelpExample()}, std::pair{"README", ReadmeExample()}}) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(bytes.isEmpty());
+        const SurveyFile f = ParseNetworkFile(bytes);
+        const Result r = Adjust(f.network);
+        EXPECT_GE(r.summary.dof, 5);
+        EXPECT_TRUE(r.summary.chi2.passed) << double(r.summary.sigma0Aposteriori);
+        EXPECT_NEAR(double(r.summary.sigma0Aposteriori), 1, 0.2);
+        EXPECT_EQ(r.summary.suspect, -1);
+        for (const PointResult &p : r.points)
+            EXPECT_LT(p.sp, 0.02);
+    }
+}
+
+// Every network file read into the window's tables reads back as the network the command line
+// adjusts: the same observations, direction sets and standard deviations, the same adjustment.
+TEST(NetworkFile, TablesReadAsTheFiles)
+{
+    std::vector<std::pair<std::string, QByteArray>> files{{"help", HelpExample()}, {"README", ReadmeExample()}};
+    for (const char *folder : {"krumm", "network"}) {
+        const QDir dir(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/") + QLatin1String(folder));
+        for (const QString &name : dir.entryList({QStringLiteral("*.gkf"), QStringLiteral("*.txt")}, QDir::Files))
+            files.emplace_back(name.toStdString(), ReadData(QLatin1String(folder) + u'/' + name));
+    }
+    ASSERT_GE(files.size(), 27u);
+    for (const auto &[name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const Network net = InNorthEast(ParseNetworkFile(bytes).network);
+        QList<QStringList> known, observations;
+        NetworkToTables(net, known, observations);
+        const Network read = NetworkFromTables(known, observations, NetworkApriori{}, net.settings);
+        ASSERT_EQ(read.observations.size(), net.observations.size());
+        ASSERT_EQ(read.sets.size(), net.sets.size());
+        const auto id = [](const Network &n, int p) { return p >= 0 ? n.points[size_t(p)].id : std::string(); };
+        for (size_t i = 0; i < net.observations.size(); ++i) {
+            const Observation &a = read.observations[i], &b = net.observations[i];
+            EXPECT_EQ(a.kind, b.kind) << i;
+            EXPECT_EQ(id(read, StationOf(read, a)), id(net, StationOf(net, b))) << i;
+            EXPECT_EQ(id(read, a.to), id(net, b.to)) << i;
+            EXPECT_EQ(id(read, a.bs), id(net, b.bs)) << i;
+            EXPECT_EQ(a.set, b.set) << i; // the same sets, in the same order
+            EXPECT_NEAR(double(a.value - b.value), 0, 1e-11) << i;
+            EXPECT_NEAR(double(a.stdev / b.stdev), 1, 1e-6) << i;
+        }
+        const Result ra = Adjust(read), rb = Adjust(net);
+        EXPECT_NEAR(double(ra.summary.sigma0Aposteriori / rb.summary.sigma0Aposteriori), 1, 1e-6);
+        for (size_t i = 0; i < net.points.size(); ++i) {
+            const auto j = std::find_if(read.points.begin(), read.points.end(), [&](const Point &p) { return p.id == net.points[i].id; });
+            ASSERT_NE(j, read.points.end()) << net.points[i].id;
+            const PointResult &pa = ra.points[size_t(j - read.points.begin())], &pb = rb.points[i];
+            EXPECT_NEAR(double(pa.x - pb.x), 0, 1e-6) << net.points[i].id;
+            EXPECT_NEAR(double(pa.y - pb.y), 0, 1e-6) << net.points[i].id;
+            EXPECT_NEAR(double(pa.z - pb.z), 0, 1e-6) << net.points[i].id;
+        }
+    }
 }
 
 // A free network typed without any coordinates: carried in a local frame, its datum the
@@ -231,6 +316,42 @@ TEST(NetworkFile, FreeNetworkWithoutCoordinates)
     for (size_t i = 0; i < a.points.size(); ++i)
         ta += a.points[i].sp * a.points[i].sp, tb += b.points[i].sp * b.points[i].sp;
     EXPECT_NEAR(double(ta / tb), 1, 1e-6);
+}
+
+// The numbers of the files and the JSON: the exact decimal conversion (the C library's, in the C
+// locale, as independent reference) for values around every halfway point and of every size.
+TEST(NetworkFile, NumbersAsTheExactConversion)
+{
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> unit(-1, 1);
+    std::vector<std::pair<Real, int>> cases;
+    for (int decimals = 0; decimals <= 10; ++decimals)
+        for (Real v : {0.125L, 2.5L, 1.0625L, -0.5L, 0.0L, -0.0004L, 1e11L, 999999.99999L, 2.675L, 1e13L})
+            cases.emplace_back(v, decimals);
+    for (int i = 0; i < 60000; ++i) {
+        const int decimals = int(i % 11);
+        Real v = Real(unit(random)) * std::pow(10.0L, Real(i % 15) - 3);
+        if (i % 3 == 0) // a halfway point of the decimals, give or take the last bit
+            v = (std::round(v * std::pow(10.0L, Real(decimals))) + 0.5L) / std::pow(10.0L, Real(decimals));
+        cases.emplace_back(v, decimals);
+    }
+    int failures = 0;
+    for (const auto &[v, decimals] : cases) {
+        char buffer[256];
+        std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, v);
+        std::string expected = buffer;
+        if (expected.find('.') != std::string::npos) {
+            while (expected.back() == '0')
+                expected.pop_back();
+            if (expected.back() == '.')
+                expected.pop_back();
+        }
+        if (expected == "-0")
+            expected = "0";
+        if (TrimmedNumberText(decimals, v) != expected && ++failures < 10)
+            ADD_FAILURE() << double(v) << " to " << decimals << ": " << TrimmedNumberText(decimals, v) << " not " << expected;
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 TEST(NetworkFile, JsonHasTheFixedShape)

@@ -3,7 +3,8 @@
 // read from its gama-local file and adjusted; the adjusted coordinates agree with the textbook's
 // (.adj) and with GNU Gama's (.xml) to 0.1 mm, σ0 with Gama's to its printed digits, the point
 // standard deviations with the textbook's; Σr = f; the network written back as gama-local adjusts
-// the same; the blunder of Ghilani's example fails the global test and is named.
+// the same; converted to x north, y east (as tables show every network) it gives the textbook's
+// coordinates in those axes; the blunder of Ghilani's example fails the global test and is named.
 #include "core/FpGuard.h"
 #include "core/network/Network.h"
 #include "io/survey/GamaFile.h"
@@ -170,6 +171,17 @@ TEST(NetworkKrumm, PublishedNetworks)
             EXPECT_NEAR(double(second.points[i].sp - result.points[i].sp), 0, 1e-9);
         }
         EXPECT_NEAR(double(second.summary.sigma0Aposteriori / result.summary.sigma0Aposteriori), 1, 1e-9);
+        // converted to x north, y east as the tables show it: the textbook's coordinates in those axes
+        const Network northEast = InNorthEast(net);
+        const Result shown = Adjust(northEast);
+        const Frame frame = FrameOf(net.settings.axes);
+        for (const auto &[id, p] : adj)
+            if (!p.height) {
+                const auto [n, e] = frame.northEast(p.x, p.y);
+                const PointResult &r = shown.points[size_t(IndexOf(northEast, id))];
+                EXPECT_NEAR(double(r.x), double(n), 1e-4) << id;
+                EXPECT_NEAR(double(r.y), double(e), 1e-4) << id;
+            }
         guard.check(result.summary.vtpv);
     }
 }

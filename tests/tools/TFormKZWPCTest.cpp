@@ -8,14 +8,24 @@
 #include "core/TextForms.h"
 #include "core/network/Network.h"
 #include "io/survey/GamaFile.h"
+#include "io/survey/NetworkDrawing.h"
 #include "tools/KZWPC/TFormKZWPC.h"
+#include "ui/drawing/DrawingScene.h"
+#include "ui/drawing/DrawingView.h"
 #include "ui/drawing/TFormDrawing.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+#include <QComboBox>
+#include <QDir>
+#include <QStatusBar>
 #include <QJsonArray>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QtTest>
 
@@ -35,6 +45,8 @@ double Num(const QString &text) { return text.toDouble(); }
 
 // Packed ddd.mmss text in degrees.
 double PackedDegrees(const QString &text) { return double(DmsToDeg(TextToNumber(text.toStdString()))); }
+
+QString StatusText(QWidget *w) { return w->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->currentMessage(); }
 
 // The value after "caption：" in the summary.
 QString SummaryValue(QWidget *w, const QString &caption)
@@ -109,8 +121,10 @@ private slots:
         QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
         QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n')));
 
-        const network::Network net = ReadGama(file);
-        const Result r = network::Adjust(net);
+        // The tables show x north, y east whatever the file's axes (all of these are x east).
+        const network::Network read = ReadGama(file);
+        const network::Network net = network::InNorthEast(read);
+        const Result r = network::InNorthEast(read, network::Adjust(read));
         QCOMPARE(SummaryValue(&w, QStringLiteral("观测数")), QString::number(r.summary.observations));
         QCOMPARE(SummaryValue(&w, QStringLiteral("多余观测数")), QString::number(r.summary.dof));
         QVERIFY2(SummaryValue(&w, QStringLiteral("单位权中误差 σ0"))
@@ -136,11 +150,9 @@ private slots:
                 QVERIFY2(std::fabs(Num(row[6]) - double(p.sp) * 1000) < 0.006, qPrintable(where));
                 QVERIFY2(std::fabs(Num(row[8]) - double(p.ellipse.a) * 1000) < 0.006, qPrintable(where));
                 QVERIFY2(std::fabs(Num(row[9]) - double(p.ellipse.b) * 1000) < 0.006, qPrintable(where));
-                // φ is the bearing of E from north: for x north it is the engine's angle from +x; for
-                // x east, y north (en) it is 90° less that angle.
+                // φ is the bearing of E from north.
                 if (p.ellipse.a - p.ellipse.b > 1e-4L) {
-                    const double phi = double(RadToDeg(p.ellipse.phi));
-                    const double bearing = net.settings.axes == network::Axes::EN ? std::fmod(450 - phi, 180) : phi;
+                    const double bearing = double(RadToDeg(p.ellipse.phi));
                     double d = std::fabs(PackedDegrees(row[10]) - bearing);
                     d = std::min(d, 180 - d);
                     QVERIFY2(d < 1.0 / 3600 + 1e-9, qPrintable(where + QStringLiteral(" bearing %1").arg(bearing)));
@@ -227,12 +239,14 @@ private slots:
         QCOMPARE(Rows(&w, QStringLiteral("StringGridObs")), typed);
     }
 
-    // 数据另存 and 另存为Gama文件 read back into a new window as the same network.
+    // 数据另存 and 另存为Gama文件 read back into a new window as the same network; the Gama file in
+    // the axes it came in (x east here), the observation file in x north.
     void savedFilesReadBack()
     {
         ScriptedPrompts prompts;
         TFormKZWPC w(nullptr);
         Import(&w, prompts, Krumm("Grossmann_Direction_fix.gkf"));
+        QCOMPARE(w.findChild<QComboBox *>(QStringLiteral("ComboAxes"))->currentText(), QStringLiteral("X东 Y北"));
         SetField(&w, QStringLiteral("EditGC"), QStringLiteral("格罗斯曼方向网"));
         QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
         const QList<QStringList> points = Rows(&w, QStringLiteral("StringGridPoints"));
@@ -243,13 +257,16 @@ private slots:
             prompts.saveAnswers.push_back(path);
             const bool gama = path.endsWith(QLatin1String(".gkf"));
             QVERIFY(Press(&w, gama ? QStringLiteral("ToolButton3") : QStringLiteral("ToolButton2")));
-            if (!gama && !prompts.errors.isEmpty()) {
-                QVERIFY2(prompts.errors[0].contains(QStringLiteral("另存为Gama文件")), qPrintable(prompts.errors[0]));
-                QCOMPARE(prompts.saveAnswers.size(), size_t(1)); // refused before the dialog
-                prompts.saveAnswers.clear();
-                continue; // this network's axes are not the observation file's
-            }
             QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n')));
+            QVERIFY(StatusText(&w).contains(QDir::toNativeSeparators(path)));
+            if (gama) {
+                const network::Network original = ReadGama(Krumm("Grossmann_Direction_fix.gkf")), saved = ReadGama(path);
+                QCOMPARE(saved.settings.axes, network::Axes::EN);
+                for (const network::Point &p : original.points)
+                    for (const network::Point &q : saved.points)
+                        if (p.id == q.id && p.hasXY)
+                            QVERIFY2(std::fabs(double(p.x - q.x)) < 1e-9 && std::fabs(double(p.y - q.y)) < 1e-9, p.id.c_str());
+            }
             TFormKZWPC again(nullptr);
             Import(&again, prompts, path);
             QCOMPARE(Rows(&again, QStringLiteral("StringGridObs")), Rows(&w, QStringLiteral("StringGridObs")));
@@ -341,6 +358,10 @@ private slots:
             blunderNamed |= row.value(0) == QStringLiteral("可能的粗差") && row.value(1) == SummaryValue(&w, QStringLiteral("可能的粗差"));
         QVERIFY(blunderNamed);
 
+        // The known points at the decimals of the adjusted ones.
+        for (const QStringList &row : rowsOf(1).mid(1))
+            for (int c : {1, 2})
+                QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+\\.\\d{4}$")).match(row[c]).hasMatch(), qPrintable(row.join(' ')));
         const QList<QStringList> points = Rows(&w, QStringLiteral("StringGridPoints"));
         const QList<QStringList> reported = rowsOf(2).mid(1);
         QCOMPARE(reported.size(), points.size());
@@ -356,6 +377,85 @@ private slots:
             QCOMPARE(reportedObs[i], expected);
         }
         QCOMPARE(rowsOf(3).mid(1), Rows(&w, QStringLiteral("StringGridRelative")));
+    }
+
+    // Word报表, even cancelled, keeps the page shown and the magnification: the one suggested for
+    // the network's size (as the command line chooses it), or the user's; the saved report is
+    // confirmed on the status line.
+    void reportKeepsPageAndMagnification()
+    {
+        ScriptedPrompts prompts;
+        TFormKZWPC w(nullptr);
+        const QString file = Krumm("Ghilani16_2_DistanceAngleAzimuth_fix.gkf");
+        Import(&w, prompts, file);
+        auto *scale = w.findChild<QSpinBox *>(QStringLiteral("SpinScale"));
+        auto *pages = w.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+        QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
+        QCOMPARE(pages->currentIndex(), 1);
+        const network::Network read = ReadGama(file);
+        const int suggested = int(SuggestedEllipseScale(network::InNorthEast(read), network::InNorthEast(read, network::Adjust(read))));
+        QCOMPARE(scale->value(), suggested);
+        pages->setCurrentIndex(2);
+        QVERIFY(Press(&w, QStringLiteral("ToolButton5"))); // the file dialog cancelled
+        QCOMPARE(pages->currentIndex(), 2);
+        QCOMPARE(scale->value(), suggested);
+        scale->setValue(3000);
+        pages->setCurrentIndex(0);
+        const QString path = m_dir.filePath("kept.docx");
+        prompts.saveAnswers.push_back(path);
+        QVERIFY(Press(&w, QStringLiteral("ToolButton5")));
+        QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join('\n')));
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(scale->value(), 3000);
+        QVERIFY2(StatusText(&w).contains(QDir::toNativeSeparators(path)), qPrintable(StatusText(&w)));
+        // A table cleared as a whole (here, and undone) makes a new network: the suggested
+        // magnification again.
+        QVERIFY(Press(&w, QStringLiteral("ObsClear")));
+        w.findChild<PointTableView *>(QStringLiteral("StringGridObs"))->undo();
+        QVERIFY(Press(&w, QStringLiteral("ToolButton4")));
+        QCOMPARE(scale->value(), suggested);
+    }
+
+    // The input tables as a user reads them: the captions whole, every numeric column of the
+    // results with its unit, the standard deviations and known coordinates at the tables'
+    // decimals (the cells keep what was read), the axes by their Chinese names.
+    void tablesReadAsTheyShould()
+    {
+        ScriptedPrompts prompts;
+        TFormKZWPC w(nullptr);
+        Import(&w, prompts, QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/network/Niemeier_DistanceDirection.txt"));
+        for (const char *name : {"StringGridKnown", "StringGridObs"}) {
+            auto *view = w.findChild<QTableView *>(QLatin1String(name));
+            const QFontMetrics metrics(view->horizontalHeader()->font());
+            for (int c = 0; c < view->model()->columnCount(); ++c) {
+                const QString caption = view->model()->headerData(c, Qt::Horizontal).toString();
+                QVERIFY2(view->columnWidth(c) >= metrics.horizontalAdvance(caption), qPrintable(caption));
+            }
+        }
+        for (const char *name : {"StringGridPoints", "StringGridObsResult", "StringGridRelative"}) {
+            auto *view = w.findChild<QTableView *>(QLatin1String(name));
+            for (int c = 0; c < view->model()->columnCount(); ++c) {
+                const QString caption = view->model()->headerData(c, Qt::Horizontal).toString();
+                const bool words = QStringList{"点名", "测站", "后视点", "照准点", "类型", "起点", "终点", "w检验", "多余观测分量r",
+                                               "边长相对精度"}.contains(caption);
+                QVERIFY2(words || caption.contains(u'('), qPrintable(caption));
+            }
+        }
+        const auto shown = [&](const char *table, int row, int column) {
+            auto *view = w.findChild<QTableView *>(QLatin1String(table));
+            QAbstractItemDelegate *delegate = view->itemDelegateForColumn(column);
+            delegate = delegate ? delegate : view->itemDelegate();
+            return static_cast<QStyledItemDelegate *>(delegate)->displayText(view->model()->index(row, column).data(), QLocale::c());
+        };
+        // 5 cc as ″, a known X as read
+        QCOMPARE(Table(&w, QStringLiteral("StringGridObs"))->cell(0, 6), QStringLiteral("1.62"));
+        QCOMPARE(shown("StringGridObs", 0, 6), QStringLiteral("1.62"));
+        QCOMPARE(Table(&w, QStringLiteral("StringGridKnown"))->cell(0, 1), QStringLiteral("26816.143"));
+        QCOMPARE(shown("StringGridKnown", 0, 1), QStringLiteral("26816.1430"));
+        SetRow(&w, QStringLiteral("StringGridObs"), 1, {"Z108", "", "104", QStringLiteral("边长"), "1002.598", "", "9.061725"});
+        QCOMPARE(shown("StringGridObs", 1, 6), QStringLiteral("9.06"));
+        QCOMPARE(Table(&w, QStringLiteral("StringGridObs"))->cell(1, 6), QStringLiteral("9.061725"));
+        QCOMPARE(w.findChild<QComboBox *>(QStringLiteral("ComboAxes"))->itemText(0), QStringLiteral("X北 Y东"));
     }
 
     // The network and its ellipses in the drawing window, saved as DXF and read back with ezdxf.
@@ -384,13 +484,13 @@ private slots:
         QVERIFY2(!dxf.contains("error"), qPrintable(dxf.value("error").toString()));
         const QJsonArray ellipses = dxf.value("ellipses").toArray();
         const QList<QStringList> points = Rows(&w, QStringLiteral("StringGridPoints"));
-        QCOMPARE(ellipses.size(), points.size());
+        QCOMPARE(ellipses.size(), points.size() + 1); // and the legend's sample
         for (int i = 0; i < points.size(); ++i) {
             const QJsonArray e = ellipses.at(i).toArray();
             const QString where = points[i].join(' ');
             QCOMPARE(e.at(0).toString(), QStringLiteral("误差椭圆"));
-            // Axes en: drawing east is x, north is y.
-            QVERIFY2(std::fabs(e.at(1).toDouble() - Num(points[i][1])) < 1e-4 && std::fabs(e.at(2).toDouble() - Num(points[i][2])) < 1e-4,
+            // The table's X is north, the drawing's y; its Y east, the drawing's x.
+            QVERIFY2(std::fabs(e.at(1).toDouble() - Num(points[i][2])) < 1e-4 && std::fabs(e.at(2).toDouble() - Num(points[i][1])) < 1e-4,
                      qPrintable(where));
             QVERIFY2(std::fabs(e.at(3).toDouble() - Num(points[i][8]) / 1000 * 5000) < 0.005 / 1000 * 5000 + 1e-9, qPrintable(where));
             QVERIFY2(std::fabs(e.at(3).toDouble() * e.at(4).toDouble() - Num(points[i][9]) / 1000 * 5000) < 0.03 + 1e-9,
@@ -404,7 +504,25 @@ private slots:
         for (const char *layer : {"控制点", "观测边", "误差椭圆", "点名"})
             QVERIFY2(layers.contains(QString::fromUtf8(layer)), layer);
         QVERIFY(dxf.value("texts").toArray().contains(QStringLiteral("椭圆放大 5000 倍")));
+        QVERIFY(dxf.value("texts").toArray().contains(QStringLiteral("点位误差椭圆")));
         QCOMPARE(drawing.GetVariable(QStringLiteral("CLAYER")), 1.0); // the user's layer is current again
+        // The first drawing is shown whole; drawn again, it replaces what the window drew (the
+        // user's own entities stay) and leaves the view where the user put it.
+        QVERIFY((drawing.view()->centre() - drawing.scene()->extents().center()).manhattanLength() < 1e-6 * drawing.scene()->extents().width());
+        drawing.AddLine({0, 0, 0}, {1, 1, 0});
+        const size_t entities = drawing.document().entities.size();
+        drawing.view()->zoomAt(QPointF(5, 5), 2);
+        const QPointF centre = drawing.view()->centre();
+        QVERIFY(Press(&w, QStringLiteral("ToolButton6")));
+        QCOMPARE(drawing.document().entities.size(), entities);
+        QCOMPARE(drawing.view()->centre(), centre);
+        // In a new drawing the network is shown whole again.
+        prompts.messageAnswers = {QMessageBox::No}; // the changed drawing is not saved
+        QVERIFY(Press(&drawing, QStringLiteral("NewDrawingClick")));
+        QVERIFY(drawing.document().entities.empty());
+        drawing.view()->zoomAt(QPointF(5, 5), 2);
+        QVERIFY(Press(&w, QStringLiteral("ToolButton6")));
+        QVERIFY((drawing.view()->centre() - drawing.scene()->extents().center()).manhattanLength() < 1e-6 * drawing.scene()->extents().width());
     }
 };
 

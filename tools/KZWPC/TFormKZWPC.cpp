@@ -3,6 +3,7 @@
 #include "cad/DrawThroughCad.h"
 #include "core/FpGuard.h"
 #include "core/TextForms.h"
+#include "cad/CadSession.h"
 #include "io/FileAccess.h"
 #include "io/ProgramFiles.h"
 #include "io/survey/GamaFile.h"
@@ -11,6 +12,7 @@
 #include "io/survey/NetworkTables.h"
 #include "io/survey/ObservationFile.h"
 #include "io/survey/ObservationFileWriter.h"
+#include "io/survey/SurveyText.h"
 #include "ui/CadAttach.h"
 #include "ui/Fields.h"
 #include "ui/PointTableView.h"
@@ -22,6 +24,10 @@
 #include "ui/drawing/DrawingView.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFontMetrics>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
@@ -59,10 +65,14 @@ FileDialogSpec SaveGamaDialog()
     return {QStringLiteral("另存为Gama文件..."), PromptTexts::GamaFilter, QStringLiteral("gkf")};
 }
 
-// The axes the program knows, as the combo box lists them.
+// The axes a file may come in, as the combo box lists them.
 const Axes AxesOrder[] = {Axes::NE, Axes::SW, Axes::ES, Axes::WN, Axes::EN, Axes::NW, Axes::SE, Axes::WS};
-const char *const AxesCaptions[] = {"X北 Y东 (ne)", "X南 Y西 (sw)", "X东 Y南 (es)", "X西 Y北 (wn)",
-                                    "X东 Y北 (en)", "X北 Y西 (nw)", "X南 Y东 (se)", "X西 Y南 (ws)"};
+const char *const AxesCaptions[] = {"X北 Y东", "X南 Y西", "X东 Y南", "X西 Y北", "X东 Y北", "X北 Y西", "X南 Y东", "X西 Y南"};
+
+// Decimals the input tables show: coordinates as the adjusted ones, standard deviations as the
+// result tables (the cells keep what was typed or read).
+constexpr int CoordinateDecimals = 4;
+constexpr int SigmaDecimals = 2;
 
 // The ellipse magnification of a new window.
 constexpr int OpeningScale = 2000;
@@ -97,6 +107,48 @@ PointTableView *ResultTable(const QString &name, const QStringList &captions, QW
 
 QString Number(Real value) { return QString::fromStdString(GeneralText(value)); }
 
+// Shows the numbers of a column at fixed decimals; editing shows and keeps the cell as it is. The
+// table's own delegate makes the editors.
+class DecimalsDelegate : public QStyledItemDelegate {
+public:
+    DecimalsDelegate(QAbstractItemDelegate *cells, int decimals, QObject *parent)
+        : QStyledItemDelegate(parent), m_cells(cells), m_decimals(decimals)
+    {
+    }
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return m_cells->createEditor(parent, option, index);
+    }
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        const QString text = value.toString().trimmed();
+        if (const std::optional<Real> number = ParseNumber(text.toStdString()))
+            return QString::fromStdString(NumberToText(m_decimals, *number));
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+
+private:
+    QAbstractItemDelegate *m_cells;
+    int m_decimals;
+};
+
+void ShowDecimals(PointTableView *view, std::initializer_list<int> columns, int decimals)
+{
+    for (int column : columns)
+        view->setItemDelegateForColumn(column, new DecimalsDelegate(view->itemDelegate(), decimals, view));
+}
+
+// Column widths no narrower than their captions.
+void FitCaptions(PointTableView *view)
+{
+    const QFontMetrics metrics(view->horizontalHeader()->font());
+    const QStringList captions = view->table()->captions();
+    for (int c = 0; c < captions.size(); ++c)
+        view->setColumnWidth(c, std::max(view->columnWidth(c), metrics.horizontalAdvance(captions[c]) + 16));
+}
+
+QString SavedMessage(const QString &path) { return QStringLiteral("已保存：%1").arg(QDir::toNativeSeparators(path)); }
+
 // Hides the progress strip when the command ends, also by an error.
 struct ProgressStrip {
     QProgressBar *bar;
@@ -120,7 +172,7 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     AddCommand(bar, TableCaptions::SaveAs, QStringLiteral("ToolButton2"), [this] { saveFile(); });
     AddCommand(bar, QStringLiteral("另存为Gama文件"), QStringLiteral("ToolButton3"), [this] { saveGama(); });
     bar->addSeparator();
-    AddCommand(bar, QStringLiteral("平差计算"), QStringLiteral("ToolButton4"), [this] { compute(); });
+    AddCommand(bar, QStringLiteral("平差计算"), QStringLiteral("ToolButton4"), [this] { compute(true); });
     AddCommand(bar, QStringLiteral("Word报表"), QStringLiteral("ToolButton5"), [this] { makeReport(); });
     AddCommand(bar, QStringLiteral("绘制到图形窗口"), QStringLiteral("ToolButton6"), [this] { drawToCad(); });
     outer->addWidget(bar);
@@ -143,7 +195,9 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     auto *split = new QSplitter(Qt::Horizontal, inputPage);
     m_known = new PointTableView(KnownPointColumns(), true);
     m_known->setObjectName(QStringLiteral("StringGridKnown"));
-    m_known->setColumnWidths({60, 96, 96, 70, 64});
+    m_known->setColumnWidths({56, 96, 96, 64, 48});
+    FitCaptions(m_known);
+    ShowDecimals(m_known, {1, 2, 3}, CoordinateDecimals);
     m_known->table()->setRowCount(5);
     InputToolBarOptions knownBar;
     knownBar.withImport = false;
@@ -152,15 +206,17 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
                                     MakeInputToolBar(nullptr, m_known, knownBar), split));
     m_obs = new PointTableView(ObservationColumns(), true);
     m_obs->setObjectName(QStringLiteral("StringGridObs"));
-    m_obs->setColumnWidths({60, 60, 60, 56, 110, 110, 90});
+    m_obs->setColumnWidths({52, 52, 52, 44, 96, 100, 84});
+    FitCaptions(m_obs);
+    ShowDecimals(m_obs, {6}, SigmaDecimals);
     m_obs->table()->setRowCount(10);
     InputToolBarOptions obsBar = knownBar;
     obsBar.names = {"ObsAppend", "ObsInsert", QString(), "ObsDelete", "ObsClear"};
     obsBar.rowsAfterClear = 10;
     split->addWidget(MakeTableGroup(QStringLiteral("观测值（类型：方向、角度、边长、方位角、高差、坐标X、坐标Y）"), m_obs,
                                     MakeInputToolBar(nullptr, m_obs, obsBar), split));
-    split->setStretchFactor(0, 9);
-    split->setStretchFactor(1, 11);
+    split->setStretchFactor(0, 4);
+    split->setStretchFactor(1, 6);
     inputLayout->addWidget(split, 1);
 
     auto *apr = new QGroupBox(QStringLiteral("先验精度与检验（观测值未填中误差时按此定权）"), inputPage);
@@ -216,8 +272,14 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     put(1, 0, QStringLiteral("验前单位权中误差"), m_sigma0);
     put(1, 1, QStringLiteral("置信概率"), m_confidence);
     put(1, 2, QStringLiteral("精度评定用"), m_sigmaUsed);
-    put(2, 0, QStringLiteral("坐标轴"), m_axes);
-    put(2, 1, QStringLiteral("角度方向"), m_angles);
+    // The tables are always x north, y east, angles clockwise; these say how the axes and angles
+    // of the file imported were read, and "另存为Gama文件" writes them so.
+    put(2, 0, QStringLiteral("文件坐标轴"), m_axes);
+    put(2, 1, QStringLiteral("文件角度方向"), m_angles);
+    const QString axesTip = QStringLiteral("导入的文件的坐标轴与角度方向。表格、报表和网图一律 X 北 Y 东、角度顺时针；"
+                                           "“另存为Gama文件”按这里的坐标轴和角度方向写出。");
+    m_axes->setToolTip(axesTip);
+    m_angles->setToolTip(axesTip);
     aprLayout->setColumnStretch(8, 1);
     inputLayout->addWidget(apr);
     m_pages->addTab(inputPage, QStringLiteral("观测数据"));
@@ -281,18 +343,29 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
         }
     });
     connect(all, &QAction::triggered, m_view, &DrawingView::zoomExtents);
-    connect(m_scale, &QSpinBox::valueChanged, this, [this] { redraw(); });
+    connect(m_scale, &QSpinBox::valueChanged, this, [this] {
+        m_scaleChosen = true; // the window's own settings block the signal
+        redraw();
+    });
+    // A magnification is chosen for one network: a new one (imported, or a table cleared or
+    // replaced as a whole) gets the one suggested for its size again.
+    for (PointTableView *input : {m_known, m_obs})
+        connect(input->table(), &QAbstractItemModel::modelReset, this, [this] { m_scaleChosen = false; });
     connect(m_showRelative, &QCheckBox::toggled, this, [this] { redraw(); });
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
     m_progress->hide();
     outer->addWidget(m_progress);
+    m_status = new QStatusBar(this);
+    m_status->setObjectName(QStringLiteral("StatusBar1"));
+    m_status->setSizeGripEnabled(false);
+    outer->addWidget(m_status);
 
-    m_results = new ResultFreshness(this, [this] { compute(); });
+    m_results = new ResultFreshness(this, [this] { compute(false); });
     m_results->watch(m_known->table());
     m_results->watch(m_obs->table());
-    m_results->watch(apr);
+    m_results->watch(apr, {m_axes, m_angles}); // the axes only say how a file is written back
     m_results->greyWhileStale({m_summary, m_points, m_obsResult, m_relative});
     outer->insertWidget(outer->indexOf(m_pages), m_results->makeNotice(this));
 
@@ -323,9 +396,7 @@ Settings TFormKZWPC::settings() const
     s.confidence = TextToNumber(m_confidence->currentText().trimmed().toStdString());
     if (!(s.confidence > 0 && s.confidence < 1))
         throw Error("置信概率必须在 0 与 1 之间（如 0.95）");
-    s.aposteriori = m_sigmaUsed->currentIndex() == 0;
-    s.axes = AxesOrder[std::max(0, m_axes->currentIndex())];
-    s.clockwise = m_angles->currentIndex() == 0;
+    s.aposteriori = m_sigmaUsed->currentIndex() == 0; // the tables are x north, y east, clockwise
     return s;
 }
 
@@ -356,8 +427,12 @@ SurveyFile TFormKZWPC::surveyFile() const
     return file;
 }
 
-void TFormKZWPC::applyFile(const SurveyFile &file)
+void TFormKZWPC::applyFile(const SurveyFile &read)
 {
+    // The tables are x north, y east, angles clockwise: a file in other axes is converted, and
+    // the axes controls remember how it came.
+    SurveyFile file = read;
+    file.network = InNorthEast(read.network);
     QList<QStringList> known, observations;
     NetworkToTables(file.network, known, observations);
     m_known->table()->replaceRows(known);
@@ -371,7 +446,7 @@ void TFormKZWPC::applyFile(const SurveyFile &file)
             m_header[i]->setText(header[i]);
     if (file.header.project.isEmpty() && !file.network.description.empty())
         m_header[0]->setText(QString::fromStdString(file.network.description).simplified().left(80));
-    const Settings &s = file.network.settings;
+    const Settings &s = read.network.settings;
     m_sigma0->setText(Number(s.sigma0));
     m_confidence->setCurrentText(Number(s.confidence));
     m_sigmaUsed->setCurrentIndex(s.aposteriori ? 0 : 1);
@@ -380,8 +455,9 @@ void TFormKZWPC::applyFile(const SurveyFile &file)
             m_axes->setCurrentIndex(i);
     m_angles->setCurrentIndex(s.clockwise ? 0 : 1);
 
-    // The old results do not belong to the new data.
+    // The old results do not belong to the new data, nor the magnification chosen for them.
     m_result.reset();
+    m_scaleChosen = false;
     m_network = file.network;
     m_points->table()->clear();
     m_obsResult->table()->clear();
@@ -422,16 +498,20 @@ void TFormKZWPC::saveFile()
         return;
     BusyCursor busy;
     WriteObservationFile(path, file);
+    m_status->showMessage(SavedMessage(path));
 }
 
 void TFormKZWPC::saveGama()
 {
-    const Network net = surveyFile().network;
+    // In the axes and sense of angles the file came in (or the user chose).
+    const Network net = InAxes(surveyFile().network, AxesOrder[std::max(0, m_axes->currentIndex())],
+                               m_angles->currentIndex() == 0);
     const QString path = AskSaveFileName(this, SaveGamaDialog());
     if (path.isEmpty())
         return;
     BusyCursor busy;
     WriteFileAtomically(path, GamaXml(net));
+    m_status->showMessage(SavedMessage(path));
 }
 
 void TFormKZWPC::setProgress(bool visible, int percent)
@@ -447,7 +527,7 @@ void TFormKZWPC::setProgress(bool visible, int percent)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TFormKZWPC::compute()
+void TFormKZWPC::compute(bool showPage)
 {
     Network net = networkFromTables();
     BusyCursor busy;
@@ -473,6 +553,8 @@ void TFormKZWPC::compute()
         setProgress(true, 60);
     showResult();
     m_results->markComputed();
+    if (showPage)
+        m_pages->setCurrentIndex(1);
 }
 
 void TFormKZWPC::showResult()
@@ -493,11 +575,11 @@ void TFormKZWPC::showResult()
     for (int c : {PointColumn::H, PointColumn::SigmaH})
         m_points->setColumnHidden(c, !heights);
     m_relative->setEnabled(plane);
-    // A scale the user set stays; the opening scale and the window's last choice follow the network.
-    if (plane && (m_scale->value() == m_suggestedScale || m_scale->value() == OpeningScale)) {
+    // A magnification the user chose stays; otherwise the one suggested for the network's size (as
+    // the command line chooses it).
+    if (plane && !m_scaleChosen) {
         const QSignalBlocker quiet(m_scale);
-        m_suggestedScale = int(std::min(SuggestedEllipseScale(net, result), 1e8));
-        m_scale->setValue(OpeningScale);
+        m_scale->setValue(int(std::min(SuggestedEllipseScale(net, result), 1e8)));
     }
     m_scale->setEnabled(plane);
     m_showRelative->setEnabled(plane);
@@ -505,7 +587,6 @@ void TFormKZWPC::showResult()
         setProgress(true, 80);
     redraw();
     fitView();
-    m_pages->setCurrentIndex(1);
 }
 
 void TFormKZWPC::redraw()
@@ -541,9 +622,9 @@ void TFormKZWPC::fitView()
 
 void TFormKZWPC::makeReport()
 {
-    // The report shows the tables as they stand: they are adjusted first, and an adjustment that
-    // fails ends the report with its message before anything is asked or written.
-    compute();
+    // The report shows the tables as they stand: they are adjusted first (the page shown stays),
+    // and an adjustment that fails ends the report with its message before anything is asked.
+    compute(false);
     const QString path = AskSaveFileName(this, ReportDialog());
     if (path.isEmpty())
         return;
@@ -555,6 +636,7 @@ void TFormKZWPC::makeReport()
         header.append(field->text());
     WriteNetworkReport(m_network, *m_result, header, ProgramFile(NetworkReportTemplate), path,
                        [this](int percent) { setProgress(true, percent); });
+    m_status->showMessage(SavedMessage(path));
 }
 
 void TFormKZWPC::drawToCad()
@@ -562,7 +644,7 @@ void TFormKZWPC::drawToCad()
     CadSession *cad = AttachCad(this);
     if (!cad)
         return;
-    compute();
+    compute(false);
     NetworkDrawingOptions options;
     options.ellipseScale = m_scale->value();
     options.relative = m_showRelative->isChecked();
@@ -570,7 +652,12 @@ void TFormKZWPC::drawToCad()
     BusyCursor busy;
     const ProgressStrip strip(m_progress);
     setProgress(true, 0);
+    // What this window drew before goes, and the view stays where the user put it; a drawing that
+    // held no network yet (the first one, a new file) is shown whole.
+    const bool first = cad->EraseLayers(NetworkLayerNames()) == 0;
     DrawThroughCad(*cad, drawing, [this](int percent) { setProgress(true, percent); });
+    if (first)
+        cad->ZoomExtents();
 }
 
 } // namespace quorvil

@@ -4,7 +4,8 @@
 // presses "平差计算" and reads the summary, the adjusted points with their error ellipses, the
 // observations with their residuals and blunder tests, and the relative ellipses; the network is
 // drawn with its magnified ellipses in the window and, on request, into the drawing window. The
-// report is the Word report "KZWpc.docx".
+// report is the Word report "KZWpc.docx". Tables, report and drawings are x north, y east with
+// angles clockwise: a file in other axes is converted when imported, and written back in them.
 #pragma once
 
 #include "core/network/Network.h"
@@ -21,6 +22,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QSpinBox;
+class QStatusBar;
 class QTabWidget;
 
 namespace quorvil {
@@ -52,7 +54,8 @@ private:
     void importFile();
     void saveFile();
     void saveGama();
-    void compute();
+    // Adjusts the tables and shows the results; `showPage` turns to the result page.
+    void compute(bool showPage);
     void makeReport();
     void drawToCad();
 
@@ -60,7 +63,7 @@ private:
     NetworkApriori apriori() const;
     network::Settings settings() const;
     SurveyFile surveyFile() const;
-    void applyFile(const SurveyFile &file);
+    void applyFile(const SurveyFile &read);
     void showResult();
     void redraw();
     void fitView(); // zoom to extents now, or when the view is next shown
@@ -83,13 +86,14 @@ private:
     DrawingScene *m_scene = nullptr;
     DrawingView *m_view = nullptr;
     QProgressBar *m_progress = nullptr;
+    QStatusBar *m_status = nullptr;
     ResultFreshness *m_results = nullptr; // the results, from the tables and the a priori errors
 
     network::Network m_network;
     std::optional<network::Result> m_result;
     DxfDocument m_drawing;
     bool m_fitPending = false;
-    int m_suggestedScale = 0; // the ellipse scale the window chose last
+    bool m_scaleChosen = false; // the user set the ellipse magnification for this network
 };
 
 } // namespace quorvil

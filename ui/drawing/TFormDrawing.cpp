@@ -698,6 +698,23 @@ void TFormDrawing::Update(CadHandle entity)
     m_view->viewport()->update();
 }
 
+int TFormDrawing::EraseLayers(const QStringList &layers)
+{
+    const auto erased = [&](const DxfEntity &e) { return layers.contains(e.layer, Qt::CaseInsensitive); };
+    const auto first = std::remove_if(m_doc.entities.begin(), m_doc.entities.end(), erased);
+    const int count = int(m_doc.entities.end() - first);
+    if (count == 0)
+        return 0;
+    m_doc.entities.erase(first, m_doc.entities.end());
+    // The scene is built again from the drawing; the view stays where it is.
+    m_handles.clear();
+    m_scene->load(m_doc);
+    setModified(true);
+    return count;
+}
+
+void TFormDrawing::ZoomExtents() { zoomExtents(); }
+
 // ---- showing and hiding ------------------------------------------------------------------------
 
 void TFormDrawing::showEvent(QShowEvent *event)

@@ -73,6 +73,8 @@ public:
     CadHandle InsertBlock(const CadPoint &at, const QString &drawingFile, double xScale, double yScale, double zScale,
                           double rotation) override;
     void Update(CadHandle entity) override;
+    int EraseLayers(const QStringList &layers) override;
+    void ZoomExtents() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
