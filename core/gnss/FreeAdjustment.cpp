@@ -177,6 +177,7 @@ FreeResult AdjustFree(const BaselineNetwork &net, int held, const CartesianXYZ &
         fp.sN = std::sqrt(std::max<Real>(0, neu(0, 0)));
         fp.sE = std::sqrt(std::max<Real>(0, neu(1, 1)));
         fp.sU = std::sqrt(std::max<Real>(0, neu(2, 2)));
+        fp.horizontal = network::EllipseOf(neu(0, 0), neu(1, 1), neu(0, 1));
     }
     return result;
 }

@@ -33,6 +33,7 @@ struct FreePoint {
     Real sX = 0, sY = 0, sZ = 0;
     Real B = 0, L = 0, H = 0; // degrees, degrees, metres
     Real sN = 0, sE = 0, sU = 0; // the errors turned to north, east and up, metres
+    network::Ellipse horizontal;   // of north and east, φ from north towards east
 };
 
 struct Component {

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 using namespace quorvil;
@@ -336,5 +338,39 @@ TEST(GnssAdjustment, BadInputIsRefusedWithItsLine)
         } catch (const Error &e) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.name << ": " << e.what();
         }
+    }
+}
+
+// The sample files of the command-line and window tests (tests/data/gnss) are this generator's
+// output: a 3 × 4 lattice with errors drawn from the baselines' covariances, and four known points
+// of the national grid with normal heights 20.5 m below their ellipsoidal heights. With
+// QUORVIL_WRITE_GNSS_SAMPLE set the files are written again.
+TEST(GnssSample, FilesAreTheGeneratorsOutput)
+{
+    const GnssSample s = MakeGnssSample(3, 4, 2000, 1.0);
+    std::string known = "# 点名,X,Y,H (中央子午线 117°, CGCS2000)\n";
+    char line[256];
+    for (int p : {0, 3, 8, 11}) {
+        const auto &pt = s.points[size_t(p)];
+        std::snprintf(line, sizeof line, "%s,%.4f,%.4f,%.4f\n", pt.name.c_str(), pt.x, pt.y, pt.h - 20.5);
+        known += line;
+    }
+    const std::string dir = QUORVIL_TEST_SOURCE_DIR "/data/gnss/";
+    const std::pair<std::string, std::string> files[] = {{"baselines.csv", test::SampleCsv(s)}, {"known.csv", known}};
+    for (const auto &[name, text] : files) {
+        if (std::getenv("QUORVIL_WRITE_GNSS_SAMPLE")) {
+            std::FILE *f = std::fopen((dir + name).c_str(), "wb");
+            ASSERT_TRUE(f);
+            std::fwrite(text.data(), 1, text.size(), f);
+            std::fclose(f);
+        }
+        std::FILE *f = std::fopen((dir + name).c_str(), "rb");
+        ASSERT_TRUE(f) << name;
+        std::string stored;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            stored.append(buffer, n);
+        std::fclose(f);
+        EXPECT_EQ(stored, text) << name;
     }
 }
