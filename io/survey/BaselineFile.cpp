@@ -36,8 +36,6 @@ QStringList Fields(const QString &line)
     QStringList fields = text.split(QLatin1Char(','));
     for (QString &f : fields)
         f = f.trimmed();
-    while (!fields.isEmpty() && fields.back().isEmpty() && fields.size() > 12)
-        fields.pop_back();
     return fields;
 }
 
@@ -67,10 +65,9 @@ void AddBaseline(gnss::BaselineNetwork &net, gnss::Baseline b, const std::string
 gnss::BaselineNetwork ParseCsv(const QByteArray &bytes)
 {
     const QStringList lines = DecodeText(bytes).split(QLatin1Char('\n'));
-    gnss::BaselineNetwork net;
+    QList<NumberedRow> rows;
     bool covariance = false, first = true;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const int line = int(i) + 1;
         const QString text = lines[i].trimmed();
         if (text.isEmpty())
             continue;
@@ -85,32 +82,9 @@ gnss::BaselineNetwork ParseCsv(const QByteArray &bytes)
             continue;
         }
         first = false;
-        if (f.size() != 12)
-            throw Error(LineText(line) + "应有 12 个字段 (时段,起点,终点,ΔX,ΔY,ΔZ 和 6 个精度数), 实有 " +
-                        std::to_string(f.size()) + " 个");
-        gnss::Baseline b;
-        b.line = line;
-        b.session = f[0].toStdString();
-        Real v[9];
-        for (int k = 0; k < 9; ++k)
-            v[k] = Number(f[3 + k], covariance ? CovarianceNames[k] : ComponentNames[k], line);
-        b.d = {v[0], v[1], v[2]};
-        if (covariance) {
-            b.cov = {v[3], v[4], v[5], v[6], v[7], v[8]};
-        } else {
-            for (int k = 3; k < 6; ++k)
-                if (!(v[k] > 0))
-                    throw Error(LineText(line) + ComponentNames[k] + " 必须为正数");
-            for (int k = 6; k < 9; ++k)
-                if (!(std::fabs(v[k]) < 1))
-                    throw Error(LineText(line) + ComponentNames[k] + " 须在 -1 与 1 之间");
-            b.cov = gnss::CovarianceOf(v[3], v[4], v[5], v[6], v[7], v[8]);
-        }
-        AddBaseline(net, b, f[1].toStdString(), f[2].toStdString());
+        rows.append({int(i) + 1, f});
     }
-    if (net.baselines.empty())
-        throw Error("文件中没有基线");
-    return net;
+    return BaselinesOfRows(rows, covariance);
 }
 
 class GamaVectors {
@@ -213,42 +187,90 @@ gnss::BaselineNetwork ParseBaselines(const QByteArray &bytes)
 std::vector<gnss::KnownPoint> ParseKnownPoints(const QByteArray &bytes)
 {
     const QStringList lines = DecodeText(bytes).split(QLatin1Char('\n'));
-    std::vector<gnss::KnownPoint> known;
-    std::set<std::string> names;
+    QList<NumberedRow> rows;
     bool first = true;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const int line = int(i) + 1;
         const QString text = lines[i].trimmed();
         if (text.isEmpty() || text.startsWith(QLatin1Char('#')))
             continue;
-        QStringList f = Fields(text);
-        while (!f.isEmpty() && f.back().isEmpty())
-            f.pop_back();
+        const QStringList f = Fields(text);
         if (first && f.size() >= 2 && !ParseNumber(f[1].toStdString())) {
             first = false;
             continue;
         }
         first = false;
+        rows.append({int(i) + 1, f});
+    }
+    return KnownPointsOfRows(rows);
+}
+
+std::vector<gnss::KnownPoint> KnownPointsOfRows(const QList<NumberedRow> &rows)
+{
+    std::vector<gnss::KnownPoint> known;
+    std::set<std::string> names;
+    for (const NumberedRow &row : rows) {
+        const int line = row.line;
+        QStringList f = row.fields;
+        while (!f.isEmpty() && f.back().trimmed().isEmpty())
+            f.pop_back();
         if (f.size() < 3 || f.size() > 4)
             throw Error(LineText(line) + "已知点应为 点名,X,Y 或 点名,X,Y,H");
         gnss::KnownPoint k;
         k.line = line;
-        k.name = f[0].toStdString();
+        k.name = f[0].trimmed().toStdString();
         if (k.name.empty())
             throw Error(LineText(line) + "缺少点名");
         if (!names.insert(k.name).second)
             throw Error(LineText(line) + "已知点 " + k.name + " 重复");
-        k.x = Number(f[1], "X", line);
-        k.y = Number(f[2], "Y", line);
+        k.x = Number(f[1].trimmed(), "X", line);
+        k.y = Number(f[2].trimmed(), "Y", line);
         if (f.size() == 4) {
             k.hasH = true;
-            k.H = Number(f[3], "H", line);
+            k.H = Number(f[3].trimmed(), "H", line);
         }
         known.push_back(k);
     }
     if (known.empty())
-        throw Error("文件中没有已知点");
+        throw Error("没有已知点");
     return known;
+}
+
+gnss::BaselineNetwork BaselinesOfRows(const QList<NumberedRow> &rows, bool covariance)
+{
+    gnss::BaselineNetwork net;
+    for (const NumberedRow &row : rows) {
+        const int line = row.line;
+        QStringList f = row.fields;
+        for (QString &field : f)
+            field = field.trimmed();
+        while (f.size() > 12 && f.back().isEmpty())
+            f.pop_back();
+        if (f.size() != 12)
+            throw Error(LineText(line) + "应有 12 个字段 (时段,起点,终点,ΔX,ΔY,ΔZ 和 6 个精度数), 实有 " +
+                        std::to_string(f.size()) + " 个");
+        gnss::Baseline b;
+        b.line = line;
+        b.session = f[0].toStdString();
+        Real v[9];
+        for (int k = 0; k < 9; ++k)
+            v[k] = Number(f[3 + k], covariance ? CovarianceNames[k] : ComponentNames[k], line);
+        b.d = {v[0], v[1], v[2]};
+        if (covariance) {
+            b.cov = {v[3], v[4], v[5], v[6], v[7], v[8]};
+        } else {
+            for (int k = 3; k < 6; ++k)
+                if (!(v[k] > 0))
+                    throw Error(LineText(line) + ComponentNames[k] + " 必须为正数");
+            for (int k = 6; k < 9; ++k)
+                if (!(std::fabs(v[k]) < 1))
+                    throw Error(LineText(line) + ComponentNames[k] + " 须在 -1 与 1 之间");
+            b.cov = gnss::CovarianceOf(v[3], v[4], v[5], v[6], v[7], v[8]);
+        }
+        AddBaseline(net, b, f[1].toStdString(), f[2].toStdString());
+    }
+    if (net.baselines.empty())
+        throw Error("没有基线");
+    return net;
 }
 
 QByteArray BaselinesCsv(const gnss::BaselineNetwork &net)

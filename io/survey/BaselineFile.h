@@ -20,6 +20,8 @@
 #include "core/gnss/ConstrainedAdjustment.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QStringList>
 
 #include <vector>
 
@@ -28,6 +30,17 @@ namespace quorvil {
 gnss::BaselineNetwork ParseBaselines(const QByteArray &bytes);
 
 std::vector<gnss::KnownPoint> ParseKnownPoints(const QByteArray &bytes);
+
+// The records of a table: each with its line (the table's row, from 1) and its fields.
+struct NumberedRow {
+    int line = 0;
+    QStringList fields;
+};
+
+// The baselines of table rows as the CSV lines above (12 fields; σ and ρ, or the covariance).
+gnss::BaselineNetwork BaselinesOfRows(const QList<NumberedRow> &rows, bool covariance = false);
+// The known points of table rows (3 or 4 fields).
+std::vector<gnss::KnownPoint> KnownPointsOfRows(const QList<NumberedRow> &rows);
 
 // The baselines as the CSV file above (σ and ρ form), GB18030: what the window saves.
 QByteArray BaselinesCsv(const gnss::BaselineNetwork &network);
