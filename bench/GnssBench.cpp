@@ -1,6 +1,6 @@
 // Speed of the GNSS network tool on a generated network, along the whole path of a user's files:
 // a lattice of rows × columns points 1.5 km apart around 34.5° N, 117.4° E; per lattice cell one
-// session of three baselines (the right and upper sides and a diagonal) and every seventh cell's
+// session of three baselines (the right and upper sides and a diagonal) and every twentieth cell's
 // sides observed again in a session of their own (repeated baselines); baselines from the true
 // coordinates with errors drawn from their covariances (3 mm + 0.5 ppm, correlated); known points
 // every tenth row and column in the national grid (central meridian 117°).
@@ -85,7 +85,7 @@ int main(int argc, char **argv)
             baseline(p, p + 1, session);
             baseline(p, p + columns, session);
             baseline(p, p + columns + 1, session);
-            if ((r * columns + c) % 7 == 0) {
+            if ((r * columns + c) % 20 == 0) {
                 ++session;
                 baseline(p, p + 1, session);
                 baseline(p + columns, p, session);

@@ -19,7 +19,6 @@
 #include "io/survey/GnssOutput.h"
 #include "io/survey/GnssReport.h"
 
-#include <QFile>
 
 namespace quorvil::cli {
 
@@ -27,21 +26,6 @@ namespace {
 
 // The index of CGCS2000 in the ellipsoid list.
 constexpr int Cgcs2000Preset = 2;
-
-QByteArray ReadInput(const QString &input)
-{
-    if (input != QStringLiteral("-")) {
-        try {
-            return ReadWholeFile(input);
-        } catch (const FileAccessError &e) {
-            throw Error(e.step() == FileAccessError::Step::Missing ? "文件不存在" : "无法读取文件");
-        }
-    }
-    QFile file;
-    if (!file.open(stdin, QIODevice::ReadOnly))
-        throw Error("无法读取标准输入");
-    return file.readAll();
-}
 
 // --fix NAME or NAME=X,Y,Z
 gnss::HeldChoice HeldOf(const Options &o)

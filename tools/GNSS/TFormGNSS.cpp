@@ -103,12 +103,7 @@ TFormGNSS::TFormGNSS(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGN
     AddCommand(bar, QStringLiteral("送高程拟合"), QStringLiteral("ToolButton7"), [this] { sendToHeightFit(); });
     outer->addWidget(bar);
 
-    auto *headerGroup = new QGroupBox(QStringLiteral("报表信息"), this);
-    headerGroup->setObjectName(QStringLiteral("GroupBox1"));
-    auto *headerLayout = new QVBoxLayout(headerGroup);
-    headerLayout->setContentsMargins(6, 4, 6, 4);
-    headerLayout->addLayout(MakeHeaderFields(headerGroup, m_header));
-    outer->addWidget(headerGroup);
+    outer->addWidget(MakeHeaderGroup(this, m_header));
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
@@ -274,16 +269,9 @@ void TFormGNSS::importBaselines()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    QByteArray bytes;
-    try {
-        bytes = ReadWholeFile(path);
-    } catch (const FileAccessError &e) {
-        if (e.step() == FileAccessError::Step::Missing)
-            throw FileError::NotFound();
-        throw FileError::Io(e.deviceError());
-    }
-    // read whole before the table changes; shown in the σ and ρ form whatever the file's form
-    const gnss::BaselineNetwork net = ParseBaselines(bytes);
+    // read whole before the table changes (a file that cannot be read says so: FileAccessError);
+    // shown in the σ and ρ form whatever the file's form
+    const gnss::BaselineNetwork net = ParseBaselines(ReadWholeFile(path));
     const QStringList lines = DecodeText(BaselinesCsv(net)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QList<QStringList> rows;
     for (qsizetype i = 1; i < lines.size(); ++i)
