@@ -8,7 +8,10 @@
 // covariance blocks the results need come from its selected inverse.
 #pragma once
 
+#include "FreeAdjustment.h"
+
 #include "core/Real.h"
+#include "core/network/Statistics.h"
 
 #include <Eigen/Dense>
 
@@ -92,6 +95,29 @@ void BlockSystem::testGroup(size_t group, const VectorR &x, ComponentT *componen
                 largestW = std::fabs(c.w), suspect = int(group);
         }
     }
+}
+
+// The summary of an adjustment of `system` solved as `x`, each group `rows` observations: the
+// counts, every group's components tested (`componentsOf(g)` points at the group's components), σ0
+// a posteriori and the χ² test. Returns the σ0 the errors are given with.
+template <typename ComponentsOf>
+Real Summarise(const BlockSystem &system, const VectorR &x, int rows, const FreeSettings &settings, AdjustmentSummary &s,
+               ComponentsOf componentsOf)
+{
+    const size_t groups = system.groups().size();
+    s.observations = rows * int(groups);
+    s.unknowns = int(x.size());
+    s.dof = s.observations - s.unknowns;
+    s.aposterioriUsed = settings.aposteriori;
+    s.wCritical = network::WCritical;
+    Real largestW = 0;
+    for (size_t g = 0; g < groups; ++g)
+        system.testGroup(g, x, componentsOf(g), s.wCritical, s.vtpv, largestW, s.suspect);
+    if (s.dof > 0) {
+        s.sigma0Aposteriori = std::sqrt(s.vtpv / s.dof);
+        s.chi2 = network::GlobalTest(s.sigma0Aposteriori / s.sigma0Apriori, s.dof, settings.confidence);
+    }
+    return settings.aposteriori && s.dof > 0 ? s.sigma0Aposteriori : s.sigma0Apriori;
 }
 
 } // namespace quorvil::gnss

@@ -175,20 +175,8 @@ ConstrainedResult AdjustConstrained(const BaselineNetwork &net, const FreeResult
         return std::string("未知数");
     });
 
-    AdjustmentSummary &s = result.summary;
-    s.observations = 2 * int(net.baselines.size());
-    s.unknowns = unknowns;
-    s.dof = s.observations - unknowns;
-    s.aposterioriUsed = settings.aposteriori;
-    s.wCritical = network::WCritical;
-    Real largestW = 0;
-    for (size_t b = 0; b < net.baselines.size(); ++b)
-        system.testGroup(b, sol, result.baselines[b].c.data(), s.wCritical, s.vtpv, largestW, s.suspect);
-    if (s.dof > 0) {
-        s.sigma0Aposteriori = std::sqrt(s.vtpv / s.dof);
-        s.chi2 = network::GlobalTest(s.sigma0Aposteriori / s.sigma0Apriori, s.dof, settings.confidence);
-    }
-    const Real sigma0 = settings.aposteriori && s.dof > 0 ? s.sigma0Aposteriori : s.sigma0Apriori;
+    const Real sigma0 = Summarise(system, sol, 2, settings, result.summary,
+                                  [&](size_t b) { return result.baselines[b].c.data(); });
     const Real variance = sigma0 * sigma0;
     auto q = [&](int a, int b) { return a < 0 || b < 0 ? Real(0) : system.cofactor(a, b); };
 

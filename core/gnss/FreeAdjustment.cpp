@@ -128,28 +128,17 @@ FreeResult AdjustFree(const BaselineNetwork &net, int held, const CartesianXYZ &
 
     FreeResult result;
     result.held = held;
-    AdjustmentSummary &s = result.summary;
-    s.observations = 3 * int(net.baselines.size());
-    s.unknowns = unknowns;
-    s.dof = s.observations - unknowns;
-    s.aposterioriUsed = settings.aposteriori;
-    s.wCritical = network::WCritical;
     result.baselines.resize(net.baselines.size());
-    Real largestW = 0;
+    const Real sigma0 = Summarise(system, dx, 3, settings, result.summary,
+                                  [&](size_t b) { return result.baselines[b].c.data(); });
     for (size_t b = 0; b < net.baselines.size(); ++b) {
         BaselineResult &r = result.baselines[b];
-        system.testGroup(b, dx, r.c.data(), s.wCritical, s.vtpv, largestW, s.suspect);
         r.gradeSigma = grade.sigma(net.baselines[b].length());
         for (size_t k = 0; k < 3; ++k) {
             r.adjusted[k] = net.baselines[b].d[k] + r.c[k].residual;
             r.withinGrade = r.withinGrade && std::fabs(r.c[k].residual) <= ResidualSigmaFactor * r.gradeSigma;
         }
     }
-    if (s.dof > 0) {
-        s.sigma0Aposteriori = std::sqrt(s.vtpv / s.dof);
-        s.chi2 = network::GlobalTest(s.sigma0Aposteriori / s.sigma0Apriori, s.dof, settings.confidence);
-    }
-    const Real sigma0 = settings.aposteriori && s.dof > 0 ? s.sigma0Aposteriori : s.sigma0Apriori;
     const Real variance = sigma0 * sigma0;
 
     result.points.resize(net.points.size());

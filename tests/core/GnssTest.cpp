@@ -11,6 +11,8 @@
 
 #include "support/GnssSample.h"
 
+#include <GeographicLib/Ellipsoid.hpp>
+
 #include <Eigen/Dense>
 #include <gtest/gtest.h>
 
@@ -50,6 +52,14 @@ BaselineNetwork NetworkOf(const GnssSample &s)
 CartesianXYZ TrueXYZ(const GnssSample &s, int p)
 {
     return {s.points[size_t(p)].X, s.points[size_t(p)].Y, s.points[size_t(p)].Z};
+}
+
+GridSettings NationalGrid()
+{
+    GridSettings grid;
+    grid.ellipsoid = Cgcs2000;
+    grid.centralMeridian = 117;
+    return grid;
 }
 
 const Grade &Second()
@@ -253,9 +263,7 @@ TEST(GnssConstrainedAdjustment, ReproducesTheNationalAndATurnedScaledGrid)
     const GnssSample s = MakeGnssSample(4, 5, 2000, 0.0);
     const BaselineNetwork net = NetworkOf(s);
     const FreeResult free = AdjustFree(net, 0, TrueXYZ(s, 0), Second(), Cgcs2000);
-    GridSettings grid;
-    grid.ellipsoid = Cgcs2000;
-    grid.centralMeridian = 117;
+    const GridSettings grid = NationalGrid();
     const int knownPoints[] = {0, 4, 15, 19, 12};
     for (const Frame &f : {Frame{"national grid", 0, 0, 0, 0}, Frame{"local grid", 4230, 35, -3.3e6, 1.2e5}}) {
         const double t = f.rotationSeconds / 3600 * M_PI / 180, k = 1 + f.scalePpm * 1e-6;
@@ -286,9 +294,7 @@ TEST(GnssConstrainedAdjustment, KnownPointThatDoesNotFitIsNamed)
     const GnssSample s = MakeGnssSample(4, 5, 2000, 0.1);
     const BaselineNetwork net = NetworkOf(s);
     const FreeResult free = AdjustFree(net, 0, TrueXYZ(s, 0), Second(), Cgcs2000);
-    GridSettings grid;
-    grid.ellipsoid = Cgcs2000;
-    grid.centralMeridian = 117;
+    const GridSettings grid = NationalGrid();
     std::vector<KnownPoint> known;
     for (int p : {0, 4, 9, 15, 19, 12})
         known.push_back({s.points[size_t(p)].name, s.points[size_t(p)].x, s.points[size_t(p)].y, false, 0, 0});
@@ -323,9 +329,7 @@ TEST(GnssAdjustment, BadInputIsRefusedWithItsLine)
         {"known point no baseline reaches", [](BaselineNetwork &, auto &k) { k.push_back({"K9", 1, 2, false, 0, 7}); },
          "第 7 行: 已知点 K9 没有基线到达"},
     };
-    GridSettings grid;
-    grid.ellipsoid = Cgcs2000;
-    grid.centralMeridian = 117;
+    const GridSettings grid = NationalGrid();
     for (const Case &c : cases) {
         BaselineNetwork net = NetworkOf(s);
         std::vector<KnownPoint> known{{s.points[0].name, s.points[0].x, s.points[0].y, false, 0, 3},
@@ -372,5 +376,35 @@ TEST(GnssSample, FilesAreTheGeneratorsOutput)
             stored.append(buffer, n);
         std::fclose(f);
         EXPECT_EQ(stored, text) << name;
+    }
+}
+
+// A grid on the projection surface 500 m above the ellipsoid is the national grid enlarged by
+// (R + 500) / R about the network: with the projection height given, the adjustment finds no
+// scale left; without it, it finds the enlargement as its scale.
+TEST(GnssConstrainedAdjustment, ProjectionHeightTakesTheScaleOfItsSurface)
+{
+    const GnssSample s = MakeGnssSample(4, 5, 2000, 0.0);
+    const BaselineNetwork net = NetworkOf(s);
+    const FreeResult free = AdjustFree(net, 0, TrueXYZ(s, 0), Second(), Cgcs2000);
+    const double height = 500;
+    const GeographicLib::Ellipsoid earth(test::SampleA, test::SampleF);
+    const double phi = s.points[9].B;
+    const double radius = std::sqrt(earth.MeridionalCurvatureRadius(phi) * earth.TransverseCurvatureRadius(phi));
+    const double k = (radius + height) / radius;
+    const auto &centre = s.points[9];
+    std::vector<KnownPoint> known;
+    for (int p : {0, 4, 15, 19})
+        known.push_back({s.points[size_t(p)].name, centre.x + k * (s.points[size_t(p)].x - centre.x),
+                         centre.y + k * (s.points[size_t(p)].y - centre.y), false, 0, 0});
+    GridSettings grid = NationalGrid();
+    const ConstrainedResult plain = AdjustConstrained(net, free, known, grid, Second());
+    EXPECT_NEAR(double(plain.scale) * 1e6, (k - 1) * 1e6, 0.3);
+    grid.projectionHeight = height;
+    const ConstrainedResult raised = AdjustConstrained(net, free, known, grid, Second());
+    EXPECT_NEAR(double(raised.scale) * 1e6, 0, 0.3);
+    for (size_t p = 0; p < s.points.size(); ++p) {
+        EXPECT_NEAR(double(raised.points[p].x) - (centre.x + k * (s.points[p].x - centre.x)), 0, 0.005) << s.points[p].name;
+        EXPECT_NEAR(double(raised.points[p].y) - (centre.y + k * (s.points[p].y - centre.y)), 0, 0.005) << s.points[p].name;
     }
 }
