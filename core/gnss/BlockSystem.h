@@ -32,6 +32,14 @@ extern const Real MdbNonCentrality;
 using MatrixR = Eigen::Matrix<Real, Eigen::Dynamic, Eigen::Dynamic>;
 using VectorR = Eigen::Matrix<Real, Eigen::Dynamic, 1>;
 
+// The full matrix of a baseline's covariance.
+inline Eigen::Matrix<Real, 3, 3> MatrixOf(const Covariance3 &c)
+{
+    Eigen::Matrix<Real, 3, 3> m;
+    m << c[0], c[1], c[2], c[1], c[3], c[4], c[2], c[4], c[5];
+    return m;
+}
+
 // One group: the rows A (k × |columns|) over the unknowns `columns`, observed minus computed l,
 // and the weight P (k × k).
 struct ObservationGroup {

@@ -168,6 +168,15 @@ BaselineChecks CheckBaselines(const BaselineNetwork &net, const Grade &grade)
         chosen.push_back(list.front());
     std::sort(chosen.begin(), chosen.end());
     AddLoops(net, chosen, grade, false, {}, checks.loops);
+
+    // every loop through a point is a sum of basis loops, so a point on none of them is on no loop
+    std::vector<bool> looped(net.points.size(), false);
+    for (const LoopCheck &l : checks.loops)
+        for (int p : l.points)
+            looped[size_t(p)] = true;
+    for (size_t p = 0; p < looped.size(); ++p)
+        if (!looped[p])
+            checks.withoutLoop.push_back(int(p));
     return checks;
 }
 

@@ -44,6 +44,7 @@ struct BaselineChecks {
     Grade grade;
     std::vector<RepeatCheck> repeated;
     std::vector<LoopCheck> loops; // synchronous first (by session), then independent
+    std::vector<int> withoutLoop; // points on no loop: spurs that no closure checks (listed, not 超限)
     bool passed() const;
     int failures() const;
 };

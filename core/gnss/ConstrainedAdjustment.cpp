@@ -67,13 +67,6 @@ private:
     GaussKrugerSeries m_series;
 };
 
-Eigen::Matrix<Real, 3, 3> MatrixOf(const Covariance3 &c)
-{
-    Eigen::Matrix<Real, 3, 3> m;
-    m << c[0], c[1], c[2], c[1], c[3], c[4], c[2], c[4], c[5];
-    return m;
-}
-
 } // namespace
 
 PlaneXY GridOf(const GridSettings &grid, Real meanLatitude, Real B, Real L)

@@ -15,13 +15,6 @@ namespace quorvil::gnss {
 
 namespace {
 
-Eigen::Matrix<Real, 3, 3> MatrixOf(const Covariance3 &c)
-{
-    Eigen::Matrix<Real, 3, 3> m;
-    m << c[0], c[1], c[2], c[1], c[3], c[4], c[2], c[4], c[5];
-    return m;
-}
-
 // Approximate coordinates: the held point's, carried along a breadth-first tree of the baselines.
 std::vector<CartesianXYZ> Approximate(const BaselineNetwork &net, int held, const CartesianXYZ &at)
 {

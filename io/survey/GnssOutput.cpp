@@ -86,6 +86,12 @@ QList<QPair<QString, QString>> GnssSummaryItems(const Job &job, const JobResults
                                               .arg(r.checks.repeated.size())
                                               .arg(r.checks.loops.size())
                                               .arg(failures ? QStringLiteral("%1 项超限").arg(failures) : QStringLiteral("全部合格")));
+    if (!r.checks.withoutLoop.empty()) {
+        QStringList names;
+        for (int p : r.checks.withoutLoop)
+            names << Q(net.points[size_t(p)]);
+        items << qMakePair(QStringLiteral("不在闭合环中的点 (支点, 无检核)"), names.join(QStringLiteral(", ")));
+    }
     items << qMakePair(QStringLiteral("无约束平差固定点"), Q(net.points[size_t(r.free.held)]));
     items << qMakePair(QStringLiteral("观测数 / 未知数 / 多余观测数"),
                        QStringLiteral("%1 / %2 / %3").arg(s.observations).arg(s.unknowns).arg(s.dof));
@@ -170,7 +176,7 @@ QList<GnssTable> GnssTables(const Job &job, const JobResults &r)
     }
     auto &grid = t[int(GnssSection::GridPoints)];
     grid.caption = QStringLiteral("二维约束平差坐标 (中央子午线 %1°)").arg(N(job.grid.centralMeridian, 6));
-    grid.columns = QStringList{"点名", "状态", "x(m)", "y(m)", "Mx(mm)", "My(mm)", "Mp(mm)", "E(mm)", "F(mm)", "φ(°)"};
+    grid.columns = QStringList{"点名", "状态", "x(m)", "y(m)", "大地高(m)", "Mx(mm)", "My(mm)", "Mp(mm)", "E(mm)", "F(mm)", "φ(°)"};
     auto &known = t[int(GnssSection::KnownResiduals)];
     known.caption = QStringLiteral("已知点检核 (无约束网相似变换到已知点的残差)");
     known.columns = QStringList{"点名", "vx(mm)", "vy(mm)", "v(mm)", "限差(mm)", "结论"};
@@ -182,7 +188,7 @@ QList<GnssTable> GnssTables(const Job &job, const JobResults &r)
         for (size_t p = 0; p < net.points.size(); ++p) {
             const ConstrainedPoint &cp = c.points[p];
             grid.rows << QStringList{Q(net.points[p]), cp.known ? QStringLiteral("已知") : QStringLiteral("待定"), N(cp.x, 4),
-                                     N(cp.y, 4), Mm(cp.sx), Mm(cp.sy), Mm(cp.sp), Mm(cp.ellipse.a), Mm(cp.ellipse.b),
+                                     N(cp.y, 4), N(r.free.points[p].H, 4), Mm(cp.sx), Mm(cp.sy), Mm(cp.sp), Mm(cp.ellipse.a), Mm(cp.ellipse.b),
                                      N(RadToDeg(cp.ellipse.phi), 2)};
         }
         for (const KnownResidual &k : c.knownResiduals)
@@ -258,7 +264,13 @@ std::string GnssResultJson(const Job &job, const JobResults &r)
                         {"w_critical", J(s.wCritical)},
                         {"suspect", s.suspect >= 0 ? QJsonValue(s.suspect) : QJsonValue()},
                         {"held", Q(net.points[size_t(r.free.held)])},
-                        {"failures", failures}};
+                        {"failures", failures},
+                        {"points_without_loop", [&] {
+                             QJsonArray names;
+                             for (int p : r.checks.withoutLoop)
+                                 names.append(Q(net.points[size_t(p)]));
+                             return names;
+                         }()}};
     QJsonArray points;
     for (size_t p = 0; p < net.points.size(); ++p) {
         const FreePoint &f = r.free.points[p];

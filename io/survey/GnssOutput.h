@@ -5,7 +5,7 @@
 //   {"summary": {"baselines", "points", "grade", "observations", "unknowns", "dof", "vtpv",
 //                "sigma0_apriori", "sigma0_aposteriori", "chi2_test": {"probability", "ratio",
 //                "lower", "upper", "passed"} | null, "w_critical", "suspect": baseline index | null,
-//                "held", "failures"},
+//                "held", "failures", "points_without_loop": [id]},
 //    "points": [{"id", "held", "X", "Y", "Z", "sX", "sY", "sZ", "B", "L", "H", "sN", "sE", "sU",
 //                and with known points "known", "x", "y", "sx", "sy", "sp", "ellipse": {"a","b","phi"}}],
 //    "baselines": [{"session", "from", "to", "line", "observed": [3], "residuals": [3], "r": [3],

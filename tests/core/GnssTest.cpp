@@ -163,6 +163,7 @@ TEST(GnssChecks, BlunderIsFlaggedByItsLoopsAndItsWTestAndNamed)
     BaselineNetwork clean = NetworkOf(s);
     const BaselineChecks before = CheckBaselines(clean, Second());
     EXPECT_TRUE(before.passed()) << before.failures();
+    EXPECT_TRUE(before.withoutLoop.empty());
     EXPECT_EQ(before.repeated.size(), size_t(8 + 9)); // the inner sides of a 4 × 5 lattice
     s.baselines[size_t(blunder)].d[0] += 0.15;
     s.baselines[size_t(repeated)].d[2] += 0.05;
@@ -201,6 +202,19 @@ TEST(GnssChecks, BlunderIsFlaggedByItsLoopsAndItsWTestAndNamed)
     EXPECT_EQ(r.summary.suspect, blunder);
     EXPECT_EQ(BaselineName(net, blunder), "点7→点13 (时段 6, 第 " + std::to_string(blunder + 2) + " 行)");
     EXPECT_GT(std::fabs(r.baselines[size_t(blunder)].c[0].w), r.summary.wCritical);
+}
+
+TEST(GnssChecks, SpurIsListedAsOnNoLoop)
+{
+    BaselineNetwork net = NetworkOf(MakeGnssSample(2, 3, 1500, 0.0));
+    Baseline spur = net.baselines[0];
+    spur.from = 2, spur.to = net.pointIndex("支点"), spur.session = "9";
+    net.baselines.push_back(spur);
+    spur.from = spur.to, spur.to = net.pointIndex("支点2");
+    net.baselines.push_back(spur);
+    const BaselineChecks checks = CheckBaselines(net, Second());
+    EXPECT_EQ(checks.withoutLoop, (std::vector<int>{6, 7}));
+    EXPECT_TRUE(checks.passed());
 }
 
 TEST(GnssCycleBasis, MinimumBasesOfKnownGraphs)
