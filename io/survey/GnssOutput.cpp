@@ -72,6 +72,31 @@ std::string LoopPoints(const BaselineNetwork &net, const LoopCheck &loop)
     return text + "-" + net.points[size_t(loop.points.front())];
 }
 
+QStringList GnssSectionColumns(GnssSection section)
+{
+    switch (section) {
+    case GnssSection::Repeated:
+        return QStringList{"基线", "时段", "时段", "dX(mm)", "dY(mm)", "dZ(mm)", "ds(mm)", "限差(mm)", "结论"};
+    case GnssSection::Loops:
+        return QStringList{"类型", "时段", "环", "边数", "环长(m)", "WX(mm)", "WY(mm)", "WZ(mm)", "W(mm)",
+                                "分量限差(mm)", "全长限差(mm)", "结论"};
+    case GnssSection::FreePoints:
+        return QStringList{"点名", "X(m)", "Y(m)", "Z(m)", "MX(mm)", "MY(mm)", "MZ(mm)",
+                                 "B", "L", "H(m)", "MN(mm)", "ME(mm)", "MU(mm)"};
+    case GnssSection::Baselines:
+        return QStringList{"时段", "起点", "终点", "VX(mm)", "VY(mm)", "VZ(mm)", "rX", "rY", "rZ",
+                                    "wX", "wY", "wZ", "3σ(mm)", "结论"};
+    case GnssSection::GridPoints:
+        return QStringList{"点名", "状态", "x(m)", "y(m)", "大地高(m)", "Mx(mm)", "My(mm)", "Mp(mm)", "E(mm)", "F(mm)", "φ(°)"};
+    case GnssSection::KnownResiduals:
+        return QStringList{"点名", "vx(mm)", "vy(mm)", "v(mm)", "限差(mm)", "结论"};
+    case GnssSection::Relative:
+        return QStringList{"起点", "终点", "S(m)", "E(mm)", "F(mm)", "φ(°)", "E/S"};
+    default:
+        return {};
+    }
+}
+
 QList<QPair<QString, QString>> GnssSummaryItems(const Job &job, const JobResults &r)
 {
     const BaselineNetwork &net = job.network;
@@ -129,7 +154,7 @@ QList<GnssTable> GnssTables(const Job &job, const JobResults &r)
     QList<GnssTable> t(int(GnssSection::Count));
     auto &repeated = t[int(GnssSection::Repeated)];
     repeated.caption = QStringLiteral("重复基线检验 (ds ≤ 2√2σ)");
-    repeated.columns = QStringList{"基线", "时段", "时段", "dX(mm)", "dY(mm)", "dZ(mm)", "ds(mm)", "限差(mm)", "结论"};
+    repeated.columns = GnssSectionColumns(GnssSection::Repeated);
     for (const RepeatCheck &c : r.checks.repeated) {
         const Baseline &a = net.baselines[size_t(c.first)], &b = net.baselines[size_t(c.second)];
         repeated.rows << QStringList{Q(net.points[size_t(a.from)] + "→" + net.points[size_t(a.to)]), Q(a.session), Q(b.session),
@@ -138,8 +163,7 @@ QList<GnssTable> GnssTables(const Job &job, const JobResults &r)
     }
     auto &loops = t[int(GnssSection::Loops)];
     loops.caption = QStringLiteral("闭合环检验 (同步环 W ≤ √n/5·σ, 异步环 W ≤ 2√n·σ)");
-    loops.columns = QStringList{"类型", "时段", "环", "边数", "环长(m)", "WX(mm)", "WY(mm)", "WZ(mm)", "W(mm)",
-                                "分量限差(mm)", "全长限差(mm)", "结论"};
+    loops.columns = GnssSectionColumns(GnssSection::Loops);
     for (const LoopCheck &l : r.checks.loops)
         loops.rows << QStringList{l.synchronous ? QStringLiteral("同步环") : QStringLiteral("异步环"), Q(l.session),
                                   Q(LoopPoints(net, l)), QString::number(l.baselines.size()), N(l.length, 3), Mm(l.w[0]),
@@ -147,8 +171,7 @@ QList<GnssTable> GnssTables(const Job &job, const JobResults &r)
                                   Verdict(l.passed)};
     auto &points = t[int(GnssSection::FreePoints)];
     points.caption = QStringLiteral("三维无约束平差坐标 (固定点 %1)").arg(Q(net.points[size_t(r.free.held)]));
-    points.columns = QStringList{"点名", "X(m)", "Y(m)", "Z(m)", "MX(mm)", "MY(mm)", "MZ(mm)",
-                                 "B", "L", "H(m)", "MN(mm)", "ME(mm)", "MU(mm)"};
+    points.columns = GnssSectionColumns(GnssSection::FreePoints);
     for (size_t p = 0; p < net.points.size(); ++p) {
         const FreePoint &f = r.free.points[p];
         points.rows << QStringList{Q(net.points[p]), N(f.X, 4), N(f.Y, 4), N(f.Z, 4), Mm(f.sX), Mm(f.sY), Mm(f.sZ),
@@ -156,8 +179,7 @@ QList<GnssTable> GnssTables(const Job &job, const JobResults &r)
     }
     auto &baselines = t[int(GnssSection::Baselines)];
     baselines.caption = QStringLiteral("基线改正数与检验 (|V| ≤ 3σ, |w| ≤ %1)").arg(N(r.free.summary.wCritical, 2));
-    baselines.columns = QStringList{"时段", "起点", "终点", "VX(mm)", "VY(mm)", "VZ(mm)", "rX", "rY", "rZ",
-                                    "wX", "wY", "wZ", "3σ(mm)", "结论"};
+    baselines.columns = GnssSectionColumns(GnssSection::Baselines);
     for (size_t b = 0; b < net.baselines.size(); ++b) {
         const Baseline &bl = net.baselines[b];
         const BaselineResult &br = r.free.baselines[b];
@@ -176,13 +198,13 @@ QList<GnssTable> GnssTables(const Job &job, const JobResults &r)
     }
     auto &grid = t[int(GnssSection::GridPoints)];
     grid.caption = QStringLiteral("二维约束平差坐标 (中央子午线 %1°)").arg(N(job.grid.centralMeridian, 6));
-    grid.columns = QStringList{"点名", "状态", "x(m)", "y(m)", "大地高(m)", "Mx(mm)", "My(mm)", "Mp(mm)", "E(mm)", "F(mm)", "φ(°)"};
+    grid.columns = GnssSectionColumns(GnssSection::GridPoints);
     auto &known = t[int(GnssSection::KnownResiduals)];
     known.caption = QStringLiteral("已知点检核 (无约束网相似变换到已知点的残差)");
-    known.columns = QStringList{"点名", "vx(mm)", "vy(mm)", "v(mm)", "限差(mm)", "结论"};
+    known.columns = GnssSectionColumns(GnssSection::KnownResiduals);
     auto &relative = t[int(GnssSection::Relative)];
     relative.caption = QStringLiteral("相对误差椭圆");
-    relative.columns = QStringList{"起点", "终点", "S(m)", "E(mm)", "F(mm)", "φ(°)", "E/S"};
+    relative.columns = GnssSectionColumns(GnssSection::Relative);
     if (r.constrained) {
         const ConstrainedResult &c = *r.constrained;
         for (size_t p = 0; p < net.points.size(); ++p) {

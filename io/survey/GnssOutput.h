@@ -42,6 +42,9 @@ struct GnssTable {
     QList<QStringList> rows;
 };
 
+// The column captions of a section.
+QStringList GnssSectionColumns(GnssSection section);
+
 // The summary as caption and value pairs (the report's statistics table, the window's summary).
 QList<QPair<QString, QString>> GnssSummaryItems(const gnss::Job &job, const gnss::JobResults &results);
 

@@ -159,7 +159,7 @@ TFormGNSS::TFormGNSS(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGN
     m_fix = new QComboBox(settings);
     m_fix->setObjectName(QStringLiteral("ComboFix"));
     m_fix->setEditable(true);
-    m_fix->setToolTip(QStringLiteral("无约束平差固定的点；空：第一个已知点"));
+    m_fix->setToolTip(QStringLiteral("无约束平差固定的点；空：有坐标 X,Y,Z 时为基线表的第一个点，否则为第一个已知点"));
     form->addRow(QStringLiteral("固定点："), m_fix);
     auto *xyz = new QHBoxLayout;
     m_fixX = Field(QStringLiteral("EditFixX"), QString(), settings);
@@ -185,7 +185,7 @@ TFormGNSS::TFormGNSS(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGN
     auto *sections = new QTabWidget(resultPage);
     sections->setObjectName(QStringLiteral("PageControl2"));
     for (size_t s = 0; s < std::size(SectionNames); ++s) {
-        auto *table = new PointTableView(QStringList{}, false, sections);
+        auto *table = new PointTableView(GnssSectionColumns(GnssSection(s)), false, sections);
         table->setObjectName(QString::fromLatin1(SectionNames[s]));
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         sections->addTab(table, QString::fromUtf8(SectionTabs[s]));
@@ -251,8 +251,8 @@ gnss::Job TFormGNSS::jobFromWindow() const
     const bool anyXYZ = !m_fixX->text().trimmed().isEmpty() || !m_fixY->text().trimmed().isEmpty() ||
                         !m_fixZ->text().trimmed().isEmpty();
     if (anyXYZ) {
-        if (job.held.name.empty())
-            throw Error("请选择固定点的点名");
+        if (job.held.name.empty()) // the coordinates of the first point of the baselines
+            job.held.name = job.network.points.front();
         job.held.hasXYZ = true;
         job.held.xyz = {FieldNumberStrict(m_fixX), FieldNumberStrict(m_fixY), FieldNumberStrict(m_fixZ)};
     } else if (job.known.empty()) {
