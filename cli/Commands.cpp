@@ -8,7 +8,7 @@ QList<Command> AllCommands()
 {
     return {GaussForwardCommand(), GaussInverseCommand(), ZoneChangeCommand(), CompensationCommand(),
             DatumCommand(),        PlaneCommand(),        WebMapCommand(),     AdjustCommand(),
-            SheetCommand(),        HeightFitCommand(),    NetworkCommand()};
+            SheetCommand(),        HeightFitCommand(),    NetworkCommand(),     GnssCommand()};
 }
 
 } // namespace quorvil::cli

@@ -80,5 +80,6 @@ Command AdjustCommand();
 Command SheetCommand();
 Command HeightFitCommand();
 Command NetworkCommand();
+Command GnssCommand();
 
 } // namespace quorvil::cli

@@ -25,21 +25,6 @@ namespace quorvil::cli {
 
 namespace {
 
-QByteArray ReadInput(const QString &input)
-{
-    if (input != QStringLiteral("-")) {
-        try {
-            return ReadWholeFile(input);
-        } catch (const FileAccessError &e) {
-            throw Error(e.step() == FileAccessError::Step::Missing ? "文件不存在" : "无法读取文件");
-        }
-    }
-    QFile file;
-    if (!file.open(stdin, QIODevice::ReadOnly))
-        throw Error("无法读取标准输入");
-    return file.readAll();
-}
-
 int NetworkRun(const Options &o, const QStringList &positional)
 {
     const QString input = positional.at(0), output = positional.at(1);

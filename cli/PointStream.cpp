@@ -5,6 +5,8 @@
 #include "core/Error.h"
 #include "core/FpGuard.h"
 #include "io/FileAccess.h"
+
+#include <QFile>
 #include "io/FileErrors.h"
 #include "io/TextCodec.h"
 
@@ -455,6 +457,21 @@ private:
 long long CountLines(std::string_view text) { return std::count(text.begin(), text.end(), '\n'); }
 
 } // namespace
+
+QByteArray ReadInput(const QString &input)
+{
+    if (input != QStringLiteral("-")) {
+        try {
+            return ReadWholeFile(input);
+        } catch (const FileAccessError &e) {
+            throw Error(e.step() == FileAccessError::Step::Missing ? "文件不存在" : "无法读取文件");
+        }
+    }
+    QFile file;
+    if (!file.open(stdin, QIODevice::ReadOnly))
+        throw Error("无法读取标准输入");
+    return file.readAll();
+}
 
 void WriteOutput(const QString &path, const QByteArray &bytes)
 {

@@ -45,4 +45,8 @@ int RunPointStream(const PointConversion &conversion, const StreamOptions &optio
 // Writes bytes to a path atomically, or to standard output for "-". Throws FileError.
 void WriteOutput(const QString &path, const QByteArray &bytes);
 
+// The whole input file, or standard input for "-" (the subcommands that read a file whole).
+// Throws Error: "文件不存在", "无法读取文件", "无法读取标准输入".
+QByteArray ReadInput(const QString &input);
+
 } // namespace quorvil::cli

@@ -120,6 +120,42 @@ NETWORK_SECTIONS = [
       ("多余观测\n分量 r", 750, "right"), ("w 检验", 750, "right"), ("最小可探测\n粗差(″/mm)", 1100, "right")], 16),
 ]
 
+# The GNSS network report: landscape, the statistics and then the sections of the result table in
+# the program's order (checks, free adjustment, constrained adjustment).
+GNSS_TITLE = "GNSS 网平差报告"
+GNSS_SECTIONS = [
+    ("平差统计", [("项目", 3600, "center"), ("内容", 11000, "left")], 18),
+    ("重复基线检验（ds ≤ 2√2σ）",
+     [("基线", 2600, "center"), ("时段", 1000, "center"), ("时段", 1000, "center"), ("dX(mm)", 1400, "right"),
+      ("dY(mm)", 1400, "right"), ("dZ(mm)", 1400, "right"), ("ds(mm)", 1400, "right"), ("限差(mm)", 1400, "right"),
+      ("结论", 1000, "center")], 18),
+    ("闭合环检验（同步环 W ≤ √n/5·σ，异步环 W ≤ 2√n·σ）",
+     [("类型", 900, "center"), ("时段", 800, "center"), ("环", 3000, "left"), ("边数", 600, "right"),
+      ("环长(m)", 1300, "right"), ("WX(mm)", 1000, "right"), ("WY(mm)", 1000, "right"), ("WZ(mm)", 1000, "right"),
+      ("W(mm)", 1000, "right"), ("分量限差\n(mm)", 1100, "right"), ("全长限差\n(mm)", 1100, "right"),
+      ("结论", 800, "center")], 16),
+    ("三维无约束平差坐标及其精度",
+     [("点名", 1000, "center"), ("X(m)", 1500, "right"), ("Y(m)", 1500, "right"), ("Z(m)", 1500, "right"),
+      ("MX\n(mm)", 750, "right"), ("MY\n(mm)", 750, "right"), ("MZ\n(mm)", 750, "right"), ("B", 1600, "center"),
+      ("L", 1600, "center"), ("H(m)", 1100, "right"), ("MN\n(mm)", 750, "right"), ("ME\n(mm)", 750, "right"),
+      ("MU\n(mm)", 750, "right")], 16),
+    ("基线改正数与粗差检验（|V| ≤ 3σ；|w| 大于 3.29 者为可能的粗差）",
+     [("时段", 800, "center"), ("起点", 1000, "center"), ("终点", 1000, "center"), ("VX(mm)", 1000, "right"),
+      ("VY(mm)", 1000, "right"), ("VZ(mm)", 1000, "right"), ("rX", 850, "right"), ("rY", 850, "right"),
+      ("rZ", 850, "right"), ("wX", 850, "right"), ("wY", 850, "right"), ("wZ", 850, "right"),
+      ("3σ(mm)", 1000, "right"), ("结论", 800, "center")], 16),
+    ("二维约束平差坐标及其精度（标准误差椭圆，φ 为长半轴 E 的方位角；大地高取自无约束平差）",
+     [("点名", 1300, "center"), ("状态", 900, "center"), ("x(m)", 1800, "right"), ("y(m)", 1800, "right"),
+      ("大地高(m)", 1300, "right"), ("Mx(mm)", 1050, "right"), ("My(mm)", 1050, "right"), ("Mp(mm)", 1050, "right"), ("E(mm)", 1050, "right"),
+      ("F(mm)", 1050, "right"), ("φ(°)", 1000, "right")], 18),
+    ("已知点检核（无约束网相似变换到已知点的残差）",
+     [("点名", 2000, "center"), ("vx(mm)", 2000, "right"), ("vy(mm)", 2000, "right"), ("v(mm)", 2000, "right"),
+      ("限差(mm)", 2000, "right"), ("结论", 1500, "center")], 18),
+    ("相对误差椭圆",
+     [("起点", 1600, "center"), ("终点", 1600, "center"), ("S(m)", 2000, "right"), ("E(mm)", 1600, "right"),
+      ("F(mm)", 1600, "right"), ("φ(°)", 1600, "right"), ("边长相对精度", 2000, "center")], 18),
+]
+
 
 def run(text, size=None, bold=False, font=None):
     props = ""
@@ -253,19 +289,20 @@ def simple_table(columns, size):
     return f"<w:tbl>{tblpr}<w:tblGrid>{grid}</w:tblGrid>{rows}</w:tbl>"
 
 
-def network_document():
-    width, height = A4_SHORT, A4_LONG
+def network_document(title=NETWORK_TITLE, sections=NETWORK_SECTIONS, landscape=False):
+    width, height = (A4_LONG, A4_SHORT) if landscape else (A4_SHORT, A4_LONG)
+    orient = ' w:orient="landscape"' if landscape else ""
     lines = ["工程名称：[工程名称]　　　等级：[等级]", "计算者：[计算者]　　　校核者：[校核者]　　　日期：[日期]"]
-    body = (para(run(NETWORK_TITLE), jc="center", style="ReportTitle", spacing_after=120)
+    body = (para(run(title), jc="center", style="ReportTitle", spacing_after=120)
             + "".join(para(run(line), jc="left", style="ReportHeaderLine", spacing_after=80 if i == len(lines) - 1 else 0,
                            keep_next=True) for i, line in enumerate(lines)))
-    for caption, columns, size in NETWORK_SECTIONS:
+    for caption, columns, size in sections:
         body += para(run(caption), jc="left", style="ReportSection", keep_next=True)
         body += simple_table(columns, size)
     body += (para("", size=18)
              + f'<w:sectPr><w:headerReference w:type="default" r:id="rIdHeader1"/>'
                f'<w:footerReference w:type="default" r:id="rIdFooter1"/>'
-               f'<w:pgSz w:w="{width}" w:h="{height}"/>'
+               f'<w:pgSz w:w="{width}" w:h="{height}"{orient}/>'
                f'<w:pgMar w:top="{MARGIN}" w:right="{MARGIN}" w:bottom="{MARGIN}" w:left="{MARGIN}" '
                f'w:header="425" w:footer="425" w:gutter="0"/><w:cols w:space="425"/>'
                f'<w:docGrid w:linePitch="312"/></w:sectPr>')
@@ -453,6 +490,7 @@ def main():
     for template in TEMPLATES:
         write(*template)
     write_parts("KZWpc", NETWORK_TITLE, network_document(), styles(SECTION_STYLE))
+    write_parts("GNSS", GNSS_TITLE, network_document(GNSS_TITLE, GNSS_SECTIONS, landscape=True), styles(SECTION_STYLE))
 
 
 if __name__ == "__main__":

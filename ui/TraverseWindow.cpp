@@ -144,6 +144,16 @@ TraverseWindowLayout AngleTraverseLayout(const QString &groupCaption, int startR
     return layout;
 }
 
+QGroupBox *MakeHeaderGroup(QWidget *parent, QLineEdit *(&fields)[AdjustmentHeaderFields])
+{
+    auto *group = new QGroupBox(QStringLiteral("报表信息"), parent);
+    group->setObjectName(QStringLiteral("GroupBox1"));
+    auto *layout = new QVBoxLayout(group);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->addLayout(MakeHeaderFields(group, fields));
+    return group;
+}
+
 QGridLayout *MakeHeaderFields(QWidget *parent, QLineEdit *(&fields)[AdjustmentHeaderFields])
 {
     auto *grid = new QGridLayout;

@@ -89,6 +89,8 @@ inline constexpr HeaderField HeaderFields[AdjustmentHeaderFields] = {
 // The five header fields under their captions, project and grade on the first line, the people and
 // the date (today's) on the second; `fields` receives them in file order.
 QGridLayout *MakeHeaderFields(QWidget *parent, QLineEdit *(&fields)[AdjustmentHeaderFields]);
+// The same fields in their own group "报表信息" (GroupBox1), for the network windows.
+QGroupBox *MakeHeaderGroup(QWidget *parent, QLineEdit *(&fields)[AdjustmentHeaderFields]);
 
 // The five columns of the angle-and-distance traverses, and their widths.
 QStringList AngleTraverseColumns();

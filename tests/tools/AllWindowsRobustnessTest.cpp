@@ -318,7 +318,11 @@ Texts Snapshot(const Controls &c)
 // A computed column of a result table: never a copy of the user's text.
 // Result columns beside the first that show point names from the input (a station, a target).
 const QHash<QString, QList<int>> NameColumns = {{QStringLiteral("StringGridObsResult"), {1, 2}},
-                                                {QStringLiteral("StringGridRelative"), {1}}};
+                                                {QStringLiteral("StringGridRelative"), {1}},
+                                                // GNSS: the sessions, the points of a loop, a baseline's ends
+                                                {QStringLiteral("StringGridRepeated"), {1, 2}},
+                                                {QStringLiteral("StringGridLoops"), {1, 2}},
+                                                {QStringLiteral("StringGridResiduals"), {1, 2}}};
 
 bool ComputedOnly(const QString &key)
 {

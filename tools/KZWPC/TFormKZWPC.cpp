@@ -177,12 +177,7 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     AddCommand(bar, QStringLiteral("绘制到图形窗口"), QStringLiteral("ToolButton6"), [this] { drawToCad(); });
     outer->addWidget(bar);
 
-    auto *headerGroup = new QGroupBox(QStringLiteral("报表信息"), this);
-    headerGroup->setObjectName(QStringLiteral("GroupBox1"));
-    auto *headerLayout = new QVBoxLayout(headerGroup);
-    headerLayout->setContentsMargins(6, 4, 6, 4);
-    headerLayout->addLayout(MakeHeaderFields(headerGroup, m_header));
-    outer->addWidget(headerGroup);
+    outer->addWidget(MakeHeaderGroup(this, m_header));
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
