@@ -80,5 +80,6 @@ Command AdjustCommand();
 Command SheetCommand();
 Command HeightFitCommand();
 Command NetworkCommand();
+Command FieldbookCommand();
 
 } // namespace quorvil::cli

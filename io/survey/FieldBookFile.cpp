@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "core/Limits.h"
 #include "core/TextForms.h"
+#include "core/fieldbook/FieldBookText.h"
 #include "io/FileAccess.h"
 #include "io/PointFile.h"
 #include "io/TextCodec.h"
