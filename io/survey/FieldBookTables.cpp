@@ -2,6 +2,7 @@
 
 #include "core/Limits.h"
 #include "core/TextForms.h"
+#include "core/fieldbook/FieldBookText.h"
 #include "io/survey/NetworkTables.h"
 
 namespace quorvil {
@@ -15,7 +16,56 @@ QString Fixed(Real value, int decimals) { return QString::fromStdString(NumberTo
 QString Seconds(Real value) { return QString::fromStdString(TrimmedNumberText(1, value)); }
 QString Name(const std::string &s) { return QString::fromStdString(s); }
 
+// A reading ddd.mmss to 0.001″, without trailing zeros beyond the whole seconds.
+QString Reading(Real degrees)
+{
+    QString text = PackedAngleText(DegToRad(degrees), 3);
+    const qsizetype point = text.indexOf(u'.');
+    while (text.size() > point + 5 && text.endsWith(u'0'))
+        text.chop(1);
+    return text;
+}
+
+QString Optional(const std::optional<Real> &value, int decimals)
+{
+    return value ? QString::fromStdString(TrimmedNumberText(decimals, *value)) : QString();
+}
+
 } // namespace
+
+QStringList FieldBookInputCaptions()
+{
+    return {QStringLiteral("测站"),         QStringLiteral("仪器高"),   QStringLiteral("照准点"),
+            QStringLiteral("觇标高"),       QStringLiteral("测回"),     QStringLiteral("盘位"),
+            QStringLiteral("水平度盘读数"), QStringLiteral("竖盘读数"), QStringLiteral("斜距")};
+}
+
+QList<QStringList> FieldBookInputRows(const FieldBook &book)
+{
+    QList<QStringList> rows;
+    rows.reserve(qsizetype(book.pointings.size()));
+    for (const Pointing &p : book.pointings)
+        rows.append({Name(p.station), Optional(p.instrumentHeight, 4), Name(p.target), Optional(p.targetHeight, 4),
+                     QString::number(p.round), p.left ? QStringLiteral("左") : QStringLiteral("右"), Reading(p.horizontal),
+                     p.vertical ? Reading(*p.vertical) : QString(), Optional(p.slope, 5)});
+    return rows;
+}
+
+FieldBook FieldBookFromRows(const QList<QStringList> &rows)
+{
+    // One line a row, so that the reader's "第 N 行" is the row's number.
+    QString text;
+    for (const QStringList &row : rows) {
+        bool blank = true;
+        for (const QString &cell : row)
+            blank = blank && cell.trimmed().isEmpty();
+        if (!blank)
+            for (qsizetype c = 0; c < row.size(); ++c)
+                text += (c ? QStringLiteral(",") : QString()) + QString(row[c]).replace(u',', u' ');
+        text += u'\n';
+    }
+    return ParseCsvBook(text.toStdString());
+}
 
 QStringList FieldBookPageCaptions()
 {

@@ -9,6 +9,13 @@
 
 namespace quorvil {
 
+// The book as the window's input table holds it: 测站, 仪器高, 照准点, 觇标高, 测回, 盘位, 水平度盘读数,
+// 竖盘读数, 斜距, the columns of the CSV book; readings ddd.mmss to 0.001″. Read back through the
+// CSV reader, so that a row's messages name it as "第 N 行".
+QStringList FieldBookInputCaptions();
+QList<QStringList> FieldBookInputRows(const fieldbook::FieldBook &book);
+fieldbook::FieldBook FieldBookFromRows(const QList<QStringList> &rows);
+
 // 测站, 测回, 照准点, 盘左, 盘右, 2C(″), 平均读数, 归零方向值, 各测回归零方向值之平均值, 指标差(″),
 // 天顶距: one row per pointing pair; the station and the round named on their first row, the
 // station's mean on the first round's row of each target. Angles ddd.mmss.
