@@ -8,6 +8,7 @@
 #include "io/PointFile.h"
 #include "io/TextCodec.h"
 #include "io/survey/NetworkTables.h"
+#include "io/survey/ObservationFileWriter.h"
 #include "io/survey/SurveyText.h"
 
 namespace quorvil {
@@ -36,9 +37,10 @@ std::vector<KnownPoint> ParseKnownPoints(const QStringList &lines)
     std::vector<KnownPoint> points;
     for (int i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
+        // blank, a comment, or a row of empty cells (a spreadsheet's, the window's table)
+        if (QString(line).remove(u',').trimmed().isEmpty() || line.startsWith(u'#'))
             continue;
-        const auto fail = [&](const std::string &m) -> void { throw Error("已知点文件第 " + std::to_string(i + 1) + " 行: " + m); };
+        const auto fail = [&](const std::string &m) -> void { throw Error("已知点第 " + std::to_string(i + 1) + " 行: " + m); };
         const QStringList f = line.split(u',');
         KnownPoint k;
         k.name = f.value(0).trimmed().toStdString();
@@ -73,15 +75,7 @@ std::vector<KnownPoint> ReadKnownPoints(const QString &path)
 
 QStringList FieldBookObservationLines(const Reduction &r, const SurveyHeader &h)
 {
-    QStringList lines;
-    lines << QStringLiteral("# Quorvil 控制网观测文件, 由观测手簿归算") << QStringLiteral("[参数]");
-    const std::pair<const char *, QString> header[] = {
-        {"工程名称", h.project}, {"等级", h.grade}, {"计算者", h.calculator}, {"校核者", h.checker}, {"日期", h.date}};
-    for (const auto &[key, value] : header) {
-        const QString clean = QString(value).replace(u',', u'，').simplified();
-        if (!clean.isEmpty())
-            lines << QString::fromUtf8(key) + u',' + clean;
-    }
+    QStringList lines = ObservationHeadLines(QStringLiteral("# Quorvil 控制网观测文件, 由观测手簿归算"), h);
     // The a priori errors of the grade: a direction is half an angle's variance, the
     // trigonometric heights' error per km weights them by 1/D².
     if (const auto e = TraverseGradeErrors(r.settings.grade)) {

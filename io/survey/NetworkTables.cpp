@@ -281,7 +281,9 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
                 lastSetStation = o.from;
             }
             o.set = int(net.sets.size()) - 1;
-        } else {
+        } else if (!(*kind == ObservationKind::Distance && o.from == lastSetStation)) {
+            // The distance measured with a direction (as a file's [方向] row holds both, and the
+            // table shows them as two rows) keeps its station's set open.
             lastSetStation = -1;
         }
         for (int p : {o.from, o.to, o.bs})

@@ -179,6 +179,19 @@ private:
     }
     void parameter(const QStringList &f);
     void known(const QStringList &f, bool approximate);
+    // The start, end and value of a height difference ([水准], [三角高程]); its weight is the caller's.
+    Observation heightDifference(const QStringList &f)
+    {
+        Observation o;
+        o.kind = ObservationKind::HeightDifference;
+        o.from = pointOf(f.value(0), "起点名");
+        o.to = pointOf(f.value(1), "终点名");
+        if (o.from == o.to)
+            fail("起点与终点相同: " + net().points[size_t(o.from)].id);
+        height(o.from), height(o.to);
+        o.value = number(f.value(2), "高差");
+        return o;
+    }
 };
 
 void Reader::parameter(const QStringList &f)
@@ -365,14 +378,7 @@ SurveyFile Reader::read(const QByteArray &bytes)
             break;
         }
         case Section::Levelling: {
-            Observation o;
-            o.kind = ObservationKind::HeightDifference;
-            o.from = pointOf(f.value(0), "起点名");
-            o.to = pointOf(f.value(1), "终点名");
-            if (o.from == o.to)
-                fail("起点与终点相同: " + net().points[size_t(o.from)].id);
-            height(o.from), height(o.to);
-            o.value = number(f.value(2), "高差");
+            Observation o = heightDifference(f);
             const QString length = f.value(3).trimmed(), stations = f.value(4).trimmed();
             if (const auto s = linearStdev(f.value(5))) {
                 o.stdev = *s;
@@ -394,14 +400,7 @@ SurveyFile Reader::read(const QByteArray &bytes)
         }
         case Section::Trigonometric: {
             // weight 1/D²: σ = 每公里高差中误差 × D (km)
-            Observation o;
-            o.kind = ObservationKind::HeightDifference;
-            o.from = pointOf(f.value(0), "起点名");
-            o.to = pointOf(f.value(1), "终点名");
-            if (o.from == o.to)
-                fail("起点与终点相同: " + net().points[size_t(o.from)].id);
-            height(o.from), height(o.to);
-            o.value = number(f.value(2), "高差");
+            Observation o = heightDifference(f);
             const Real d = number(f.value(3), "平距");
             if (!(d > 0))
                 fail("平距必须大于零");

@@ -5,6 +5,7 @@
 #include "io/survey/FieldBookFile.h"
 #include "io/survey/FieldBookReport.h"
 #include "io/survey/FieldBookTables.h"
+#include "io/survey/NetworkTables.h"
 
 #include "core/Error.h"
 #include "core/network/Network.h"
@@ -57,6 +58,10 @@ TEST(FieldBookFile, ReducedSessionAdjustsToTheTruePoints)
                 EXPECT_NEAR(o.stdev, 0.015L * 1.920961L, 1e-9L);
         }
     EXPECT_EQ(heights, 12);
+    // The window's tables hold a direction and its distance as two rows: they keep one set a station.
+    QList<QStringList> known, observations;
+    NetworkToTables(net, known, observations);
+    EXPECT_EQ(NetworkFromTables(known, observations, NetworkApriori{}, net.settings).sets.size(), 4u);
     const network::Result result = network::Adjust(net);
     for (const QString &line : ReadTextLines(Data("session-true.txt"))) {
         const QStringList f = line.split(',');
@@ -73,10 +78,10 @@ TEST(FieldBookFile, ReducedSessionAdjustsToTheTruePoints)
 TEST(FieldBookFile, BadKnownPointsAndExplicitWeights)
 {
     try {
-        ParseKnownPoints({"K1,1,2,3", "# comment", "K2,abc,2"});
+        ParseKnownPoints({"K1,1,2,3", "# comment", ",,,", "K2,abc,2"});
         FAIL() << "no error";
     } catch (const Error &e) {
-        EXPECT_STREQ(e.what(), "已知点文件第 3 行: X 坐标 'abc' 不是数字");
+        EXPECT_STREQ(e.what(), "已知点第 4 行: X 坐标 'abc' 不是数字");
     }
     // A σ on the row wins over the weight by distance; a distance of zero is refused.
     const SurveyFile f = ParseObservationFile("[已知点]\nA,,,10\n[三角高程]\nA,B,1.5,500,4\n");

@@ -4,7 +4,6 @@
 #include "core/TextForms.h"
 #include "core/fieldbook/FieldBookLimits.h"
 #include "io/FileAccess.h"
-#include "io/FileErrors.h"
 #include "io/ProgramFiles.h"
 #include "io/survey/FieldBookFile.h"
 #include "io/survey/FieldBookReport.h"
@@ -49,34 +48,6 @@ FileDialogSpec SaveObservationsDialog()
     return {QStringLiteral("控制网观测文件另存为..."), PromptTexts::TextFilter, QStringLiteral("txt")};
 }
 
-QLineEdit *NumberField(const QString &name, const QString &text, QWidget *parent)
-{
-    auto *field = new QLineEdit(text, parent);
-    field->setObjectName(name);
-    field->setMaximumWidth(90);
-    field->setAlignment(Qt::AlignRight);
-    return field;
-}
-
-PointTableView *ResultTable(const QString &name, const QStringList &captions)
-{
-    auto *table = new PointTableView(captions, false);
-    table->setObjectName(name);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    return table;
-}
-
-QList<QStringList> Rows(PointTableView *view)
-{
-    view->commitEdit();
-    QList<QStringList> rows;
-    const PointTableModel *t = view->table();
-    rows.reserve(t->rows());
-    for (int r = 0; r < t->rows(); ++r)
-        rows.append(t->rowTexts(r));
-    return rows;
-}
-
 } // namespace
 
 TFormGCSB::TFormGCSB(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGCSB"), Caption)
@@ -117,10 +88,10 @@ TFormGCSB::TFormGCSB(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGC
         m_instrument->addItem(QString::fromStdString(GeneralText(c)) + QStringLiteral("″级"));
     m_instrument->setCurrentIndex(2);
     const Settings defaults;
-    m_refraction = NumberField(QStringLiteral("EditK"), QString::fromStdString(GeneralText(defaults.refraction)), set);
-    m_radius = NumberField(QStringLiteral("EditR"), QString::fromStdString(GeneralText(defaults.earthRadius)), set);
-    m_projection = NumberField(QStringLiteral("EditH0"), QStringLiteral("0"), set);
-    m_yConstant = NumberField(QStringLiteral("EditYConst"), QString::fromStdString(GeneralText(defaults.yConstant)), set);
+    m_refraction = MakeNumberField(QStringLiteral("EditK"), QString::fromStdString(GeneralText(defaults.refraction)), set, 90);
+    m_radius = MakeNumberField(QStringLiteral("EditR"), QString::fromStdString(GeneralText(defaults.earthRadius)), set, 90);
+    m_projection = MakeNumberField(QStringLiteral("EditH0"), QStringLiteral("0"), set, 90);
+    m_yConstant = MakeNumberField(QStringLiteral("EditYConst"), QString::fromStdString(GeneralText(defaults.yConstant)), set, 90);
     m_grid = new QCheckBox(QStringLiteral("高斯投影改化"), set);
     m_grid->setObjectName(QStringLiteral("CheckGrid"));
     m_grid->setChecked(true);
@@ -172,9 +143,9 @@ TFormGCSB::TFormGCSB(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGC
 
     // ---- the results: the 手簿 page, the lines, the checks.
     m_results = new ResultFreshness(this, [this] { compute(); });
-    m_page = ResultTable(QStringLiteral("StringGridPage"), FieldBookPageCaptions());
-    m_lines = ResultTable(QStringLiteral("StringGridLines"), FieldBookLineCaptions());
-    m_checks = ResultTable(QStringLiteral("StringGridChecks"), FieldBookCheckCaptions());
+    m_page = MakeResultTable(QStringLiteral("StringGridPage"), FieldBookPageCaptions());
+    m_lines = MakeResultTable(QStringLiteral("StringGridLines"), FieldBookLineCaptions());
+    m_checks = MakeResultTable(QStringLiteral("StringGridChecks"), FieldBookCheckCaptions());
     const struct {
         PointTableView *table;
         const char *caption, *save;
@@ -231,14 +202,8 @@ void TFormGCSB::importBook()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    QByteArray bytes;
-    try {
-        bytes = ReadWholeFile(path);
-    } catch (const FileAccessError &e) {
-        throw e.step() == FileAccessError::Step::Missing ? FileError::NotFound() : FileError::Io(e.deviceError());
-    }
     // Parsed whole before the table changes.
-    const QList<QStringList> rows = FieldBookInputRows(ParseFieldBookBytes(bytes));
+    const QList<QStringList> rows = FieldBookInputRows(ParseFieldBookBytes(ReadChosenFile(path)));
     m_book->table()->replaceRows(rows);
     m_book->setCurrentDataRow(0);
     m_pages->setCurrentIndex(0);
@@ -246,9 +211,9 @@ void TFormGCSB::importBook()
 
 void TFormGCSB::compute()
 {
-    const FieldBook book = FieldBookFromRows(Rows(m_book));
+    const FieldBook book = FieldBookFromRows(TableRowTexts(m_book));
     QStringList knownLines;
-    for (const QStringList &row : Rows(m_known))
+    for (const QStringList &row : TableRowTexts(m_known))
         knownLines.append(row.join(u','));
     const std::vector<KnownPoint> known = ParseKnownPoints(knownLines);
     const Settings s = settings();
