@@ -130,14 +130,6 @@ bool Reduction::anyOver() const
     return false;
 }
 
-std::optional<Real> Reduction::networkDistance(const std::string &station, const std::string &target) const
-{
-    for (const LineResult &l : lines)
-        if (l.from == station && l.to == target)
-            return l.grid ? *l.grid : l.projected;
-    return std::nullopt;
-}
-
 Reduction Reduce(const FieldBook &book, const std::vector<KnownPoint> &known, const Settings &settings)
 {
     CheckSettings(settings);

@@ -41,9 +41,10 @@ struct Reduction {
     std::vector<std::string> notes;
     std::vector<KnownPoint> known;        // the known points the book observes
     bool anyOver() const;
-    // The distance the network uses for a station's target: Dg, else D0; none without a distance.
-    std::optional<Real> networkDistance(const std::string &station, const std::string &target) const;
 };
+
+// The distance the network uses for a line: Dg, else D0.
+inline Real NetworkDistance(const LineResult &line) { return line.grid ? *line.grid : line.projected; }
 
 Real TrigonometricHeight(Real slope, Real zenithDegrees, Real instrumentHeight, Real targetHeight, Real refraction,
                          Real earthRadius);

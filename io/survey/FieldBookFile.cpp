@@ -11,6 +11,8 @@
 #include "io/survey/ObservationFileWriter.h"
 #include "io/survey/SurveyText.h"
 
+#include <map>
+
 namespace quorvil {
 
 using namespace fieldbook;
@@ -93,6 +95,10 @@ QStringList FieldBookObservationLines(const Reduction &r, const SurveyHeader &h)
     if (!known.isEmpty())
         lines << QString() << QStringLiteral("[已知点]") << known;
 
+    // The lines by station and target: a direction row carries its line's distance.
+    std::map<std::pair<std::string, std::string>, const LineResult *> lineOf;
+    for (const LineResult &l : r.lines)
+        lineOf.emplace(std::make_pair(l.from, l.to), &l);
     lines << QString() << QStringLiteral("[方向]");
     bool first = true;
     for (const StationResult &st : r.stations) {
@@ -101,8 +107,8 @@ QStringList FieldBookObservationLines(const Reduction &r, const SurveyHeader &h)
         first = false;
         for (const StationDirection &d : st.directions) {
             QString row = Name(st.name) + u',' + Name(d.target) + u',' + PackedAngleText(DegToRad(d.direction), 2);
-            if (const auto dist = r.networkDistance(st.name, d.target))
-                row += u',' + QString::fromStdString(NumberToText(4, *dist));
+            if (const auto it = lineOf.find({st.name, d.target}); it != lineOf.end())
+                row += u',' + QString::fromStdString(NumberToText(4, NetworkDistance(*it->second)));
             lines << row;
         }
     }
