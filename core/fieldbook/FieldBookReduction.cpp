@@ -55,7 +55,7 @@ Real AngleMean(const std::vector<Real> &degrees, Real &spreadSeconds)
     return Wrap360(ref + sum / Real(degrees.size()));
 }
 
-RoundResult ReduceRound(const RoundPointings &rp, const std::string &station)
+RoundResult ReduceRound(const RoundPointings &rp)
 {
     RoundResult round;
     round.number = rp.number;
@@ -136,7 +136,6 @@ RoundResult ReduceRound(const RoundPointings &rp, const std::string &station)
             row.reduced = &row == &round.rows.front() ? 0 : Wrap360(row.mean - round.zero);
     }
     round.c2Spread = hi - lo;
-    (void)station;
     return round;
 }
 
@@ -161,7 +160,7 @@ StationResult ReduceStation(const std::vector<const Pointing *> &pointings)
         (p->left ? it->left : it->right).push_back(p);
     }
     for (const RoundPointings &rp : rounds)
-        st.rounds.push_back(ReduceRound(rp, st.name));
+        st.rounds.push_back(ReduceRound(rp));
 
     // Every round must start on the same target: its directions count from it.
     const std::string &first = st.rounds.front().rows.front().target;

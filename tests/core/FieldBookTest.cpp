@@ -296,3 +296,27 @@ TEST(FieldBook, GsiWordsAndUnits)
     EXPECT_NEAR(b.pointings[2].horizontal, 234 + 27.0 / 60 + 9.0 / 3600, 1e-12L); // 234°27′09.0″
     EXPECT_FALSE(b.pointings[2].left);                                        // 270°: face right
 }
+
+TEST(FieldBook, ReciprocalHeightsAreKeptAndChecked)
+{
+    // A → B: S 1000.000, Z 89°00′00″, i 1.500, v 1.600; B → A: S 1000.010, Z 91°00′10″, i 1.550,
+    // v 1.450. dh by Python (double): +17.420664 and −17.332797, their sum 87.87 mm against 图根's
+    // 80·√D mm (D 0.99985 km): over.
+    const std::string book = "测站,仪器高,照准点,觇标高,测回,盘位,水平度盘读数,竖盘读数,斜距\n"
+                             "A,1.500,B,1.600,1,左,0.0000,89.0000,1000.000\nA,1.500,C,,1,左,60.0000,,\n"
+                             "A,1.500,C,,1,右,240.0000,,\nA,1.500,B,1.600,1,右,180.0000,271.0000,1000.000\n"
+                             "B,1.550,A,1.450,1,左,0.0000,91.0010,1000.010\nB,1.550,C,,1,左,300.0000,,\n"
+                             "B,1.550,C,,1,右,120.0000,,\nB,1.550,A,1.450,1,右,180.0000,268.5950,1000.010\n";
+    Settings s;
+    s.grade = "图根", s.grid = false;
+    const Reduction r = Reduce(ParseCsvBook(book), {{"A", std::nullopt, std::nullopt, 50}}, s);
+    ASSERT_EQ(r.lines.size(), 2u);
+    EXPECT_NEAR(*r.lines[0].heightDifference, 17.420663775986572L, 1e-9L);
+    EXPECT_NEAR(*r.lines[1].heightDifference, -17.332796821552886L, 1e-9L);
+    ASSERT_FALSE(r.checks.empty());
+    EXPECT_EQ(r.checks.back().text, "A–B 对向观测高差较差 87.9mm 超限 (限差 80mm)");
+    // The mean height of A → B from A's known height and the first pass: 50 + 1.5, 50 + 17.42 + 1.6.
+    ASSERT_TRUE(r.lines[0].meanHeight);
+    EXPECT_NEAR(*r.lines[0].meanHeight, (50 + 1.5 + 50 + 17.4207 + 1.6) / 2, 0.05);
+    EXPECT_LT(r.lines[0].projected, r.lines[0].horizontal);
+}
