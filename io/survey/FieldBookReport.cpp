@@ -43,18 +43,18 @@ void WriteFieldBookReport(const fieldbook::Reduction &reduction, const QStringLi
     report.replacePlaceholders(placeholders);
 
     // The tables from the last, so that removing one leaves the numbers of those before it.
-    const QList<QStringList> checks = FieldBookCheckRows(reduction);
+    const QList<QStringList> checks = FieldBookCheckRows(reduction, true);
     report.selectTable(Checks);
     const int dataRow = report.rowCount();
     Rows checkRows = Strings(checks);
     // The verdicts of the checks over their limits in red.
     for (size_t i = 0; i < reduction.checks.size(); ++i)
         if (reduction.checks[i].over)
-            checkRows[i][1].clear();
+            checkRows[i][5].clear();
     report.fillRows(dataRow, checkRows);
     for (size_t i = 0; i < reduction.checks.size(); ++i)
         if (reduction.checks[i].over)
-            report.appendCellParagraph(dataRow + int(i), 2, {{checks[qsizetype(i)][1].toStdString(), true}});
+            report.appendCellParagraph(dataRow + int(i), 6, {{checks[qsizetype(i)][5].toStdString(), true}});
 
     const QList<QStringList> lines = FieldBookLineRows(reduction);
     report.selectTable(Lines);

@@ -122,20 +122,31 @@ QList<QStringList> FieldBookLineRows(const Reduction &r)
     return rows;
 }
 
-QStringList FieldBookCheckCaptions() { return {QStringLiteral("检核项目"), QStringLiteral("结论"), QStringLiteral("限差")}; }
+QStringList FieldBookCheckCaptions()
+{
+    return {QStringLiteral("测站"), QStringLiteral("测回"), QStringLiteral("照准点"), QStringLiteral("检核项目"),
+            QStringLiteral("数值"), QStringLiteral("结论"), QStringLiteral("限差")};
+}
 
-QList<QStringList> FieldBookCheckRows(const Reduction &r)
+QList<QStringList> FieldBookCheckRows(const Reduction &r, bool withNotes)
 {
     QList<QStringList> rows;
-    for (const Check &c : r.checks) {
-        Check plain = c;
-        plain.limit.reset();
-        rows.append({Name(CheckText(plain)), c.limit ? QString::fromUtf8(c.over ? OverText : PassText) : QString(),
+    for (const Check &c : r.checks)
+        rows.append({Name(c.station), c.round ? QString::number(c.round) : QString(), Name(c.target), Name(c.quantity),
+                     Seconds(c.value) + Name(c.unit), c.limit ? QString::fromUtf8(c.over ? OverText : PassText) : QString(),
                      c.limit ? Seconds(*c.limit) + Name(c.unit) : QString()});
-    }
-    for (const std::string &note : r.notes)
-        rows.append({Name(note), QString(), QString()});
+    if (withNotes)
+        for (const std::string &note : r.notes)
+            rows.append({QString(), QString(), QString(), Name(note), QString(), QString(), QString()});
     return rows;
+}
+
+QString FieldBookNotes(const Reduction &r)
+{
+    QStringList notes;
+    for (const std::string &note : r.notes)
+        notes.append(Name(note));
+    return notes.join(u'\n');
 }
 
 QString FieldBookSummary(const Reduction &r)

@@ -26,10 +26,12 @@ QList<QStringList> FieldBookPageRows(const fieldbook::Reduction &reduction);
 QStringList FieldBookLineCaptions();
 QList<QStringList> FieldBookLineRows(const fieldbook::Reduction &reduction);
 
-// 检核项目, 结论, 限差: every check beside its value, then the notes (rounds not closed, targets
-// missing from rounds), which carry no verdict.
+// 测站, 测回, 照准点, 检核项目, 数值, 结论, 限差: every check beside its value; with `withNotes` (the
+// report) then the notes (rounds not closed, targets missing from rounds), which carry no verdict.
 QStringList FieldBookCheckCaptions();
-QList<QStringList> FieldBookCheckRows(const fieldbook::Reduction &reduction);
+QList<QStringList> FieldBookCheckRows(const fieldbook::Reduction &reduction, bool withNotes = false);
+// The notes, one a line (the window shows them beside the checks).
+QString FieldBookNotes(const fieldbook::Reduction &reduction);
 
 // The one line that sums up the checks: "检核 42 项, 1 项超限" or "检核 42 项, 全部合格".
 QString FieldBookSummary(const fieldbook::Reduction &reduction);

@@ -129,7 +129,8 @@ json.dump({'tables': tables, 'red': red, 'body': [p.text for p in d.paragraphs]}
     EXPECT_EQ(red[0].toString(), "超限");
     bool named = false;
     for (const QJsonValue &row : tables[2].toArray())
-        named = named || row.toArray()[0].toString() == "N2 第 2 测回 2C 互差 64″";
+        named = named || (row.toArray()[0].toString() == "N2" && row.toArray()[3].toString() == "2C 互差" &&
+                          row.toArray()[4].toString() == "64″");
     EXPECT_TRUE(named);
     EXPECT_TRUE(json["body"].toArray().contains(QJsonValue("工程名称：城东控制网　　　等级：一级")));
 }

@@ -24,6 +24,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -159,7 +160,15 @@ TFormGCSB::TFormGCSB(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGC
             m_summary->setObjectName(QStringLiteral("LabCheck"));
             layout->addWidget(m_summary);
         }
+        if (r.table == m_checks) {
+            m_notes = new QPlainTextEdit(page);
+            m_notes->setObjectName(QStringLiteral("MemoNotes"));
+            m_notes->setReadOnly(true);
+            m_notes->setMaximumHeight(90);
+        }
         layout->addWidget(r.table, 1);
+        if (r.table == m_checks)
+            layout->addWidget(m_notes);
         QToolBar *save = MakeTextToolBar(page);
         PointTableView *table = r.table;
         AddCommand(save, TableCaptions::SaveAs, QString::fromLatin1(r.save), [this, table] {
@@ -173,7 +182,7 @@ TFormGCSB::TFormGCSB(QWidget *owner) : ToolWindow(owner, QStringLiteral("TFormGC
     m_results->watch(m_book->table());
     m_results->watch(m_known->table());
     m_results->watch(set);
-    m_results->greyWhileStale({m_page, m_lines, m_checks, m_summary});
+    m_results->greyWhileStale({m_page, m_lines, m_checks, m_summary, m_notes});
     outer->insertWidget(outer->indexOf(m_pages), m_results->makeNotice(this));
     resize(1000, 680);
 }
@@ -228,6 +237,7 @@ void TFormGCSB::compute()
             over.append(int(i));
     m_checks->table()->setHighlightedRows(over);
     m_summary->setText(FieldBookSummary(r));
+    m_notes->setPlainText(FieldBookNotes(r));
     m_summary->setStyleSheet(over.isEmpty() ? QString() : QStringLiteral("color: red"));
     m_reduction = std::move(r);
     m_results->markComputed();

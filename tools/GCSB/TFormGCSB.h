@@ -16,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QTabWidget;
 
 namespace quorvil {
@@ -55,6 +56,7 @@ private:
     PointTableView *m_lines = nullptr;
     PointTableView *m_checks = nullptr;
     QLabel *m_summary = nullptr;
+    QPlainTextEdit *m_notes = nullptr;
     ResultFreshness *m_results = nullptr;
 
     std::optional<fieldbook::Reduction> m_reduction;
