@@ -8,6 +8,7 @@
 #include "tools/GCDC/TFormGCDC.h"
 #include "tools/GCFH/TFormGCFH.h"
 #include "tools/GCNH/TFormGCNH.h"
+#include "tools/GCSB/TFormGCSB.h"
 #include "tools/GNSS/TFormGNSS.h"
 #include "tools/GSFS/TFormGSFS.h"
 #include "tools/GSZS/TFormGSZS.h"
@@ -86,6 +87,7 @@ std::vector<CatalogueEntry> MakeCatalogue()
         {Adjustment, {}, "坐标无定向导线", "坐标无定向导线", T::Traverse, "N4Click", "TFormZBwdx", "坐标测量无定向导线", Create<TFormZBwdx>, false, "zbwdx"},
         {Adjustment, {}, "附合高程路线", "高程路线", T::Traverse, "FHGcClick", "TFormGCFH", "附/闭合高程路线", Create<TFormGCFH>, true, "gcfh"},
         {Adjustment, {}, "控制网平差", "控制网平差", T::Traverse, "KZWpcClick", "TFormKZWPC", "控制网平差", Create<TFormKZWPC>, true, "kzwpc"},
+        {Adjustment, {}, "观测手簿", "观测手簿", T::Traverse, "gcSBClick", "TFormGCSB", "观测手簿", Create<TFormGCSB>, false, "gcsb"},
         {Adjustment, {}, "GNSS 网平差", {}, T::None, "GNSSClick", "TFormGNSS", "GNSS 网平差", Create<TFormGNSS>, false, "gnss"},
         {Tools, {}, "坐标正反算", "坐标正反算", T::Tools, "zbZSFClick", "TFormZBZFS", "坐标正反算", Create<TFormZBZFS>, false, "zbzfs"},
         {Tools, {}, "极坐标测量计算", "极坐标测量计算", T::Tools, "jzbCLJSClick", "TFormJZBCL", "极坐标测量计算", Create<TFormJZBCL>, false, "jzbcl"},

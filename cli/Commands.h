@@ -80,6 +80,7 @@ Command AdjustCommand();
 Command SheetCommand();
 Command HeightFitCommand();
 Command NetworkCommand();
+Command FieldbookCommand();
 Command GnssCommand();
 
 } // namespace quorvil::cli

@@ -1,5 +1,7 @@
 #include "io/FileAccess.h"
 
+#include "io/FileErrors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,5 +90,16 @@ void AtomicFileWriter::commit()
 }
 
 void AtomicFileWriter::cancel() { m_file->cancelWriting(); }
+
+QByteArray ReadChosenFile(const QString &path)
+{
+    try {
+        return ReadWholeFile(path);
+    } catch (const FileAccessError &e) {
+        if (e.step() == FileAccessError::Step::Missing)
+            throw FileError::NotFound();
+        throw FileError::Io(e.deviceError());
+    }
+}
 
 } // namespace quorvil

@@ -48,6 +48,10 @@ private:
 // The bytes of the file at `path`. Throws FileAccessError (Missing, Open or Read).
 QByteArray ReadWholeFile(const QString &path);
 
+// ReadWholeFile for a file the user chose in a window: a failure is the FileError the windows
+// show ("File not found", "I/O error N").
+QByteArray ReadChosenFile(const QString &path);
+
 // Writes `bytes` as the file at `path` atomically. Throws FileAccessError (Missing, Open, Write or
 // Commit); the old file, if any, is then as it was.
 void WriteFileAtomically(const QString &path, const QByteArray &bytes);

@@ -16,7 +16,7 @@ ICONS = {
     "pmzh2": (BLUE, "多", "bar"), "gcnh": (BLUE, "拟", "dot"),
     "bjfh": (GREEN, "附", ""), "dbfh": (GREEN, "单", ""), "wdx": (GREEN, "无", ""), "zdx": (GREEN, "支", ""),
     "zbfh": (GREEN, "附", "dot"), "zbfh1": (GREEN, "单", "dot"), "zbwdx": (GREEN, "无", "dot"),
-    "gcfh": (GREEN, "高", ""), "kzwpc": (GREEN, "网", "bar"), "gnss": (GREEN, "星", "bar"),
+    "gcfh": (GREEN, "高", ""), "kzwpc": (GREEN, "网", "bar"), "gcsb": (GREEN, "簿", "bar"), "gnss": (GREEN, "星", "bar"),
     "zbzfs": (ORANGE, "算", ""), "jzbcl": (ORANGE, "极", ""), "tfh": (ORANGE, "幅", ""),
     "cadpoint": (ORANGE, "取", "bar"), "bzbl": (ORANGE, "经", "bar"), "bzxy": (ORANGE, "标", "bar"),
     "dlxpdb": (ORANGE, "线", ""), "drawing": (ORANGE, "图", "dot"), "about": (GREY, "i", ""),

@@ -100,6 +100,20 @@ OPEN_NOTE = "说明：支导线无检核条件，坐标由观测角和边长逐�
 # heading row (repeated on every page) and the data row the program turns into the table's rows.
 # The program finds the tables by their order and removes those that do not apply (with the
 # caption paragraph before them, of the style ReportSection).
+# The field book (观测手簿): the direction method page of every station, one block of rows each
+# (the station named on its first row), the measured lines and the checks.
+FIELDBOOK_TITLE = "方向观测法手簿"
+FIELDBOOK_SECTIONS = [
+    ("水平方向与竖直角（角度写作 ddd.mmss）",
+     [("测站", 650, "center"), ("测回", 450, "center"), ("照准点", 700, "center"), ("盘左", 1200, "right"),
+      ("盘右", 1200, "right"), ("2C(″)", 600, "right"), ("平均读数", 1200, "right"), ("归零方向值", 1200, "right"),
+      ("各测回归零方向值\n之平均值", 1200, "right"), ("指标差\n(″)", 600, "right"), ("天顶距", 1150, "right")], 16),
+    ("边长与三角高程", [("测站", 800, "center"), ("照准点", 800, "center"), ("斜距S(m)", 1200, "right"),
+                    ("天顶距", 1250, "right"), ("平距D(m)", 1200, "right"), ("投影面D0(m)", 1200, "right"),
+                    ("高斯面Dg(m)", 1200, "right"), ("高差(m)", 1100, "right"), ("i/v(m)", 1150, "center")], 16),
+    ("检核", [("测站", 1200, "center"), ("测回", 600, "center"), ("照准点", 1000, "center"), ("检核项目", 3400, "left"),
+            ("数值", 1200, "right"), ("结论", 900, "center"), ("限差", 1100, "right")], 18),
+]
 NETWORK_TITLE = "控制网平差报告"
 NETWORK_SECTIONS = [
     ("平差统计", [("项目", 2200, "center"), ("内容", 8000, "left")], 18),
@@ -490,6 +504,7 @@ def main():
     for template in TEMPLATES:
         write(*template)
     write_parts("KZWpc", NETWORK_TITLE, network_document(), styles(SECTION_STYLE))
+    write_parts("GCSB", FIELDBOOK_TITLE, network_document(FIELDBOOK_TITLE, FIELDBOOK_SECTIONS), styles(SECTION_STYLE))
     write_parts("GNSS", GNSS_TITLE, network_document(GNSS_TITLE, GNSS_SECTIONS, landscape=True), styles(SECTION_STYLE))
 
 

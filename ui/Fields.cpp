@@ -46,4 +46,13 @@ QString NumberText(int decimals, Real value)
     return QString::fromStdString(NumberToText(decimals, value));
 }
 
+QLineEdit *MakeNumberField(const QString &name, const QString &text, QWidget *parent, int maxWidth)
+{
+    auto *field = new QLineEdit(text, parent);
+    field->setObjectName(name);
+    field->setMaximumWidth(maxWidth);
+    field->setAlignment(Qt::AlignRight);
+    return field;
+}
+
 } // namespace quorvil

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QLineEdit;
+class QWidget;
 
 namespace quorvil {
 
@@ -30,5 +31,8 @@ std::vector<std::vector<std::string>> TableTexts(const PointTableModel *table);
 
 // NumberToText as a QString.
 QString NumberText(int decimals, Real value);
+
+// A right-aligned number field named `name` holding `text`, at most `maxWidth` pixels wide.
+QLineEdit *MakeNumberField(const QString &name, const QString &text, QWidget *parent, int maxWidth = 70);
 
 } // namespace quorvil

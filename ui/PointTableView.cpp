@@ -580,4 +580,23 @@ bool PointTableView::saveFile(const FileDialogSpec &dialog)
     return true;
 }
 
+PointTableView *MakeResultTable(const QString &name, const QStringList &captions, QWidget *parent)
+{
+    auto *table = new PointTableView(captions, false, parent);
+    table->setObjectName(name);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    return table;
+}
+
+QList<QStringList> TableRowTexts(PointTableView *view)
+{
+    view->commitEdit();
+    const PointTableModel *t = view->table();
+    QList<QStringList> rows;
+    rows.reserve(t->rows());
+    for (int r = 0; r < t->rows(); ++r)
+        rows.append(t->rowTexts(r));
+    return rows;
+}
+
 } // namespace quorvil

@@ -108,6 +108,11 @@ private:
     QPointer<QAction> m_removeCommand;
 };
 
+// A read-only result table named `name`, its columns sized to their contents.
+PointTableView *MakeResultTable(const QString &name, const QStringList &captions, QWidget *parent = nullptr);
+// The texts of every data row, with what the open cell editor holds written in first.
+QList<QStringList> TableRowTexts(PointTableView *view);
+
 // Shows a wait cursor while long work runs.
 class BusyCursor {
 public:

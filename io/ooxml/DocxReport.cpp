@@ -596,6 +596,9 @@ void DocxReport::appendCellParagraph(int row, int column, const std::vector<Text
         }
         SetText(run.append_child("w:t"), clean);
     }
+    // An empty cell takes the runs as its only paragraph, not below a blank line.
+    if (first && !first.child("w:r") && first.next_sibling("w:p") == paragraph)
+        tc.remove_child(first);
 }
 
 void DocxReport::setExactRowHeight(int firstRow, int lastRow, int points)

@@ -80,7 +80,7 @@ public:
         bool warning = false;
     };
     // Adds a paragraph of runs at the end of cell (row, column), in the paragraph and font settings
-    // of the cell's first paragraph.
+    // of the cell's first paragraph; in an empty cell the runs take the place of its empty paragraph.
     void appendCellParagraph(int row, int column, const std::vector<TextRun> &runs);
 
     // Gives rows [firstRow, lastRow] an exact height in points.

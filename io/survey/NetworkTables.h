@@ -58,8 +58,8 @@ struct NetworkApriori {
 };
 
 // Reads the tables into a network. Empty rows are skipped; a row's number (from 1) is its line,
-// so that the engine's messages name it. Consecutive direction rows of one station form one
-// direction set. A point that only the observations name is a new point; a point of the
+// so that the engine's messages name it. Consecutive direction rows of one station (and that
+// station's distance rows among them) form one direction set. A point that only the observations name is a new point; a point of the
 // known-point table takes part in the plane or the height adjustment when an observation of that
 // kind uses it. Throws Error naming the table, the row and the cell.
 network::Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringList> &observations,

@@ -22,7 +22,7 @@ namespace {
 constexpr Real ArcSecondToRad = Pi / 648000;
 constexpr Real CcToRad = Pi / 2000000;
 
-enum class Section { None, Parameters, Known, Approximate, Constrained, Directions, Angles, Distances, Azimuths, Levelling };
+enum class Section { None, Parameters, Known, Approximate, Constrained, Directions, Angles, Distances, Azimuths, Levelling, Trigonometric };
 
 struct SectionName {
     const char *name;
@@ -33,7 +33,7 @@ const SectionName SectionNames[] = {
     {"参数", Section::Parameters},  {"已知点", Section::Known},   {"近似坐标", Section::Approximate},
     {"约束点", Section::Constrained},
     {"方向", Section::Directions},  {"角度", Section::Angles},    {"距离", Section::Distances},
-    {"方位角", Section::Azimuths},  {"水准", Section::Levelling},
+    {"方位角", Section::Azimuths},  {"水准", Section::Levelling},  {"三角高程", Section::Trigonometric},
 };
 
 std::optional<Section> SectionOf(const QString &line)
@@ -179,6 +179,19 @@ private:
     }
     void parameter(const QStringList &f);
     void known(const QStringList &f, bool approximate);
+    // The start, end and value of a height difference ([水准], [三角高程]); its weight is the caller's.
+    Observation heightDifference(const QStringList &f)
+    {
+        Observation o;
+        o.kind = ObservationKind::HeightDifference;
+        o.from = pointOf(f.value(0), "起点名");
+        o.to = pointOf(f.value(1), "终点名");
+        if (o.from == o.to)
+            fail("起点与终点相同: " + net().points[size_t(o.from)].id);
+        height(o.from), height(o.to);
+        o.value = number(f.value(2), "高差");
+        return o;
+    }
 };
 
 void Reader::parameter(const QStringList &f)
@@ -274,7 +287,7 @@ SurveyFile Reader::read(const QByteArray &bytes)
         }
         if (const auto s = SectionOf(line)) {
             if (*s == Section::None)
-                fail("未知的节 " + Text(line) + " (应为 [参数] [已知点] [近似坐标] [约束点] [方向] [角度] [距离] [方位角] [水准])");
+                fail("未知的节 " + Text(line) + " (应为 [参数] [已知点] [近似坐标] [约束点] [方向] [角度] [距离] [方位角] [水准] [三角高程])");
             section = *s;
             setStation = -1;
             continue;
@@ -365,14 +378,7 @@ SurveyFile Reader::read(const QByteArray &bytes)
             break;
         }
         case Section::Levelling: {
-            Observation o;
-            o.kind = ObservationKind::HeightDifference;
-            o.from = pointOf(f.value(0), "起点名");
-            o.to = pointOf(f.value(1), "终点名");
-            if (o.from == o.to)
-                fail("起点与终点相同: " + net().points[size_t(o.from)].id);
-            height(o.from), height(o.to);
-            o.value = number(f.value(2), "高差");
+            Observation o = heightDifference(f);
             const QString length = f.value(3).trimmed(), stations = f.value(4).trimmed();
             if (const auto s = linearStdev(f.value(5))) {
                 o.stdev = *s;
@@ -389,6 +395,16 @@ SurveyFile Reader::read(const QByteArray &bytes)
             } else {
                 fail("高差须给出路线长 (km)、测站数或中误差之一以定权");
             }
+            add(o);
+            break;
+        }
+        case Section::Trigonometric: {
+            // weight 1/D²: σ = 每公里高差中误差 × D (km)
+            Observation o = heightDifference(f);
+            const Real d = number(f.value(3), "平距");
+            if (!(d > 0))
+                fail("平距必须大于零");
+            o.stdev = linearStdev(f.value(4)).value_or(m_perKm * d / 1000);
             add(o);
             break;
         }

@@ -24,6 +24,8 @@
 //   [水准]      from,to,height difference,length km[,stations][,σ mm]
 //               σ, if not given: 每测站高差中误差·√stations when stations are given, else
 //               每公里高差中误差·√length
+//   [三角高程]  from,to,height difference,horizontal distance m[,σ mm]
+//               trigonometric heights, weight 1/D²: σ, if not given, 每公里高差中误差·D (km)
 //
 // X is north, Y east (Chinese grid coordinates), metres. Points not among the known points are
 // new points, adjusted. Errors name the line: "第 12 行: …".

@@ -22,16 +22,10 @@ QString Millimetres(Real metres) { return Plain(metres * 1000, 6); }
 
 } // namespace
 
-QStringList ObservationFileLines(const SurveyFile &file)
+QStringList ObservationHeadLines(const QString &comment, const SurveyHeader &h)
 {
-    const Network &net = file.network;
-    if (net.settings.axes != Axes::NE || !net.settings.clockwise)
-        throw Error("观测文件的坐标为 X 北 Y 东、角度顺时针；此网的坐标轴或角度方向不同，请另存为Gama文件。");
-    const auto id = [&](int p) { return QString::fromStdString(net.points[size_t(p)].id); };
-
     QStringList lines;
-    lines << QStringLiteral("# Quorvil 控制网观测文件") << QStringLiteral("[参数]");
-    const SurveyHeader &h = file.header;
+    lines << comment << QStringLiteral("[参数]");
     const std::pair<const char *, QString> header[] = {
         {"工程名称", h.project}, {"等级", h.grade}, {"计算者", h.calculator}, {"校核者", h.checker}, {"日期", h.date}};
     for (const auto &[key, value] : header) {
@@ -39,6 +33,17 @@ QStringList ObservationFileLines(const SurveyFile &file)
         if (!clean.isEmpty())
             lines << QString::fromUtf8(key) + u',' + clean;
     }
+    return lines;
+}
+
+QStringList ObservationFileLines(const SurveyFile &file)
+{
+    const Network &net = file.network;
+    if (net.settings.axes != Axes::NE || !net.settings.clockwise)
+        throw Error("观测文件的坐标为 X 北 Y 东、角度顺时针；此网的坐标轴或角度方向不同，请另存为Gama文件。");
+    const auto id = [&](int p) { return QString::fromStdString(net.points[size_t(p)].id); };
+
+    QStringList lines = ObservationHeadLines(QStringLiteral("# Quorvil 控制网观测文件"), file.header);
     lines << QStringLiteral("单位权中误差,") + Plain(net.settings.sigma0, 10)
           << QStringLiteral("置信概率,") + Plain(net.settings.confidence, 10);
 

@@ -9,6 +9,10 @@
 
 namespace quorvil {
 
+// The head of a file: its comment line, [参数] and the report header's lines (commas in the texts
+// made full-width, so that they stay one field).
+QStringList ObservationHeadLines(const QString &comment, const SurveyHeader &header);
+
 // The lines of the file. Throws Error for what the file cannot hold: constrained heights (a free
 // levelling network), observed coordinates, axes other than x north and y east, or angles counted
 // anticlockwise; such a network is saved as a gama-local file.

@@ -46,6 +46,10 @@ public:
     // The drawing the view shows.
     const DxfDocument &drawing() const { return m_drawing; }
 
+    // Fills the tables and the settings from a network file read (or handed over by another
+    // window, as 观测手簿's 送平差 does); the old results are dropped.
+    void applyFile(const SurveyFile &file);
+
     // Networks with more points are adjusted and reported but not drawn in the window.
     static constexpr int DrawLimit = 20000;
 
@@ -63,7 +67,6 @@ private:
     NetworkApriori apriori() const;
     network::Settings settings() const;
     SurveyFile surveyFile() const;
-    void applyFile(const SurveyFile &read);
     void showResult();
     void redraw();
     void fitView(); // zoom to extents now, or when the view is next shown

@@ -1,0 +1,71 @@
+#include "io/survey/FieldBookReport.h"
+
+#include "io/AdjustmentReport.h"
+#include "io/ooxml/DocxReport.h"
+#include "io/ooxml/OoxmlPackage.h"
+#include "io/survey/FieldBookTables.h"
+
+namespace quorvil {
+
+namespace {
+
+enum Table { Page = 1, Lines, Checks, TableCount = Checks };
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows Strings(const QList<QStringList> &rows)
+{
+    Rows out;
+    out.reserve(size_t(rows.size()));
+    for (const QStringList &row : rows) {
+        std::vector<std::string> r;
+        for (const QString &cell : row)
+            r.push_back(cell.toStdString());
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+} // namespace
+
+void WriteFieldBookReport(const fieldbook::Reduction &reduction, const QStringList &header, const QString &templatePath,
+                          const QString &outputPath)
+{
+    DocxReport report(templatePath);
+    if (report.tableCount() < TableCount)
+        throw PackageError(QStringLiteral("模板文件“%1”应有%2个表格（手簿、边长与三角高程、检核），请检查模板。")
+                               .arg(report.name())
+                               .arg(int(TableCount))
+                               .toStdString());
+    std::vector<std::pair<std::string, std::string>> placeholders;
+    for (int i = 0; i < 5; ++i)
+        placeholders.emplace_back(ReportPlaceholders[i], header.value(i).toStdString());
+    report.replacePlaceholders(placeholders);
+
+    // The tables from the last, so that removing one leaves the numbers of those before it.
+    const QList<QStringList> checks = FieldBookCheckRows(reduction, true);
+    report.selectTable(Checks);
+    const int dataRow = report.rowCount();
+    Rows checkRows = Strings(checks);
+    // The verdicts of the checks over their limits in red.
+    for (size_t i = 0; i < reduction.checks.size(); ++i)
+        if (reduction.checks[i].over)
+            checkRows[i][5].clear();
+    report.fillRows(dataRow, checkRows);
+    for (size_t i = 0; i < reduction.checks.size(); ++i)
+        if (reduction.checks[i].over)
+            report.appendCellParagraph(dataRow + int(i), 6, {{checks[qsizetype(i)][5].toStdString(), true}});
+
+    const QList<QStringList> lines = FieldBookLineRows(reduction);
+    report.selectTable(Lines);
+    if (lines.isEmpty())
+        report.removeTable();
+    else
+        report.fillRows(report.rowCount(), Strings(lines));
+
+    report.selectTable(Page);
+    report.fillRows(report.rowCount(), Strings(FieldBookPageRows(reduction)));
+    report.save(outputPath);
+}
+
+} // namespace quorvil
