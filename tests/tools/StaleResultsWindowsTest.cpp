@@ -100,7 +100,7 @@ private slots:
             QVERIFY2(prompts.errors.isEmpty(), where + ": " + prompts.errors.join(' ').toUtf8());
             QVERIFY2(!StaleShown(w), where + ": still stale after computing again");
         }
-        QCOMPARE(windows, 24); // 20 of the original windows, the web map, the height fit, the network, the field book
+        QCOMPARE(windows, 25); // 20 of the original windows, the web map, the height fit, the network, the field book, GNSS
     }
 
     void traverseSummaryGreysAndAsksBeforeSaving()
