@@ -55,7 +55,8 @@ private:
     std::map<std::string, int> m_index;
     // defaults of <points-observations>
     struct Defaults {
-        std::optional<Real> direction, angle, azimuth; // radians
+        // as written: cc for a gon value, arc seconds for a d-m-s (or degree) value
+        std::optional<Real> direction, angle, azimuth;
         bool directionSet = false;
         std::optional<Real> distA;
         Real distB = 0, distC = 1;
@@ -94,11 +95,11 @@ private:
         }
         if (text.find('-', 1) != std::string::npos)
             fail(node, std::string("角度 ") + name + "=\"" + text + "\" 不是有效的度-分-秒");
-        dms = false;
-        const std::optional<Real> gon = ParseNumber(text);
-        if (!gon)
+        dms = m_degrees;
+        const std::optional<Real> value = ParseNumber(text);
+        if (!value)
             fail(node, std::string("角度 ") + name + "=\"" + text + "\" 不是数字");
-        return *gon * Pi / 200;
+        return m_degrees ? DegToRad(*value) : *value * Pi / 200;
     }
     int point(const pugi::xml_node &node, const char *name) const
     {
@@ -148,14 +149,27 @@ private:
             return 1; // replaced by the covariance matrix of the set
         if (!fallback)
             fail(node, std::string("没有给出中误差 (stdev), <points-observations> 也没有 ") + defaultName);
-        return *fallback;
+        return *fallback * (dms ? ArcSecondToRad : CcToRad);
     }
     void addObservation(Observation o, const pugi::xml_node &node)
     {
         o.line = lineOf(node);
         m_net.observations.push_back(o);
     }
+    // the angular unit of <parameters angular> (or the older angles="360"): values written as plain
+    // numbers are degrees and every angular standard deviation is in arc seconds
+    void angularUnit(const pugi::xml_node &node, const char *name)
+    {
+        const std::string a = attr(node, name);
+        if (a == "360")
+            m_degrees = true;
+        else if (a == "400")
+            m_degrees = false;
+        else
+            fail(node, std::string(name) + "=\"" + a + "\" 无效 (应为 400 或 360)");
+    }
     bool m_setHasCov = false;
+    bool m_degrees = false;
 };
 
 Network GamaReader::read()
@@ -189,9 +203,13 @@ Network GamaReader::read()
                 m_net.settings.clockwise = true;
             else if (a == "right-handed")
                 m_net.settings.clockwise = false;
+            else if (a == "360" || a == "400")
+                angularUnit(network, "angles");
             else
                 fail(network, "angles=\"" + a + "\" 无效 (应为 left-handed 或 right-handed)");
         }
+        if (has(network, "angular"))
+            angularUnit(network, "angular");
         // points first (they may follow the observations that use them), then the observations
         for (const pugi::xml_node &section : network.children()) {
             if (section.type() != pugi::node_element)
@@ -227,6 +245,10 @@ void GamaReader::parameters(const pugi::xml_node &node)
         m_net.settings.confidence = number(node, "conf-pr");
     if (!(m_net.settings.confidence > 0 && m_net.settings.confidence < 1))
         fail(node, "conf-pr 必须在 0 与 1 之间");
+    if (has(node, "angular"))
+        angularUnit(node, "angular");
+    if (has(node, "angles"))
+        angularUnit(node, "angles");
     if (has(node, "sigma-act")) {
         const std::string a = attr(node, "sigma-act");
         if (a == "aposteriori")
@@ -357,11 +379,11 @@ void GamaReader::observations(const pugi::xml_node &section)
 {
     // defaults
     if (has(section, "direction-stdev"))
-        m_def.direction = number(section, "direction-stdev") * CcToRad;
+        m_def.direction = number(section, "direction-stdev");
     if (has(section, "angle-stdev"))
-        m_def.angle = number(section, "angle-stdev") * CcToRad;
+        m_def.angle = number(section, "angle-stdev");
     if (has(section, "azimuth-stdev"))
-        m_def.azimuth = number(section, "azimuth-stdev") * CcToRad;
+        m_def.azimuth = number(section, "azimuth-stdev");
     if (has(section, "distance-stdev")) {
         const std::string text = attr(section, "distance-stdev");
         std::vector<Real> abc;
