@@ -8,7 +8,11 @@
 //  - the whole path of a user's file, as the command line takes it: meshes of triangles of 2,000
 //    and 10,000 points (directions to six neighbours, distances to three: about nine observations
 //    a point) written as GNU Gama's gama-local (.gkf) and as Quorvil's observation file, then read
-//    and parsed, adjusted, and the result table and the JSON written.
+//    and parsed, adjusted, and the result table and the JSON written;
+//  - the same whole path for the two railway corridor surveys of GNU Gama's suite
+//    (tests/io/data/gama: 833 points, free network on 95 constrained points), with the largest
+//    difference of the adjusted coordinates and ellipses from gama-local's, σ0 and the degrees of
+//    freedom beside Gama's.
 // Prints the time of each size, so that the growth from 1,000 to 10,000 points shows. With
 // QUORVIL_BENCH_KEEP=<folder> the files of the last part are kept there (to time quorvil-cli on them).
 //
@@ -20,9 +24,13 @@
 #include "io/survey/ObservationFile.h"
 #include "io/survey/ObservationFileWriter.h"
 
+#include "io/GamaXmlReference.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <chrono>
 #include <cmath>
@@ -163,6 +171,39 @@ void WholePath(const char *format, const QString &path)
                 read, adjusted - read, total - adjusted, total);
 }
 
+// One file of Gama's suite through the whole path, then compared with gama-local's results.
+void GamaSuiteFile(const QString &name)
+{
+    const QString folder = QStringLiteral(QUORVIL_SOURCE_DIR "/tests/io/data/gama/");
+    const QString input = folder + QStringLiteral("input/") + name + QStringLiteral(".gkf");
+    QTemporaryDir temporary;
+    const QString copy = temporary.path() + QStringLiteral("/") + name + QStringLiteral(".gkf");
+    if (!QFile::copy(input, copy)) {
+        std::printf("%s: not found\n", qPrintable(input));
+        return;
+    }
+    WholePath(".gkf", copy);
+    QFile in(copy), xml(folder + QStringLiteral("gama-local-2.33/") + name + QStringLiteral(".xml"));
+    if (!in.open(QIODevice::ReadOnly) || !xml.open(QIODevice::ReadOnly))
+        return;
+    const Network net = ParseGama(in.readAll());
+    const Result r = Adjust(net);
+    const testing::GamaReference gama = testing::ReadGamaReference(xml.readAll());
+    double position = 0, axes = 0;
+    for (size_t i = 0; i < net.points.size(); ++i) {
+        const auto g = gama.points.find(net.points[i].id);
+        if (g == gama.points.end() || !g->second.plane)
+            continue;
+        const PointResult &p = r.points[i];
+        position = std::max({position, double(std::fabs(p.x - g->second.x)), double(std::fabs(p.y - g->second.y))});
+        if (g->second.ellipse)
+            axes = std::max({axes, double(std::fabs(p.ellipse.a * 1000 - g->second.major)), double(std::fabs(p.ellipse.b * 1000 - g->second.minor))});
+    }
+    std::printf("       %s: largest difference from gama-local: coordinates %.4f mm, ellipse axes %.4f mm; "
+                "σ0 %.6Lf (Gama %s), dof %d (Gama %d)\n",
+                qPrintable(name), position * 1000, axes, r.summary.sigma0Aposteriori, gama.sigma0Text.c_str(), r.summary.dof, gama.dof);
+}
+
 double Seconds(const Network &net, Result &result)
 {
     const auto start = std::chrono::steady_clock::now();
@@ -220,5 +261,7 @@ int main(int argc, char *argv[])
         WholePath(".gkf", gama);
         WholePath(".txt", own);
     }
+    for (const char *name : {"extra-tests_railway-survey", "extra-tests_railway-survey-with-aproximate-xy"})
+        GamaSuiteFile(QString::fromLatin1(name));
     return 0;
 }

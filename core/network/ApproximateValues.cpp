@@ -105,7 +105,24 @@ private:
         if (known[size_t(to)])
             return;
         m_rays[size_t(to)].push_back({from, Normal(t)});
-        tryPlace(to, false);
+        // the ray's point sees `from` back along it: a direction set there to `from` is oriented
+        // before its station is placed (an azimuth or a bearing to a point of a resection)
+        for (int i : m_byPoint[size_t(to)]) {
+            const Observation &o = m_net.observations[size_t(i)];
+            if (o.kind == ObservationKind::Direction && o.to == from && !oriented[size_t(o.set)] &&
+                m_net.sets[size_t(o.set)].station == to)
+                orient(o.set, Normal(t + Pi - m_value[size_t(i)]));
+        }
+        if (!known[size_t(to)])
+            tryPlace(to, false);
+    }
+    // the bearing from an unplaced station to a known point of its oriented set, as a ray back
+    void addBackRay(int i, int set)
+    {
+        const Observation &o = m_net.observations[size_t(i)];
+        const int st = m_net.sets[size_t(set)].station;
+        if (!known[size_t(st)] && known[size_t(o.to)])
+            addRay(st, o.to, m_value[size_t(i)] + orientation[size_t(set)] + Pi);
     }
     void addCircle(int to, int from, Real s)
     {
@@ -121,8 +138,12 @@ private:
                 const int s = m_setQueue.back();
                 m_setQueue.pop_back();
                 const int st = m_net.sets[size_t(s)].station;
-                if (!known[size_t(st)])
+                if (!known[size_t(st)]) {
+                    for (int i : m_byPoint[size_t(st)])
+                        if (m_net.observations[size_t(i)].kind == ObservationKind::Direction && m_net.observations[size_t(i)].set == s)
+                            addBackRay(i, s);
                     continue;
+                }
                 for (int i : m_byPoint[size_t(st)]) {
                     const Observation &o = m_net.observations[size_t(i)];
                     if (o.kind == ObservationKind::Direction && o.set == s)
@@ -143,8 +164,11 @@ private:
         switch (o.kind) {
         case ObservationKind::Direction: {
             const int st = StationOf(m_net, o);
-            if (!known[size_t(st)])
+            if (!known[size_t(st)]) {
+                if (oriented[size_t(o.set)])
+                    addBackRay(i, o.set);
                 break;
+            }
             if (!oriented[size_t(o.set)] && known[size_t(o.to)] && (n[size_t(st)] != n[size_t(o.to)] || e[size_t(st)] != e[size_t(o.to)]))
                 orient(o.set, Normal(bearing(st, o.to) - l));
             else if (oriented[size_t(o.set)])
@@ -307,9 +331,11 @@ void StartFromObservedCoordinates(State &state)
 // Carries a local frame (seeded by the caller) and adds what it reaches to the global one: as it
 // is when it reaches no known point (a free part of the network, whose datum is then that of its
 // constrained points), fitted by a plane similarity transformation when it reaches two or more.
-// False when it gained nothing or reached a single known point.
-bool FitLocalFrame(Carrier &local, Carrier &global, const std::vector<char> &used)
+// False when it gained nothing or reached a single known point, and when it reached no known point
+// although observations tie what it gained to them (it would stand anywhere).
+bool FitLocalFrame(Carrier &local, Carrier &global, const Network &net, const PlaneObservations &obs)
 {
+    const std::vector<char> &used = obs.used;
     const size_t np = used.size();
     local.run(used);
     std::vector<int> common, gained;
@@ -324,6 +350,11 @@ bool FitLocalFrame(Carrier &local, Carrier &global, const std::vector<char> &use
     if (gained.empty() || common.size() == 1)
         return false;
     if (common.empty()) {
+        for (int p : gained)
+            for (int i : obs.byPoint[size_t(p)])
+                for (int q : PointsOf(net, net.observations[size_t(i)]))
+                    if (global.known[size_t(q)])
+                        return false;
         for (int p : gained)
             global.setKnown(p, local.n[size_t(p)], local.e[size_t(p)]);
         global.run(used);
@@ -408,7 +439,7 @@ void ApproximatePlane(State &state)
                 Carrier local(net, obs.byPoint, obs.internal);
                 local.setKnown(st, global.known[size_t(st)] ? global.n[size_t(st)] : 0, global.known[size_t(st)] ? global.e[size_t(st)] : 0);
                 local.orient(int(s), 0);
-                fitted = FitLocalFrame(local, global, used);
+                fitted = FitLocalFrame(local, global, net, obs);
             }
         for (size_t i = 0; i < net.observations.size() && !fitted; ++i) {
             const Observation &o = net.observations[i];
@@ -417,7 +448,7 @@ void ApproximatePlane(State &state)
             Carrier local(net, obs.byPoint, obs.internal);
             local.setKnown(o.from, 0, 0);
             local.setKnown(o.to, o.value, 0);
-            fitted = FitLocalFrame(local, global, used);
+            fitted = FitLocalFrame(local, global, net, obs);
             if (!fitted)
                 break; // one such frame is enough to know that distances alone do not carry
         }

@@ -76,6 +76,9 @@ struct Network {
     std::vector<Observation> observations;
     std::vector<DirectionSet> sets;
     std::string description;
+    // What the reader of the network's file left out, and why ("第 12 行 <direction>: 点 X 没有在
+    // <point> 中定义, 该观测已剔除"): shown beside the results as 已剔除, never dropped silently.
+    std::vector<std::string> setAside;
 };
 
 // A standard error ellipse: semi-axes a ≥ b (metres) and the direction of a, radians in [0, π)

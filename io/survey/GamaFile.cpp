@@ -55,7 +55,8 @@ private:
     std::map<std::string, int> m_index;
     // defaults of <points-observations>
     struct Defaults {
-        std::optional<Real> direction, angle, azimuth; // radians
+        // as written: cc for a gon value, arc seconds for a d-m-s (or degree) value
+        std::optional<Real> direction, angle, azimuth;
         bool directionSet = false;
         std::optional<Real> distA;
         Real distB = 0, distC = 1;
@@ -94,11 +95,11 @@ private:
         }
         if (text.find('-', 1) != std::string::npos)
             fail(node, std::string("角度 ") + name + "=\"" + text + "\" 不是有效的度-分-秒");
-        dms = false;
-        const std::optional<Real> gon = ParseNumber(text);
-        if (!gon)
+        dms = m_degrees;
+        const std::optional<Real> value = ParseNumber(text);
+        if (!value)
             fail(node, std::string("角度 ") + name + "=\"" + text + "\" 不是数字");
-        return *gon * Pi / 200;
+        return m_degrees ? DegToRad(*value) : *value * Pi / 200;
     }
     int point(const pugi::xml_node &node, const char *name) const
     {
@@ -107,9 +108,24 @@ private:
             fail(node, std::string("缺少点名属性 ") + name);
         const auto it = m_index.find(id);
         if (it == m_index.end())
-            fail(node, "点 " + id + " 没有在 <point> 中定义");
+            throw Undeclared{node, id};
         return it->second;
     }
+    // An observation of a point that no <point> declares: gama-local leaves it out, and so does
+    // this reader, with a note.
+    struct Undeclared {
+        pugi::xml_node node;
+        std::string id;
+    };
+    void setAside(const pugi::xml_node &node, const std::string &what)
+    {
+        m_net.setAside.push_back("第 " + std::to_string(lineOf(node)) + " 行 <" + node.name() + ">: " + what);
+    }
+    void undeclared(const Undeclared &u, const pugi::xml_node &observation, const std::string &what)
+    {
+        setAside(observation, "点 " + u.id + " 没有在 <point> 中定义, " + what);
+    }
+    void heightsOnlyWhereObserved();
     void parameters(const pugi::xml_node &node);
     void pointElement(const pugi::xml_node &node, bool observed);
     void collectPoints(const pugi::xml_node &section);
@@ -148,14 +164,27 @@ private:
             return 1; // replaced by the covariance matrix of the set
         if (!fallback)
             fail(node, std::string("没有给出中误差 (stdev), <points-observations> 也没有 ") + defaultName);
-        return *fallback;
+        return *fallback * (dms ? ArcSecondToRad : CcToRad);
     }
     void addObservation(Observation o, const pugi::xml_node &node)
     {
         o.line = lineOf(node);
         m_net.observations.push_back(o);
     }
+    // the angular unit of <parameters angular> (or the older angles="360"): values written as plain
+    // numbers are degrees and every angular standard deviation is in arc seconds
+    void angularUnit(const pugi::xml_node &node, const char *name)
+    {
+        const std::string a = attr(node, name);
+        if (a == "360")
+            m_degrees = true;
+        else if (a == "400")
+            m_degrees = false;
+        else
+            fail(node, std::string(name) + "=\"" + a + "\" 无效 (应为 400 或 360)");
+    }
     bool m_setHasCov = false;
+    bool m_degrees = false;
 };
 
 Network GamaReader::read()
@@ -189,9 +218,13 @@ Network GamaReader::read()
                 m_net.settings.clockwise = true;
             else if (a == "right-handed")
                 m_net.settings.clockwise = false;
+            else if (a == "360" || a == "400")
+                angularUnit(network, "angles");
             else
                 fail(network, "angles=\"" + a + "\" 无效 (应为 left-handed 或 right-handed)");
         }
+        if (has(network, "angular"))
+            angularUnit(network, "angular");
         // points first (they may follow the observations that use them), then the observations
         for (const pugi::xml_node &section : network.children()) {
             if (section.type() != pugi::node_element)
@@ -214,6 +247,7 @@ Network GamaReader::read()
     }
     if (networks == 0)
         throw Error("gama-local 文件中没有 <network>");
+    heightsOnlyWhereObserved();
     return std::move(m_net);
 }
 
@@ -227,6 +261,10 @@ void GamaReader::parameters(const pugi::xml_node &node)
         m_net.settings.confidence = number(node, "conf-pr");
     if (!(m_net.settings.confidence > 0 && m_net.settings.confidence < 1))
         fail(node, "conf-pr 必须在 0 与 1 之间");
+    if (has(node, "angular"))
+        angularUnit(node, "angular");
+    if (has(node, "angles"))
+        angularUnit(node, "angles");
     if (has(node, "sigma-act")) {
         const std::string a = attr(node, "sigma-act");
         if (a == "aposteriori")
@@ -357,11 +395,11 @@ void GamaReader::observations(const pugi::xml_node &section)
 {
     // defaults
     if (has(section, "direction-stdev"))
-        m_def.direction = number(section, "direction-stdev") * CcToRad;
+        m_def.direction = number(section, "direction-stdev");
     if (has(section, "angle-stdev"))
-        m_def.angle = number(section, "angle-stdev") * CcToRad;
+        m_def.angle = number(section, "angle-stdev");
     if (has(section, "azimuth-stdev"))
-        m_def.azimuth = number(section, "azimuth-stdev") * CcToRad;
+        m_def.azimuth = number(section, "azimuth-stdev");
     if (has(section, "distance-stdev")) {
         const std::string text = attr(section, "distance-stdev");
         std::vector<Real> abc;
@@ -407,9 +445,19 @@ void GamaReader::obsSet(const pugi::xml_node &node)
 {
     m_setHasCov = bool(node.child("cov-mat"));
     const bool hasFrom = has(node, "from");
-    const int from = hasFrom ? point(node, "from") : -1;
+    int from = -1;
+    try {
+        from = hasFrom ? point(node, "from") : -1;
+    } catch (const Undeclared &u) {
+        int count = 0;
+        for (const pugi::xml_node &o : node.children())
+            count += o.type() == pugi::node_element && std::string(o.name()) != "cov-mat";
+        undeclared(u, node, "该测站的 " + std::to_string(count) + " 个观测已剔除");
+        m_setHasCov = false;
+        return;
+    }
     int set = -1;
-    const size_t first = m_net.observations.size();
+    std::vector<int> slot; // per observation of the element: its index in the network, or −1
     std::vector<char> dmsOf;
     for (const pugi::xml_node &o : node.children()) {
         if (o.type() != pugi::node_element)
@@ -426,63 +474,93 @@ void GamaReader::obsSet(const pugi::xml_node &node)
                 fail(o, std::string("缺少测站属性 ") + name + " (所在 <obs> 也没有 from)");
             return from;
         };
-        if (n == "direction") {
-            if (from < 0)
-                fail(o, "方向观测须在带 from 属性的 <obs from=\"…\"> 中");
-            if (has(o, "from"))
-                fail(o, "方向观测的测站由 <obs from> 给出, <direction> 不能再有 from");
-            if (set < 0) {
-                set = int(m_net.sets.size());
-                m_net.sets.push_back({from, lineOf(node)});
+        try {
+            if (n == "direction") {
+                if (from < 0)
+                    fail(o, "方向观测须在带 from 属性的 <obs from=\"…\"> 中");
+                if (has(o, "from"))
+                    fail(o, "方向观测的测站由 <obs from> 给出, <direction> 不能再有 from");
+                ob.kind = ObservationKind::Direction;
+                ob.to = point(o, "to");
+                if (set < 0) {
+                    set = int(m_net.sets.size());
+                    m_net.sets.push_back({from, lineOf(node)});
+                }
+                ob.set = set;
+                ob.value = angle(o, "val", dms);
+                ob.stdev = angularStdev(o, dms, m_def.direction, "direction-stdev");
+            } else if (n == "distance") {
+                ob.kind = ObservationKind::Distance;
+                ob.from = station("from");
+                ob.to = point(o, "to");
+                ob.value = number(o, "val");
+                ob.stdev = has(o, "stdev") ? number(o, "stdev") / 1000 : distanceDefault(o, ob.value);
+            } else if (n == "angle") {
+                ob.kind = ObservationKind::Angle;
+                ob.from = station("from");
+                ob.bs = point(o, "bs");
+                ob.to = point(o, "fs");
+                ob.value = angle(o, "val", dms);
+                ob.stdev = angularStdev(o, dms, m_def.angle, "angle-stdev");
+            } else if (n == "azimuth") {
+                ob.kind = ObservationKind::Azimuth;
+                ob.from = station("from");
+                ob.to = point(o, "to");
+                ob.value = angle(o, "val", dms);
+                ob.stdev = angularStdev(o, dms, m_def.azimuth, "azimuth-stdev");
+            } else {
+                unsupported(o);
             }
-            ob.kind = ObservationKind::Direction;
-            ob.set = set;
-            ob.to = point(o, "to");
-            ob.value = angle(o, "val", dms);
-            ob.stdev = angularStdev(o, dms, m_def.direction, "direction-stdev");
-        } else if (n == "distance") {
-            ob.kind = ObservationKind::Distance;
-            ob.from = station("from");
-            ob.to = point(o, "to");
-            ob.value = number(o, "val");
-            ob.stdev = has(o, "stdev") ? number(o, "stdev") / 1000 : distanceDefault(o, ob.value);
-        } else if (n == "angle") {
-            ob.kind = ObservationKind::Angle;
-            ob.from = station("from");
-            ob.bs = point(o, "bs");
-            ob.to = point(o, "fs");
-            ob.value = angle(o, "val", dms);
-            ob.stdev = angularStdev(o, dms, m_def.angle, "angle-stdev");
-        } else if (n == "azimuth") {
-            ob.kind = ObservationKind::Azimuth;
-            ob.from = station("from");
-            ob.to = point(o, "to");
-            ob.value = angle(o, "val", dms);
-            ob.stdev = angularStdev(o, dms, m_def.azimuth, "azimuth-stdev");
-        } else {
-            unsupported(o);
+        } catch (const Undeclared &u) {
+            undeclared(u, o, "该观测已剔除");
+            slot.push_back(-1);
+            dmsOf.push_back(0);
+            continue;
         }
         if (has(o, "from_dh") || has(o, "to_dh")) {
             const Real a = has(o, "from_dh") ? number(o, "from_dh") : 0, b = has(o, "to_dh") ? number(o, "to_dh") : 0;
             if (a != 0 || b != 0)
                 fail(o, "不支持仪器高与目标高 (from_dh, to_dh): 只读平面观测");
         }
+        slot.push_back(int(m_net.observations.size()));
         dmsOf.push_back(dms ? 1 : 0);
         addObservation(ob, o);
     }
     m_setHasCov = false;
-    const size_t count = m_net.observations.size() - first;
-    if (const auto cov = covariance(node, count))
-        for (size_t i = 0; i < count; ++i) {
-            Observation &ob = m_net.observations[first + i];
+    if (const auto cov = covariance(node, slot.size()))
+        for (size_t i = 0; i < slot.size(); ++i) {
+            if (slot[i] < 0)
+                continue;
+            Observation &ob = m_net.observations[size_t(slot[i])];
             const Real s = std::sqrt((*cov)[i]);
             ob.stdev = IsAngular(ob.kind) ? s * (dmsOf[i] ? ArcSecondToRad : CcToRad) : s / 1000;
         }
+    // a set whose directions all go to one point (a single direction, or one repeated) carries no
+    // information: its orientation takes it up
+    if (set >= 0) {
+        std::vector<size_t> directions;
+        bool oneTarget = true;
+        for (int k : slot)
+            if (k >= 0 && m_net.observations[size_t(k)].kind == ObservationKind::Direction) {
+                directions.push_back(size_t(k));
+                oneTarget = oneTarget && m_net.observations[size_t(k)].to == m_net.observations[directions[0]].to;
+            }
+        if (oneTarget) {
+            const std::string target = m_net.points[size_t(m_net.observations[directions[0]].to)].id;
+            setAside(node, "测站 " + m_net.points[size_t(from)].id +
+                               (directions.size() == 1 ? " 的方向组只有一个方向 (到 " + target + ")"
+                                                       : " 的方向组的 " + std::to_string(directions.size()) + " 个方向都照准 " + target) +
+                               ", 不含任何信息, 已剔除");
+            for (auto k = directions.rbegin(); k != directions.rend(); ++k)
+                m_net.observations.erase(m_net.observations.begin() + std::ptrdiff_t(*k));
+            m_net.sets.pop_back();
+        }
+    }
 }
 
 void GamaReader::heightDifferences(const pugi::xml_node &node)
 {
-    const size_t first = m_net.observations.size();
+    std::vector<int> slot; // per <dh>: its index in the network, or −1
     for (const pugi::xml_node &o : node.children()) {
         if (o.type() != pugi::node_element)
             continue;
@@ -493,8 +571,14 @@ void GamaReader::heightDifferences(const pugi::xml_node &node)
             unsupported(o);
         Observation ob;
         ob.kind = ObservationKind::HeightDifference;
-        ob.from = point(o, "from");
-        ob.to = point(o, "to");
+        try {
+            ob.from = point(o, "from");
+            ob.to = point(o, "to");
+        } catch (const Undeclared &u) {
+            undeclared(u, o, "该高差已剔除");
+            slot.push_back(-1);
+            continue;
+        }
         ob.value = number(o, "val");
         if (has(o, "stdev")) {
             ob.stdev = number(o, "stdev") / 1000;
@@ -506,12 +590,40 @@ void GamaReader::heightDifferences(const pugi::xml_node &node)
         } else if (!node.child("cov-mat")) {
             fail(o, "没有给出中误差 (stdev) 或路线长 (dist)");
         }
+        slot.push_back(int(m_net.observations.size()));
         addObservation(ob, o);
     }
-    const size_t count = m_net.observations.size() - first;
-    if (const auto cov = covariance(node, count))
-        for (size_t i = 0; i < count; ++i)
-            m_net.observations[first + i].stdev = std::sqrt((*cov)[i]) / 1000;
+    if (const auto cov = covariance(node, slot.size()))
+        for (size_t i = 0; i < slot.size(); ++i)
+            if (slot[i] >= 0)
+                m_net.observations[size_t(slot[i])].stdev = std::sqrt((*cov)[i]) / 1000;
+}
+
+// A point whose height is adjusted but that no observation of heights reaches keeps its plane
+// adjustment; its height cannot be determined and is left out, with a note. A fixed height that
+// is not given and not used is no height at all.
+void GamaReader::heightsOnlyWhereObserved()
+{
+    std::vector<char> height(m_net.points.size(), 0);
+    for (const Observation &o : m_net.observations)
+        if (DimensionOf(o.kind) == Dimension::Height)
+            for (int p : PointsOf(m_net, o))
+                height[size_t(p)] = 1;
+    for (size_t p = 0; p < m_net.points.size(); ++p) {
+        Point &pt = m_net.points[p];
+        if (height[p] || pt.height == Role::Unused)
+            continue;
+        if (pt.height == Role::Fixed) {
+            if (!pt.hasZ)
+                pt.height = Role::Unused;
+            continue;
+        }
+        if (pt.plane == Role::Unused)
+            continue; // not observed at all: the adjustment says so
+        pt.height = Role::Unused;
+        m_net.setAside.push_back("第 " + std::to_string(pt.line) + " 行 <point>: 点 " + pt.id +
+                                 " 只有平面观测, 高程无法确定, 只平差其平面坐标");
+    }
 }
 
 void GamaReader::coordinates(const pugi::xml_node &node)

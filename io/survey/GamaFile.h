@@ -8,9 +8,14 @@
 // <obs from> sets of <direction>, <distance>, <angle>, <azimuth>, <coordinates> with observed
 // <point>s, <height-differences> of <dh> (stdev in mm, or dist in km: σ = sigma-apr·√dist) and
 // uncorrelated <cov-mat band="0">. Angles are gon, or degrees written d-m-s; their standard
-// deviations cc for gon values and ″ for d-m-s values; distances m, their deviations mm.
-// Anything else (slope distances, zenith angles, vectors, correlated covariance matrices, unknown
-// elements) is refused with a message naming the element and its line; nothing is skipped.
+// deviations, given on the observation or by the defaults of <points-observations>, are cc for gon
+// values and ″ for d-m-s values; angular="360" in <parameters> (or the older angles="360") makes
+// plain numbers degrees and every angular deviation ″. Distances m, their deviations mm.
+// What gama-local itself leaves out is left out here too and listed in Network::setAside with its
+// line and reason: observations of points that no <point> declares, direction sets whose
+// directions all go to one point, the height of a point marked xyz that only plane observations
+// reach. Anything else (slope distances, zenith angles, vectors, correlated covariance matrices,
+// unknown elements) is refused with a message naming the element and its line.
 //
 // Written: the network as gama-local input, angles as d-m-s with their deviations in ″, so that
 // GNU Gama (or Quorvil) adjusts the same network.

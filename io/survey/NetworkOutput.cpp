@@ -112,6 +112,12 @@ std::string NetworkSummaryLine(const Network &net, const Result &r)
                 (o.line > 0 ? " (第 " + std::to_string(o.line) + " 行)" : std::string()) + " w = " +
                 N(r.observations[size_t(s.suspect)].w, 2);
     }
+    if (!net.setAside.empty()) {
+        line += "; 已剔除 " + std::to_string(net.setAside.size()) + " 项:";
+        for (const std::string &what : net.setAside)
+            line += " " + what + ";";
+        line.pop_back();
+    }
     return line;
 }
 
@@ -136,6 +142,8 @@ QStringList NetworkResultLines(const SurveyFile &file, const Result &r)
           << QStringLiteral("验前单位权中误差,") + Q(N(s.sigma0Apriori, 4))
           << QStringLiteral("验后单位权中误差,") + Q(N(s.sigma0Aposteriori, 4))
           << QStringLiteral("精度评定所用单位权中误差,") + (s.aposterioriUsed ? QStringLiteral("验后") : QStringLiteral("验前"));
+    for (const std::string &what : net.setAside)
+        lines << QStringLiteral("已剔除,") + Q(what).replace(u',', u'，'); // one cell
     if (s.chi2.done)
         lines << QStringLiteral("χ²检验,%1,%2,%3,%4")
                      .arg(Q(N(s.chi2.probability, 3)), Q(N(s.chi2.lower, 3)), Q(N(s.chi2.upper, 3)),
@@ -227,7 +235,10 @@ std::string NetworkResultJson(const Network &net, const Result &r)
     } else {
         j += "null";
     }
-    j += "},\n \"points\": [";
+    j += ", \"set_aside\": [";
+    for (size_t k = 0; k < net.setAside.size(); ++k)
+        j += (k ? ", " : "") + JsonString(net.setAside[k]);
+    j += "]},\n \"points\": [";
     const auto mm = [](Real v) { return N(v * 1000, 4); };
     bool first = true;
     for (size_t p = 0; p < net.points.size(); ++p) {

@@ -6,7 +6,8 @@
 //                "sigma0_aposteriori", "sigma_used": "apriori"|"aposteriori", "iterations",
 //                "chi2_test": {"probability", "ratio", "lower", "upper", "passed"} (null without
 //                degrees of freedom), "suspect": index into observations or null,
-//                "weakest_point": id or null, "weakest_side": {"from", "to"} or null},
+//                "weakest_point": id or null, "weakest_side": {"from", "to"} or null,
+//                "set_aside": what the reader left out and why (已剔除), one text each},
 //    "points": [{"id", "x", "y", "z" (null without height), "status": "fixed"|"adjusted"|
 //                "constrained" (of the plane coordinates, else of the height), "sx", "sy", "sp",
 //                "ellipse": {"a", "b", "phi"}, "sz"}],

@@ -316,3 +316,26 @@ TEST(Network, ApproximateValuesAreComputedFromTheKnownPoints)
 }
 
 } // namespace
+
+namespace {
+
+// A station whose set sees only two known points cannot be placed (a resection needs three): it is
+// named, never started at the origin of a frame of its own as if it were a free part.
+TEST(Network, AStationSeeingTwoKnownPointsIsNamedUnplaced)
+{
+    Network net;
+    net.points = {{"A", 0, 0, 0, true, false, Role::Fixed}, {"B", 0, 100, 0, true, false, Role::Fixed},
+                  {"X", 0, 0, 0, false, false, Role::Adjusted}};
+    net.sets = {{2, 0}};
+    const Real cc = Pi / 2000000;
+    net.observations = {{ObservationKind::Direction, -1, 0, -1, 0, 0, 10 * cc},
+                        {ObservationKind::Direction, -1, 1, -1, 0, 0.8L, 10 * cc}};
+    try {
+        Adjust(net);
+        FAIL() << "adjusted";
+    } catch (const Error &e) {
+        EXPECT_NE(std::string(e.what()).find("无法由已知点和观测推算点 X"), std::string::npos) << e.what();
+    }
+}
+
+} // namespace

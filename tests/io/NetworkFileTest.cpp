@@ -145,9 +145,6 @@ TEST(NetworkFile, BadInputGivesOneMessage)
         std::string text;
         std::vector<std::string> parts; // parts of the message
     } cases[] = {
-        {"unknown point name in gama-local",
-         gamaHead + "<obs>\n<distance from=\"A\" to=\"X\" val=\"10\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
-         {"第 9 行", "<distance>", "点 X 没有在 <point> 中定义"}},
         {"misspelt point name in the observation file",
          Known + "[距离]\nA,P,707.1,3\nB,P,707.1,3\nC,Q,500,3\n", {"第 8 行", "点 Q 只有一个平面观测", "点名是否写错"}},
         {"station with a single direction", Known + "[方向]\nA,B,0,1000\n\nA,C,30,1000\n[距离]\nB,C,1118,3\n",

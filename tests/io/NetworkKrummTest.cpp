@@ -8,6 +8,7 @@
 #include "core/FpGuard.h"
 #include "core/network/Network.h"
 #include "io/survey/GamaFile.h"
+#include "io/GamaXmlReference.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -21,6 +22,7 @@
 
 using namespace quorvil;
 using namespace quorvil::network;
+using namespace quorvil::testing;
 
 namespace {
 
@@ -64,41 +66,9 @@ std::map<std::string, Published> ReadAdj(const QString &name)
     return values;
 }
 
-struct GamaResult {
-    std::map<std::string, Published> points;
-    Real sigma0 = 0;
-    std::string sigma0Text;
-    int dof = 0;
-};
-
-GamaResult ReadGamaXml(const QString &name)
+GamaReference ReadGamaXml(const QString &name)
 {
-    GamaResult r;
-    const QString text = QString::fromUtf8(ReadData(name + ".xml"));
-    const int start = text.indexOf(QStringLiteral("<adjusted>")), end = text.indexOf(QStringLiteral("</adjusted>"));
-    const QString adjusted = text.mid(start, end - start);
-    QRegularExpression point(QStringLiteral("<point>\\s*<id>([^<]*)</id>(.*?)</point>"), QRegularExpression::DotMatchesEverythingOption);
-    auto it = point.globalMatch(adjusted);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        Published p;
-        const QString body = m.captured(2);
-        const auto value = [&](const char *tag, Real &v) {
-            const auto vm = QRegularExpression(QStringLiteral("<%1>([^<]*)</%1>").arg(QLatin1String(tag)),
-                                                QRegularExpression::CaseInsensitiveOption).match(body);
-            if (vm.hasMatch())
-                v = vm.captured(1).trimmed().toDouble();
-            return vm.hasMatch();
-        };
-        value("x", p.x), value("y", p.y);
-        p.height = value("z", p.z);
-        r.points[m.captured(1).toStdString()] = p;
-    }
-    const auto s = QRegularExpression(QStringLiteral("<aposteriori>([^<]*)</aposteriori>")).match(text);
-    r.sigma0Text = s.captured(1).trimmed().toStdString();
-    r.sigma0 = s.captured(1).toDouble();
-    r.dof = QRegularExpression(QStringLiteral("<degrees-of-freedom>([^<]*)<")).match(text).captured(1).toInt();
-    return r;
+    return ReadGamaReference(ReadData(name + ".xml"));
 }
 
 int IndexOf(const Network &net, const std::string &id)
@@ -131,14 +101,14 @@ TEST(NetworkKrumm, PublishedNetworks)
         FpGuard guard;
         const Result result = Adjust(net);
         const std::map<std::string, Published> adj = ReadAdj(file);
-        const GamaResult gama = ReadGamaXml(file);
+        const GamaReference gama = ReadGamaXml(file);
         ASSERT_FALSE(adj.empty());
         for (const auto &[id, p] : adj) {
             SCOPED_TRACE(id);
             const int i = IndexOf(net, id);
             ASSERT_GE(i, 0);
             const PointResult &r = result.points[size_t(i)];
-            const Published &g = gama.points.at(id);
+            const GamaPoint &g = gama.points.at(id);
             if (p.height) {
                 EXPECT_NEAR(double(r.z), double(p.z), 1e-4);
                 EXPECT_NEAR(double(r.z), double(g.z), 1e-4);
