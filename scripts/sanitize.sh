@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and its tests with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-asan/ and runs every test there; the first finding stops its test and fails the run.
-# Called by scripts/test.sh after the plain build has passed.
+# Run by hand after the plain build has passed (CI runs the plain tests only).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVIL_SANITIZE_DIR:-$root/build-asan}
