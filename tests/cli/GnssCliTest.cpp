@@ -106,8 +106,8 @@ private slots:
             QSKIP("python3-ezdxf is not installed");
         const QJsonObject drawing = RunPythonJson(DxfSummary, {dxf});
         QCOMPARE(drawing["lines"].toInt(), 9 + 8 + 12); // sides across, sides along, diagonals
-        QCOMPARE(drawing["ellipses"].toObject()[QStringLiteral("误差椭圆")].toInt(), 12 - 4);
-        QCOMPARE(drawing["ellipses"].toObject()[QStringLiteral("相对误差椭圆")].toInt(), 29);
+        QCOMPARE(drawing["ellipses"].toObject()[QStringLiteral("误差椭圆")].toInt(), 12 - 4 + 1); // and the legend's sample
+        QCOMPARE(drawing["ellipses"].toObject()[QStringLiteral("相对误差椭圆")].toInt(), 29 + 1);
         QVERIFY(drawing["texts"].toArray().contains(QStringLiteral("点5")));
     }
 
