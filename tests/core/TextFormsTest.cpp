@@ -197,7 +197,23 @@ TEST(TrimmedNumberText, FixedDecimalsWithoutTheirTrailingZeros)
 TEST(TrimmedNumberText, AgreesWithTheCLibrarysFixedForm)
 {
     // The C library's correctly rounded "%.*Lf" (in the "C" locale), its trailing zeros dropped,
-    // on values of every size, some beyond the 64-bit digits.
+    // on values of every size, some beyond the 64-bit digits, and on the awkward ones: every third
+    // value next to a halfway point of its decimals, and a few exact halves.
+    for (int decimals = 0; decimals <= 10; ++decimals)
+        for (Real v : {0.125L, 2.5L, 1.0625L, -0.5L, 0.0L, -0.0004L, 1e11L, 999999.99999L, 2.675L, 1e13L}) {
+            char buffer[128];
+            std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, v);
+            std::string expected = buffer;
+            if (expected.find('.') != std::string::npos) {
+                while (expected.back() == '0')
+                    expected.pop_back();
+                if (expected.back() == '.')
+                    expected.pop_back();
+            }
+            if (expected == "-0")
+                expected = "0";
+            ASSERT_EQ(TrimmedNumberText(decimals, v), expected) << NumberToText(30, v) << " with " << decimals;
+        }
     unsigned long long state = 20270101;
     auto next = [&state] {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -209,6 +225,8 @@ TEST(TrimmedNumberText, AgreesWithTheCLibrarysFixedForm)
         Real value = static_cast<Real>(next() % 1000000007ULL) / 1000000007.0L * std::pow(10.0L, exponent);
         if (next() % 2)
             value = -value;
+        if (i % 3 == 0 && exponent < 13) // a halfway point of the decimals, give or take the last bit
+            value = (std::round(value * std::pow(10.0L, Real(decimals))) + 0.5L) / std::pow(10.0L, Real(decimals));
         char buffer[128];
         std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, value);
         std::string expected = buffer;

@@ -10,7 +10,6 @@
 #include "io/survey/NetworkOutput.h"
 #include "io/survey/NetworkTables.h"
 #include "io/survey/ObservationFile.h"
-#include "core/TextForms.h"
 #include "io/survey/SurveyText.h"
 
 #include <QDir>
@@ -20,8 +19,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -313,42 +310,6 @@ TEST(NetworkFile, FreeNetworkWithoutCoordinates)
     for (size_t i = 0; i < a.points.size(); ++i)
         ta += a.points[i].sp * a.points[i].sp, tb += b.points[i].sp * b.points[i].sp;
     EXPECT_NEAR(double(ta / tb), 1, 1e-6);
-}
-
-// The numbers of the files and the JSON: the exact decimal conversion (the C library's, in the C
-// locale, as independent reference) for values around every halfway point and of every size.
-TEST(NetworkFile, NumbersAsTheExactConversion)
-{
-    std::mt19937_64 random(5);
-    std::uniform_real_distribution<double> unit(-1, 1);
-    std::vector<std::pair<Real, int>> cases;
-    for (int decimals = 0; decimals <= 10; ++decimals)
-        for (Real v : {0.125L, 2.5L, 1.0625L, -0.5L, 0.0L, -0.0004L, 1e11L, 999999.99999L, 2.675L, 1e13L})
-            cases.emplace_back(v, decimals);
-    for (int i = 0; i < 60000; ++i) {
-        const int decimals = int(i % 11);
-        Real v = Real(unit(random)) * std::pow(10.0L, Real(i % 15) - 3);
-        if (i % 3 == 0) // a halfway point of the decimals, give or take the last bit
-            v = (std::round(v * std::pow(10.0L, Real(decimals))) + 0.5L) / std::pow(10.0L, Real(decimals));
-        cases.emplace_back(v, decimals);
-    }
-    int failures = 0;
-    for (const auto &[v, decimals] : cases) {
-        char buffer[256];
-        std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, v);
-        std::string expected = buffer;
-        if (expected.find('.') != std::string::npos) {
-            while (expected.back() == '0')
-                expected.pop_back();
-            if (expected.back() == '.')
-                expected.pop_back();
-        }
-        if (expected == "-0")
-            expected = "0";
-        if (TrimmedNumberText(decimals, v) != expected && ++failures < 10)
-            ADD_FAILURE() << double(v) << " to " << decimals << ": " << TrimmedNumberText(decimals, v) << " not " << expected;
-    }
-    EXPECT_EQ(failures, 0);
 }
 
 TEST(NetworkFile, JsonHasTheFixedShape)
