@@ -522,13 +522,64 @@ void DocxReport::selectTable(int table)
     d->index();
 }
 
-void DocxReport::removeTable()
+namespace {
+
+// The paragraph of the style "ReportSection" right before `table`, or a null node.
+pugi::xml_node CaptionOf(pugi::xml_node table)
 {
-    pugi::xml_node caption = d->table.previous_sibling();
+    pugi::xml_node caption = table.previous_sibling();
     while (caption && caption.type() != pugi::node_element)
         caption = caption.previous_sibling();
     if (caption && std::strcmp(caption.name(), "w:p") == 0
         && std::strcmp(caption.child("w:pPr").child("w:pStyle").attribute("w:val").value(), "ReportSection") == 0)
+        return caption;
+    return {};
+}
+
+} // namespace
+
+void DocxReport::duplicateTable(int copies)
+{
+    const pugi::xml_node caption = CaptionOf(d->table);
+    pugi::xml_node after = d->table;
+    for (int i = 0; i < copies; ++i) {
+        if (caption)
+            after = after.parent().insert_copy_after(caption, after);
+        after = after.parent().insert_copy_after(d->table, after);
+    }
+}
+
+std::string DocxReport::tableCaption() const
+{
+    std::vector<pugi::xml_node> texts;
+    if (const pugi::xml_node caption = CaptionOf(d->table))
+        CollectTexts(caption, texts);
+    std::string text;
+    for (pugi::xml_node t : texts)
+        text += t.text().get();
+    return text;
+}
+
+void DocxReport::setTableCaption(const std::string &text)
+{
+    pugi::xml_node caption = CaptionOf(d->table);
+    if (!caption)
+        unfit(d->name, QStringLiteral("的表格前没有标题段落，请检查模板。"));
+    std::vector<pugi::xml_node> texts;
+    CollectTexts(caption, texts);
+    if (texts.empty()) {
+        pugi::xml_node run = caption.append_child("w:r");
+        texts.push_back(run.append_child("w:t"));
+    }
+    SetText(texts.front(), CleanText(text));
+    // The rest of the old text goes (an editor may have split it over several runs).
+    for (size_t i = 1; i < texts.size(); ++i)
+        texts[i].parent().remove_child(texts[i]);
+}
+
+void DocxReport::removeTable()
+{
+    if (const pugi::xml_node caption = CaptionOf(d->table))
         caption.parent().remove_child(caption);
     d->table.parent().remove_child(d->table);
     d->table = {};

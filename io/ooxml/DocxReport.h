@@ -39,6 +39,15 @@ public:
     // style "ReportSection"), for a part of the report that does not apply; the first table is
     // chosen then.
     void removeTable();
+    // Inserts `copies` copies of the chosen table, each with its caption paragraph (as removeTable
+    // finds it), right after the chosen table, for a part of the report repeated per station or
+    // per item; the chosen table stays chosen and the copies follow it in order.
+    void duplicateTable(int copies);
+    // The text of the chosen table's caption paragraph; empty when it has none.
+    std::string tableCaption() const;
+    // Replaces the text of the chosen table's caption paragraph, keeping its style and the first
+    // run's font. Throws PackageError when the table has no caption.
+    void setTableCaption(const std::string &text);
 
     // Rows of the chosen table, and cells of one row (1-based).
     int rowCount() const;

@@ -5,6 +5,8 @@
 #include "io/ooxml/OoxmlPackage.h"
 #include "io/survey/FieldBookTables.h"
 
+#include "core/TextForms.h"
+
 namespace quorvil {
 
 namespace {
@@ -63,8 +65,25 @@ void WriteFieldBookReport(const fieldbook::Reduction &reduction, const QStringLi
     else
         report.fillRows(report.rowCount(), Strings(lines));
 
+    // The 方向观测法手簿: the template's table repeated, one a station, captioned with the station.
     report.selectTable(Page);
-    report.fillRows(report.rowCount(), Strings(FieldBookPageRows(reduction)));
+    const std::string caption = report.tableCaption();
+    const int stations = int(reduction.stations.size());
+    if (stations == 0) {
+        report.removeTable();
+    } else {
+        report.duplicateTable(stations - 1);
+        for (int i = 0; i < stations; ++i) {
+            const fieldbook::StationResult &st = reduction.stations[size_t(i)];
+            report.selectTable(Page + i);
+            QString title = QStringLiteral("测站 %1").arg(QString::fromStdString(st.name));
+            if (st.instrumentHeight)
+                title += QStringLiteral("（仪器高 %1 m）").arg(QString::fromStdString(NumberToText(3, *st.instrumentHeight)));
+            title += QStringLiteral("　") + QString::fromStdString(caption);
+            report.setTableCaption(title.toStdString());
+            report.fillRows(report.rowCount(), Strings(FieldBookStationPageRows(st)));
+        }
+    }
     report.save(outputPath);
 }
 

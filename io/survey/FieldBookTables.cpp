@@ -75,30 +75,36 @@ QStringList FieldBookPageCaptions()
             QStringLiteral("指标差(″)"), QStringLiteral("天顶距")};
 }
 
+QList<QStringList> FieldBookStationPageRows(const StationResult &st)
+{
+    QList<QStringList> rows;
+    bool firstOfStation = true;
+    std::vector<std::string> meanShown;
+    for (const RoundResult &round : st.rounds) {
+        bool firstOfRound = true;
+        for (const RoundRow &row : round.rows) {
+            QString mean;
+            if (!row.closing && std::find(meanShown.begin(), meanShown.end(), row.target) == meanShown.end()) {
+                for (const StationDirection &d : st.directions)
+                    if (d.target == row.target)
+                        mean = Angle(d.direction, 2);
+                meanShown.push_back(row.target);
+            }
+            rows.append({firstOfStation ? Name(st.name) : QString(), firstOfRound ? QString::number(round.number) : QString(),
+                         Name(row.target), Angle(row.left, 1), Angle(row.right, 1), Seconds(row.c2), Angle(row.mean, 2),
+                         row.reduced ? Angle(*row.reduced, 2) : QString(), mean,
+                         row.index ? Seconds(*row.index) : QString(), row.zenith ? Angle(*row.zenith, 1) : QString()});
+            firstOfStation = firstOfRound = false;
+        }
+    }
+    return rows;
+}
+
 QList<QStringList> FieldBookPageRows(const Reduction &r)
 {
     QList<QStringList> rows;
-    for (const StationResult &st : r.stations) {
-        bool firstOfStation = true;
-        std::vector<std::string> meanShown;
-        for (const RoundResult &round : st.rounds) {
-            bool firstOfRound = true;
-            for (const RoundRow &row : round.rows) {
-                QString mean;
-                if (!row.closing && std::find(meanShown.begin(), meanShown.end(), row.target) == meanShown.end()) {
-                    for (const StationDirection &d : st.directions)
-                        if (d.target == row.target)
-                            mean = Angle(d.direction, 2);
-                    meanShown.push_back(row.target);
-                }
-                rows.append({firstOfStation ? Name(st.name) : QString(), firstOfRound ? QString::number(round.number) : QString(),
-                             Name(row.target), Angle(row.left, 1), Angle(row.right, 1), Seconds(row.c2), Angle(row.mean, 2),
-                             row.reduced ? Angle(*row.reduced, 2) : QString(), mean,
-                             row.index ? Seconds(*row.index) : QString(), row.zenith ? Angle(*row.zenith, 1) : QString()});
-                firstOfStation = firstOfRound = false;
-            }
-        }
-    }
+    for (const StationResult &st : r.stations)
+        rows += FieldBookStationPageRows(st);
     return rows;
 }
 

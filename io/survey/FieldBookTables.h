@@ -21,6 +21,8 @@ fieldbook::FieldBook FieldBookFromRows(const QList<QStringList> &rows);
 // station's mean on the first round's row of each target. Angles ddd.mmss.
 QStringList FieldBookPageCaptions();
 QList<QStringList> FieldBookPageRows(const fieldbook::Reduction &reduction);
+// The rows of one station, as FieldBookPageRows gives them (the report has a table per station).
+QList<QStringList> FieldBookStationPageRows(const fieldbook::StationResult &station);
 
 // 测站, 照准点, 斜距S, 天顶距, 平距D, 投影面D0, 高斯面Dg, 高差, i/v.
 QStringList FieldBookLineCaptions();

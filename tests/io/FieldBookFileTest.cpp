@@ -104,7 +104,7 @@ TEST(FieldBookFile, ReportReadBackByPythonDocx)
 import docx, json, sys
 d = docx.Document(sys.argv[1])
 tables = [[[c.text for c in row.cells] for row in t.rows] for t in d.tables]
-red = [c.text for row in d.tables[2].rows for c in row.cells
+red = [c.text for row in d.tables[-1].rows for c in row.cells
        if any(r.font.color is not None and r.font.color.rgb is not None and str(r.font.color.rgb) == 'FF0000'
               for p in c.paragraphs for r in p.runs)]
 json.dump({'tables': tables, 'red': red, 'body': [p.text for p in d.paragraphs]}, sys.stdout, ensure_ascii=False)
@@ -113,22 +113,30 @@ json.dump({'tables': tables, 'red': red, 'body': [p.text for p in d.paragraphs]}
     ASSERT_EQ(py.status, 0) << py.diagnosis().toStdString();
     const QJsonObject json = QJsonDocument::fromJson(py.out).object();
     const QJsonArray tables = json["tables"].toArray();
-    ASSERT_EQ(tables.size(), 3);
-    // The page: a heading row and a row per pointing pair, as the window's table shows it.
-    const QList<QStringList> page = FieldBookPageRows(r);
-    const QJsonArray t1 = tables[0].toArray();
-    ASSERT_EQ(t1.size(), page.size() + 1);
-    for (int i = 0; i < page.size(); ++i)
-        for (int c = 0; c < page[i].size(); ++c)
-            EXPECT_EQ(t1[i + 1].toArray()[c].toString(), page[i][c]) << "row " << i << " column " << c;
-    EXPECT_EQ(t1[1].toArray()[0].toString(), "N1");
-    EXPECT_EQ(t1[7].toArray()[7].toString(), "45.301750"); // round 2, P2: 45°30′17.5″
+    // A 手簿 table per station, then the lines and the checks.
+    ASSERT_EQ(r.stations.size(), 2u);
+    ASSERT_EQ(tables.size(), 4);
+    for (int s = 0; s < 2; ++s) {
+        const QList<QStringList> page = FieldBookStationPageRows(r.stations[size_t(s)]);
+        const QJsonArray t = tables[s].toArray();
+        ASSERT_EQ(t.size(), page.size() + 1) << "station " << s;
+        EXPECT_EQ(t[0].toArray()[2].toString(), "照准点");
+        for (int i = 0; i < page.size(); ++i)
+            for (int c = 0; c < page[i].size(); ++c)
+                EXPECT_EQ(t[i + 1].toArray()[c].toString(), page[i][c]) << "station " << s << " row " << i << " column " << c;
+    }
+    EXPECT_EQ(tables[0].toArray()[1].toArray()[0].toString(), "N1");
+    EXPECT_EQ(tables[0].toArray()[7].toArray()[7].toString(), "45.301750"); // round 2, P2: 45°30′17.5″
+    EXPECT_EQ(tables[1].toArray()[1].toArray()[0].toString(), "N2");
+    const QJsonArray body = json["body"].toArray();
+    EXPECT_TRUE(body.contains(QJsonValue("测站 N1（仪器高 1.500 m）　水平方向与竖直角（角度写作 ddd.mmss）")));
+    EXPECT_TRUE(body.contains(QJsonValue("测站 N2　水平方向与竖直角（角度写作 ddd.mmss）")));
     // The checks with the over-limit verdict in red.
     const QJsonArray red = json["red"].toArray();
     ASSERT_EQ(red.size(), 1);
     EXPECT_EQ(red[0].toString(), "超限");
     bool named = false;
-    for (const QJsonValue &row : tables[2].toArray())
+    for (const QJsonValue &row : tables[3].toArray())
         named = named || (row.toArray()[0].toString() == "N2" && row.toArray()[3].toString() == "2C 互差" &&
                           row.toArray()[4].toString() == "64″");
     EXPECT_TRUE(named);

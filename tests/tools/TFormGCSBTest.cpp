@@ -114,7 +114,7 @@ private slots:
         const QString out = RunPython(QStringLiteral(R"(
 import sys, docx, openpyxl
 d = docx.Document(sys.argv[1])
-print('|'.join(c.text for c in d.tables[2].rows[%1].cells))
+print("|".join(c.text for c in d.tables[-1].rows[%1].cells))
 ws = openpyxl.load_workbook(sys.argv[2]).active
 rows = [r for r in ws.iter_rows(values_only=True)]
 print('|'.join('' if v is None else str(v) for v in rows[0]))
