@@ -12,6 +12,9 @@ namespace quorvil::fieldbook {
 namespace {
 
 constexpr Real FullCircleGon = 400;
+// Below this sine of the zenith angle (within 0.6° of the zenith or nadir) a horizontal distance
+// cannot be turned back into a slope distance.
+constexpr Real MinimumSineOfZenith = 0.01L;
 
 std::vector<std::string_view> Lines(std::string_view text)
 {
@@ -327,8 +330,16 @@ FieldBook ParseGsiBook(std::string_view text)
             p.vertical = v;
         }
         p.left = !p.vertical || *p.vertical <= 180;
-        if (word(31))
+        if (word(31)) {
             p.slope = GsiLength(*word(31), n);
+        } else if (word(32) && p.vertical) {
+            // An instrument set to record horizontal distances gives word 32 only: the slope
+            // distance it reduced is D / sin Z of this pointing's vertical reading.
+            const Real sinZ = std::fabs(std::sin(DegToRad(*p.vertical)));
+            if (sinZ < MinimumSineOfZenith)
+                Fail(n, "平距 (字 32) 的竖盘读数接近天顶或天底，无法还原斜距");
+            p.slope = GsiLength(*word(32), n) / sinZ;
+        }
         if (p.slope && !(*p.slope > 0))
             Fail(n, "斜距应为正数");
         if (word(87))

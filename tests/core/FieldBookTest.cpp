@@ -280,8 +280,9 @@ TEST(FieldBook, GsiWordsAndUnits)
                                      "*110002+00000000000000K2 21.322+0000000006056600 22.322+0000000009569917 "
                                      "31..06+0000000014156415 87..10+0000000000001708 \n"
                                      "110003+000000K3 21.323+05450940 22.324+09000000 31..08+00123456 \n"
-                                     "110004+000000K3 21.324+23427090 22.324+27000000 \n");
-    ASSERT_EQ(b.pointings.size(), 3u);
+                                     "110004+000000K3 21.324+23427090 22.324+27000000 \n"
+                                     "110005+000000K4 21.323+10000000 22.323+26000000 32..00+00100000 \n");
+    ASSERT_EQ(b.pointings.size(), 4u);
     const Pointing &p = b.pointings[0];
     EXPECT_EQ(p.station, "K1");
     EXPECT_EQ(p.target, "K2");
@@ -295,6 +296,11 @@ TEST(FieldBook, GsiWordsAndUnits)
     EXPECT_NEAR(*b.pointings[1].slope, 1.23456L, 1e-12L);                      // 0.01 mm
     EXPECT_NEAR(b.pointings[2].horizontal, 234 + 27.0 / 60 + 9.0 / 3600, 1e-12L); // 234°27′09.0″
     EXPECT_FALSE(b.pointings[2].left);                                        // 270°: face right
+    // Horizontal distance only (word 32, 100.000 m at V = 260°): S = 100 / sin 80°.
+    EXPECT_NEAR(*b.pointings[3].slope, 101.542661188L, 1e-8L);
+    EXPECT_THROW(ParseGsiBook("*110001+00000000000000K1 88..10+0000000000001609 \n"
+                              "110002+000000K2 21.323+10000000 22.323+00000010 32..00+00100000 \n"),
+                 Error);
 }
 
 TEST(FieldBook, ReciprocalHeightsAreKeptAndChecked)
