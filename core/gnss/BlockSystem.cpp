@@ -20,8 +20,6 @@ constexpr int RefinementRounds = 2;
 
 } // namespace
 
-const Real MdbNonCentrality = network::Delta0;
-
 struct BlockSystem::Impl {
     network::Factorization factor;
     std::optional<network::SelectedInverse> inverse;

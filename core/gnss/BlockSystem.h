@@ -26,8 +26,6 @@ namespace quorvil::gnss {
 
 // Components with less redundancy are not tested.
 inline constexpr Real TestedRedundancy = 1e-6L;
-// δ0 of the minimal detectable bias (the network engine's Delta0).
-extern const Real MdbNonCentrality;
 
 using MatrixR = Eigen::Matrix<Real, Eigen::Dynamic, Eigen::Dynamic>;
 using VectorR = Eigen::Matrix<Real, Eigen::Dynamic, 1>;
@@ -98,7 +96,7 @@ void BlockSystem::testGroup(size_t group, const VectorR &x, ComponentT *componen
         if (c.redundancy > TestedRedundancy && pqp(k, k) > 0) {
             c.tested = true;
             c.w = pv[k] / std::sqrt(pqp(k, k));
-            c.mdb = MdbNonCentrality / std::sqrt(pqp(k, k));
+            c.mdb = network::Delta0 / std::sqrt(pqp(k, k)); // δ0 of the network engine
             if (std::fabs(c.w) > critical && std::fabs(c.w) > largestW)
                 largestW = std::fabs(c.w), suspect = int(group);
         }

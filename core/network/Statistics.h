@@ -20,7 +20,9 @@ Real ChiSquareQuantile(Real p, int dof);
 // α0, and the minimal detectable bias is the one found with the probability β (the power).
 inline constexpr Real SnoopingSignificance = 0.001L; // α0
 inline constexpr Real SnoopingPower = 0.80L;         // β
-// The critical value of |w|: Φ⁻¹(1 − α0/2) = 3.29053 …
+// The critical value of |w|: Φ⁻¹(1 − α0/2) = 3.29053 … Both values are computed when the program
+// starts: read them in functions, never in another file's initialiser of a global (the order in
+// which files initialise their globals is not defined; such a copy could read 0).
 extern const Real WCritical;
 // The non-centrality of the MDB: Φ⁻¹(1 − α0/2) + Φ⁻¹(β) = 4.13215 …
 extern const Real Delta0;
