@@ -53,7 +53,7 @@ struct State {
     // An observation's value in the internal (clockwise) sense.
     Real internalValue(const Observation &o) const
     {
-        return IsAngular(o.kind) && !net.settings.clockwise ? -o.value : o.value;
+        return TurnsWithSense(o.kind) && !net.settings.clockwise ? -o.value : o.value;
     }
     const std::string &name(int point) const { return net.points[std::size_t(point)].id; }
     // The bearing from point i to point j at the current coordinates, [0, 2π).

@@ -69,6 +69,8 @@ QString KindWord(ObservationKind kind)
     case ObservationKind::CoordinateX: return NetworkWords::CoordinateX;
     case ObservationKind::CoordinateY: return NetworkWords::CoordinateY;
     case ObservationKind::HeightDifference: return NetworkWords::HeightDifference;
+    case ObservationKind::SlopeDistance:
+    case ObservationKind::ZenithAngle: return QString::fromUtf8(KindNameZh(kind));
     }
     return {};
 }
@@ -289,7 +291,7 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
         }
         for (int p : {o.from, o.to, o.bs})
             if (p >= 0)
-                (DimensionOf(*kind) == Dimension::Plane ? states[size_t(p)].plane : states[size_t(p)].height) = true;
+                (UsesPlane(*kind) ? states[size_t(p)].plane : states[size_t(p)].height) = true;
         net.observations.push_back(o);
     }
 

@@ -97,6 +97,9 @@ QStringList ObservationFileLines(const SurveyFile &file)
         case ObservationKind::CoordinateX:
         case ObservationKind::CoordinateY:
             throw Error("观测文件不能保存坐标观测（" + ObservationLabel(net, o) + "），请另存为Gama文件。");
+        case ObservationKind::SlopeDistance:
+        case ObservationKind::ZenithAngle:
+            throw Error(std::string("观测文件不能保存") + KindNameZh(o.kind) + "观测（" + ObservationLabel(net, o) + "），请另存为Gama文件。");
         }
     }
     const std::pair<const char *, const QStringList *> sections[] = {
