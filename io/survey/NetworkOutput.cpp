@@ -81,9 +81,20 @@ QString Q(const std::string &s)
     return QString::fromStdString(s);
 }
 
+// An angle as d°mm′ss.ss″ in [0°, 360°): rounded to 0.01″ first, so that 59.995″ carries into the
+// minute and an adjusted direction of −0.004″ prints as 0°00′00.00″, −0.01″ as 359°59′59.99″.
 QString AngleText(Real radians)
 {
-    return QString::fromStdString(DmsText(2, RadToDeg(radians))).trimmed();
+    constexpr long long HundredthsPerCircle = 360LL * 3600 * 100;
+    long long total = std::llround(RadToDeg(radians) * 360000) % HundredthsPerCircle;
+    if (total < 0)
+        total += HundredthsPerCircle;
+    const long long seconds = total / 100;
+    return QStringLiteral("%1°%2′%3.%4″")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(total % 100, 2, 10, QLatin1Char('0'));
 }
 
 std::string Phi(Real radians)

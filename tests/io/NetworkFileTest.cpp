@@ -329,3 +329,24 @@ TEST(NetworkFile, JsonHasTheFixedShape)
 }
 
 } // namespace
+
+TEST(NetworkFile, TableAnglesStayInOneCircle)
+{
+    // An adjusted direction just below the set's zero prints as 359°59′59.99″, never as a negative
+    // second; rounding carries into the minute and the degree.
+    const SurveyFile f = ParseNetworkFile(ReadData(QStringLiteral("krumm/Ghilani16_2_DistanceAngleAzimuth_fix.gkf")));
+    Result r = Adjust(f.network);
+    Network n = f.network;
+    const auto angle = std::find_if(n.observations.begin(), n.observations.end(),
+                                    [](const Observation &o) { return o.kind == ObservationKind::Angle; });
+    ASSERT_NE(angle, n.observations.end());
+    const size_t i = size_t(angle - n.observations.begin());
+    const Real second = DegToRad(Real(1) / 3600);
+    angle->value = 2 * Pi - second / 400;                // 359°59′59.9975″
+    r.observations[i].adjusted = -second / 100;          // −0.01″
+    SurveyFile g = f;
+    g.network = n;
+    const QString table = NetworkResultLines(g, r).join('\n');
+    EXPECT_TRUE(table.contains(QStringLiteral(",0°00′00.00″,359°59′59.99″,"))) << table.toStdString();
+    EXPECT_FALSE(table.contains(QStringLiteral("′-"))) << table.toStdString();
+}
