@@ -227,6 +227,12 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
         const int line = r + 1;
         const QString kindText = Cell(row, ObsColumn::Kind);
         const auto kind = KindOf(kindText);
+        // the tables hold no instrument or target heights: spatial observations are refused
+        // rather than adjusted without them
+        if (kindText.trimmed() == QString::fromUtf8(KindNameZh(ObservationKind::SlopeDistance)) ||
+            kindText.trimmed() == QString::fromUtf8(KindNameZh(ObservationKind::ZenithAngle)))
+            Fail(ObsTable, line, QStringLiteral("%1观测（三维网）须有仪器高和目标高，控制网窗口还不能平差，请用命令行 quorvil-cli network 平差该文件")
+                                     .arg(kindText.trimmed()));
         if (!kind)
             Fail(ObsTable, line,
                  QStringLiteral("类型“%1”无效（应为 方向、角度、边长、方位角、高差、坐标X 或 坐标Y）").arg(kindText));
