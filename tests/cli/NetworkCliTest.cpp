@@ -6,7 +6,9 @@
 
 #include "io/dxf/DxfReader.h"
 
+#include "core/network/Network.h"
 #include "io/TextCodec.h"
+#include "io/survey/GamaFile.h"
 #include "tools/KZWPC/TFormKZWPC.h"
 
 #include <QDir>
@@ -102,6 +104,32 @@ private slots:
         for (const QJsonValue &o : observations)
             sumR += o.toObject()["redundancy"].toDouble();
         QVERIFY(std::fabs(sumR - 13) < 1e-3);
+    }
+
+    // A 3D network: the table and the JSON carry the heights, their σ and the spatial observations
+    // (named 斜距, 天顶距, with their instrument and target heights) as the engine gives them.
+    void spatialGamaFileAsTheEngineAdjustsIt()
+    {
+        const QString file = Data("gama/input/gama-local_krumm_3D_Baumann23_3_4_fix.gkf");
+        const QString out = dir.filePath("3d.txt"), json = dir.filePath("3d.json");
+        QCOMPARE(Cli({"network", "--json", json, file, out}).status, 0);
+        const network::Network net = ParseGama(ReadFile(file));
+        const network::Result engine = network::Adjust(net);
+        const QJsonObject root = QJsonDocument::fromJson(ReadFile(json)).object();
+        const QJsonObject n = root["points"].toArray()[3].toObject();
+        QCOMPARE(n["id"].toString(), QStringLiteral("N"));
+        QVERIFY(std::fabs(n["z"].toDouble() - double(engine.points[3].z)) < 1e-6);
+        QVERIFY(std::fabs(n["sz"].toDouble() - double(engine.points[3].sz * 1000)) < 1e-4);
+        const QJsonObject s = root["observations"].toArray()[3].toObject(), z = root["observations"].toArray()[6].toObject();
+        QCOMPARE(s["kind"].toString(), QStringLiteral("s-distance"));
+        QCOMPARE(z["kind"].toString(), QStringLiteral("z-angle"));
+        QCOMPARE(s["from_dh"].toDouble(), 1.6);
+        QCOMPARE(s["to_dh"].toDouble(), 1.572);
+        QVERIFY(std::fabs(s["residual"].toDouble() - double(engine.observations[3].residual * 1000)) < 1e-4);
+        QVERIFY(std::fabs(z["residual"].toDouble() - double(engine.observations[6].residual * 648000 / Pi)) < 1e-4);
+        const QString table = DecodeText(ReadFile(out));
+        QVERIFY2(table.contains(QStringLiteral("\n斜距,N,,1,223.6428,")) && table.contains(QStringLiteral("\n天顶距,N,,1,86°18′40.86″,")),
+                 qPrintable(table));
     }
 
     void observationFileFromStandardInput()
