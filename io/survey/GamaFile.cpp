@@ -787,6 +787,19 @@ QByteArray GamaXml(const Network &net)
             other += "<azimuth from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" + DashedDms(o.value) + "\" stdev=\"" +
                      stdevAngle(o.stdev) + "\" />\n";
             break;
+        case ObservationKind::SlopeDistance:
+        case ObservationKind::ZenithAngle: {
+            const bool slope = o.kind == ObservationKind::SlopeDistance;
+            other += std::string(slope ? "<s-distance" : "<z-angle") + " from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" +
+                     (slope ? TrimmedNumberText(10, o.value) : DashedDms(o.value)) + "\" stdev=\"" +
+                     (slope ? stdevLinear(o.stdev) : stdevAngle(o.stdev)) + "\"";
+            if (o.fromDh != 0)
+                other += " from_dh=\"" + TrimmedNumberText(10, o.fromDh) + "\"";
+            if (o.toDh != 0)
+                other += " to_dh=\"" + TrimmedNumberText(10, o.toDh) + "\"";
+            other += " />\n";
+            break;
+        }
         default: break;
         }
     }

@@ -171,6 +171,11 @@ TEST(NetworkFile, BadInputGivesOneMessage)
         {"levelling without a benchmark", "[已知点]\nA,0,0\n[水准]\nP,Q,1.5,1\nQ,P,-1.5,1\n", {"近似高程", "没有已知高程"}},
         {"collinear point (singular)", "[已知点]\nA,0,0\nB,0,100\n[距离]\nA,P,50,3\nB,P,50,3\n", {"点 P", "无法由观测确定"}},
         {"neither format", "P1,100,200\nP2,300,400\n", {"既不是", "gama-local"}},
+        {"slope distance from a point without a height",
+         gamaHead + "<obs>\n<s-distance from=\"A\" to=\"P\" val=\"70\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
+         {"第 9 行", "点 A 没有高程的固定或待定说明, 却有斜距观测"}},
+        {"zenith angle from a point without a height", gamaHead + "<obs from=\"A\">\n<z-angle to=\"P\" val=\"100\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
+         {"第 9 行", "却有天顶距观测"}},
         {"vectors in gama-local", gamaHead + "<vectors>\n</vectors>\n" + gamaTail, {"<vectors>", "不支持坐标差向量"}},
         {"correlated covariance in gama-local",
          gamaHead + "<obs>\n<distance from=\"A\" to=\"P\" val=\"70\"/>\n<distance from=\"B\" to=\"P\" val=\"70\"/>\n"
