@@ -4,13 +4,17 @@
 // (polar point, intersection of two rays, ray and circle; two circles only when nothing else is
 // left, on the side that fits its other observations). When nothing more can be placed, a local
 // frame is started at one station with its set oriented arbitrarily, carried the same way, and
-// fitted to the known points it reaches by a plane similarity transformation. Heights are carried
-// along the levelling lines; orientations are the mean of bearing − direction of each set.
+// fitted to the known points it reaches by a plane similarity transformation. A slope distance
+// gives a circle of its horizontal length (S sin Z with a zenith angle of the same two points,
+// else reduced by the given heights, else S itself). Heights are carried along the levelling
+// lines and by zenith angles over the approximate horizontal distances; orientations are the mean
+// of bearing − direction of each set.
 #include "ApproximateValues.h"
 
 #include "core/Error.h"
 
 #include <cmath>
+#include <map>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -188,10 +192,11 @@ private:
                 addRay(o.bs, o.from, bearing(o.from, o.to) - l);
             break;
         case ObservationKind::Distance:
+        case ObservationKind::SlopeDistance: // l: its horizontal length
             if (known[size_t(o.from)])
-                addCircle(o.to, o.from, o.value);
+                addCircle(o.to, o.from, l);
             if (known[size_t(o.to)])
-                addCircle(o.from, o.to, o.value);
+                addCircle(o.from, o.to, l);
             break;
         default: break;
         }
@@ -286,8 +291,37 @@ private:
 struct PlaneObservations {
     std::vector<char> used;
     std::vector<std::vector<int>> byPoint;
-    std::vector<Real> internal; // observation values, internal sense
+    std::vector<Real> internal; // observation values, internal sense; slope distances horizontal
 };
+
+// The horizontal length of a slope distance: S sin Z with a zenith angle between the same two
+// points (either way), else reduced by the heights the input gives both points, else S.
+std::vector<Real> HorizontalLengths(const Network &net)
+{
+    std::map<std::pair<int, int>, Real> zenith; // the first zenith angle of each pair, as seen from the first point
+    for (const Observation &o : net.observations)
+        if (o.kind == ObservationKind::ZenithAngle)
+            zenith.emplace(std::pair{o.from, o.to}, o.value);
+    std::vector<Real> lengths(net.observations.size(), 0);
+    for (size_t i = 0; i < net.observations.size(); ++i) {
+        const Observation &o = net.observations[i];
+        if (o.kind != ObservationKind::SlopeDistance)
+            continue;
+        auto z = zenith.find({o.from, o.to});
+        if (z == zenith.end())
+            z = zenith.find({o.to, o.from});
+        const Point &a = net.points[size_t(o.from)], &b = net.points[size_t(o.to)];
+        if (z != zenith.end()) {
+            lengths[i] = o.value * std::sin(z->second);
+        } else if (a.hasZ && b.hasZ) {
+            const Real dh = b.z + o.toDh - a.z - o.fromDh;
+            lengths[i] = std::sqrt(std::max<Real>(o.value * o.value - dh * dh, o.value * o.value / 4));
+        } else {
+            lengths[i] = o.value;
+        }
+    }
+    return lengths;
+}
 
 PlaneObservations PlaneObservationsOf(const State &state)
 {
@@ -296,10 +330,11 @@ PlaneObservations PlaneObservationsOf(const State &state)
     p.used.assign(state.points, 0);
     p.byPoint.assign(state.points, {});
     p.internal.resize(net.observations.size());
+    const std::vector<Real> horizontal = HorizontalLengths(net);
     for (size_t i = 0; i < net.observations.size(); ++i) {
         const Observation &o = net.observations[i];
-        p.internal[i] = state.internalValue(o);
-        if (DimensionOf(o.kind) != Dimension::Plane)
+        p.internal[i] = o.kind == ObservationKind::SlopeDistance ? horizontal[i] : state.internalValue(o);
+        if (!UsesPlane(o.kind))
             continue;
         for (int point : PointsOf(net, o)) {
             p.used[size_t(point)] = 1;
@@ -443,11 +478,12 @@ void ApproximatePlane(State &state)
             }
         for (size_t i = 0; i < net.observations.size() && !fitted; ++i) {
             const Observation &o = net.observations[i];
-            if (o.kind != ObservationKind::Distance || global.known[size_t(o.from)] || global.known[size_t(o.to)])
+            if ((o.kind != ObservationKind::Distance && o.kind != ObservationKind::SlopeDistance) || global.known[size_t(o.from)] ||
+                global.known[size_t(o.to)])
                 continue;
             Carrier local(net, obs.byPoint, obs.internal);
             local.setKnown(o.from, 0, 0);
-            local.setKnown(o.to, o.value, 0);
+            local.setKnown(o.to, o.kind == ObservationKind::Distance ? o.value : obs.internal[i], 0);
             fitted = FitLocalFrame(local, global, net, obs);
             if (!fitted)
                 break; // one such frame is enough to know that distances alone do not carry
@@ -473,13 +509,25 @@ void ApproximateHeights(State &state)
     while (progress) {
         progress = false;
         for (const Observation &o : net.observations) {
-            if (o.kind != ObservationKind::HeightDifference)
+            // the height of `to` over that of `from`: a height difference, or the line of sight of
+            // a zenith angle over the approximate horizontal distance, between its two ends
+            Real dh;
+            if (o.kind == ObservationKind::HeightDifference) {
+                dh = o.value;
+            } else if (o.kind == ObservationKind::ZenithAngle) {
+                const Real dn = state.now.n[size_t(o.to)] - state.now.n[size_t(o.from)], de = state.now.e[size_t(o.to)] - state.now.e[size_t(o.from)];
+                const Real sine = std::sin(o.value);
+                if (sine == 0)
+                    continue;
+                dh = std::hypot(dn, de) * std::cos(o.value) / sine + o.fromDh - o.toDh;
+            } else {
                 continue;
+            }
             const size_t a = size_t(o.from), b = size_t(o.to);
             if (known[a] && !known[b])
-                h[b] = h[a] + o.value, known[b] = 1, progress = true;
+                h[b] = h[a] + dh, known[b] = 1, progress = true;
             else if (known[b] && !known[a])
-                h[a] = h[b] - o.value, known[a] = 1, progress = true;
+                h[a] = h[b] - dh, known[a] = 1, progress = true;
         }
     }
     for (const Observation &o : net.observations)
@@ -487,6 +535,12 @@ void ApproximateHeights(State &state)
             for (int p : {o.from, o.to})
                 if (!known[size_t(p)])
                     throw Error("无法推算点 " + state.name(p) + " 的近似高程: 它所在的水准网中没有已知高程的点");
+    for (const Observation &o : net.observations)
+        if (UsesHeight(o.kind))
+            for (int p : {o.from, o.to})
+                if (!known[size_t(p)])
+                    throw Error(LinePrefix(o.line) + KindNameZh(o.kind) + "观测 " + ObservationLabel(net, o) + ": 无法推算点 " +
+                                state.name(p) + " 的近似高程: 它所在的网中没有已知高程的点, 也没有能从已知高程推算到它的高差或天顶距 (请给出该点的近似高程)");
 }
 
 } // namespace

@@ -118,7 +118,7 @@ Network InAxes(const Network &network, Axes axes, bool clockwise)
             std::tie(p.x, p.y) = to.input(n, e);
         }
     for (Observation &o : out.observations) {
-        if (IsAngular(o.kind) && turn)
+        if (TurnsWithSense(o.kind) && turn)
             o.value = Normal(-o.value);
         if (IsCoordinate(o.kind)) {
             const auto [kind, sign] = ConvertedCoordinate(o.kind, from, to);
@@ -154,7 +154,7 @@ Result InNorthEast(const Network &network, const Result &result)
     }
     for (size_t i = 0; i < out.observations.size() && i < network.observations.size(); ++i) {
         const ObservationKind kind = network.observations[i].kind;
-        const int sign = IsCoordinate(kind) ? ConvertedCoordinate(kind, f, northEast).second : IsAngular(kind) && turn ? -1 : 1;
+        const int sign = IsCoordinate(kind) ? ConvertedCoordinate(kind, f, northEast).second : TurnsWithSense(kind) && turn ? -1 : 1;
         ObservationResult &r = out.observations[i];
         r.residual *= sign;
         r.w *= sign;

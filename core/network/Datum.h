@@ -30,9 +30,23 @@ struct HeightPart {
     std::vector<int> points;
 };
 
+// A connected part of the network that spatial observations (slope distances, zenith angles) tie
+// in plane and height together, with a defect: its points (and which of their dimensions belong
+// to it), direction sets, the centroid and scale of its candidate motions, and the null vectors v
+// (8 × d) in the basis of those motions (translations in N, E and H, rotation about the vertical,
+// horizontal scale, vertical scale, rotations about the N and E axes).
+struct SpacePart {
+    std::vector<int> points;
+    std::vector<char> plane, height; // per entry of points: its plane / height belongs to the part
+    std::vector<int> sets;
+    Real cn = 0, ce = 0, ch = 0, scale = 1;
+    Eigen::MatrixXd v;
+};
+
 struct Datum {
     std::vector<PlanePart> planeParts;
     std::vector<HeightPart> heightParts;
+    std::vector<SpacePart> spaceParts;
     int defect = 0;
     // H (the null space) and E (H restricted to the constrained coordinates) at the current
     // coordinates, one column per null vector.

@@ -7,6 +7,10 @@
 //   azimuth      α_ij = t_ij
 //   coordinate   x_i = R row of (Nᵢ, Eᵢ), y_i likewise
 //   height diff. Δh_ij = H_j − H_i
+//   slope dist.  S_ij = √(ΔN² + ΔE² + Δh²), Δh = H_j + t_j − H_i − i_i (instrument height i_i,
+//                target height t_j): ∂S/∂N_j = ΔN/S, ∂S/∂E_j = ΔE/S, ∂S/∂H_j = Δh/S
+//   zenith angle Z_ij = atan2(s, Δh), s = √(ΔN² + ΔE²), between the same ends:
+//                ∂Z/∂N_j = Δh ΔN / (s S²), ∂Z/∂E_j = Δh ΔE / (s S²), ∂Z/∂H_j = −s / S²
 #include "Linearization.h"
 
 #include "core/Error.h"
@@ -112,6 +116,27 @@ Row Linearize(const State &state, const Observation &o)
         r.terms[1].point = o.to, r.terms[1].h = 1;
         r.count = 2;
         break;
+    case ObservationKind::SlopeDistance:
+    case ObservationKind::ZenithAngle: {
+        diff(o.from, o.to, dn, de, s2);
+        const Real dh = state.now.h[size_t(o.to)] + o.toDh - state.now.h[size_t(o.from)] - o.fromDh;
+        const Real space2 = s2 + dh * dh;
+        r.uses = PlaneTerms | HeightTerms;
+        r.count = 2;
+        PointTerm &a = r.terms[0], &b = r.terms[1];
+        a.point = o.from, b.point = o.to;
+        if (o.kind == ObservationKind::SlopeDistance) {
+            const Real s = std::sqrt(space2);
+            r.computed = s;
+            b.n = double(dn / s), b.e = double(de / s), b.h = double(dh / s);
+        } else {
+            const Real s = std::sqrt(s2);
+            r.computed = std::atan2(s, dh);
+            b.n = double(dh * dn / (s * space2)), b.e = double(dh * de / (s * space2)), b.h = double(-s / space2);
+        }
+        a.n = -b.n, a.e = -b.e, a.h = -b.h;
+        break;
+    }
     }
     return r;
 }

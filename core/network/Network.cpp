@@ -376,7 +376,7 @@ std::vector<ObservationResult> ObservationResults(const State &state, const Cofa
         const Observation &o = net.observations[i];
         ObservationResult &r = results[i];
         const Real v = residuals.v[i];
-        const bool reversed = IsAngular(o.kind) && !net.settings.clockwise;
+        const bool reversed = TurnsWithSense(o.kind) && !net.settings.clockwise;
         const Real vi = reversed ? -v : v;
         r.residual = vi;
         r.adjusted = o.value + vi;
@@ -411,7 +411,7 @@ std::vector<RelativeEllipse> RelativeEllipses(const State &state, const Cofactor
     const std::vector<int> &plane = state.unknowns.plane;
     std::vector<std::pair<int, int>> pairs, keys;
     for (const Observation &o : net.observations) {
-        if (DimensionOf(o.kind) != Dimension::Plane)
+        if (!UsesPlane(o.kind))
             continue;
         const ObservationPoints points = PointsOf(net, o);
         for (int k = 1; k < points.count; ++k) {

@@ -22,6 +22,8 @@ constexpr KindInfo Kinds[] = {
     {ObservationKind::CoordinateX, "coordinate", "坐标", false, Dimension::Plane},
     {ObservationKind::CoordinateY, "coordinate", "坐标", false, Dimension::Plane},
     {ObservationKind::HeightDifference, "dh", "高差", false, Dimension::Height},
+    {ObservationKind::SlopeDistance, "s-distance", "斜距", false, Dimension::Space},
+    {ObservationKind::ZenithAngle, "z-angle", "天顶距", true, Dimension::Space},
 };
 
 constexpr bool InKindOrder()
@@ -40,7 +42,10 @@ const KindInfo &Info(ObservationKind kind) { return Kinds[static_cast<std::size_
 const char *KindName(ObservationKind kind) { return Info(kind).name; }
 const char *KindNameZh(ObservationKind kind) { return Info(kind).nameZh; }
 bool IsAngular(ObservationKind kind) { return Info(kind).angular; }
+bool TurnsWithSense(ObservationKind kind) { return Info(kind).angular && Info(kind).dimension == Dimension::Plane; }
 Dimension DimensionOf(ObservationKind kind) { return Info(kind).dimension; }
+bool UsesPlane(ObservationKind kind) { return Info(kind).dimension != Dimension::Height; }
+bool UsesHeight(ObservationKind kind) { return Info(kind).dimension != Dimension::Plane; }
 
 int StationOf(const Network &network, const Observation &o)
 {

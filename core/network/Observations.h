@@ -14,14 +14,21 @@ namespace quorvil::network {
 enum class Dimension : unsigned char {
     Plane,  // N, E (and the orientation of a direction set)
     Height, // H
+    Space,  // N, E and H together (slope distance, zenith angle)
 };
 
-// "direction", "angle", "distance", "azimuth", "coordinate", "dh".
+// "direction", "angle", "distance", "azimuth", "coordinate", "dh", "s-distance", "z-angle".
 const char *KindName(ObservationKind kind);
-// "方向", "角度", "距离", "方位角", "坐标", "高差".
+// "方向", "角度", "距离", "方位角", "坐标", "高差", "斜距", "天顶距".
 const char *KindNameZh(ObservationKind kind);
 bool IsAngular(ObservationKind kind);
+// An angle in the horizontal plane: it changes sign with the network's sense of rotation (a
+// zenith angle is angular but does not).
+bool TurnsWithSense(ObservationKind kind);
 Dimension DimensionOf(ObservationKind kind);
+// Whether the kind is a function of the points' N, E (plane) or H (height); a spatial kind is both.
+bool UsesPlane(ObservationKind kind);
+bool UsesHeight(ObservationKind kind);
 
 // The points an observation touches, its station (or start, or observed point) first:
 // direction: station, target; angle: station, backsight, foresight; observed coordinate: the

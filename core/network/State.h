@@ -4,7 +4,7 @@
 //
 // A point has at most one plane unknown pair (N, E) and one height unknown (H); a direction set
 // one orientation. An observation of the plane touches the N and E of its points, a height
-// difference their H; an observation of both (a slope distance, a zenith angle) would touch all
+// difference their H; an observation of both (a slope distance, a zenith angle) touches all
 // three, and a block of correlated observations would be whitened by its own weight matrix
 // before it enters the normal equations (Linearization.h), without another state.
 #pragma once
@@ -53,7 +53,7 @@ struct State {
     // An observation's value in the internal (clockwise) sense.
     Real internalValue(const Observation &o) const
     {
-        return IsAngular(o.kind) && !net.settings.clockwise ? -o.value : o.value;
+        return TurnsWithSense(o.kind) && !net.settings.clockwise ? -o.value : o.value;
     }
     const std::string &name(int point) const { return net.points[std::size_t(point)].id; }
     // The bearing from point i to point j at the current coordinates, [0, 2π).

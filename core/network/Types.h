@@ -43,6 +43,8 @@ enum class ObservationKind {
     CoordinateX,      // observed x of `from`
     CoordinateY,      // observed y of `from`
     HeightDifference, // z(to) − z(from)
+    SlopeDistance,    // spatial, from (x, y, z + fromDh) of `from` to (x, y, z + toDh) of `to`
+    ZenithAngle,      // at `from` to `to` between the same ends, from the zenith, [0, π]
 };
 
 struct Observation {
@@ -54,6 +56,9 @@ struct Observation {
     Real value = 0; // radians (angular kinds) or metres
     Real stdev = 0; // a priori standard deviation, radians or metres, > 0
     int line = 0;
+    // Instrument and target heights above the points (metres): the ends of a slope distance or a
+    // zenith angle; carried but without effect on the horizontal kinds.
+    Real fromDh = 0, toDh = 0;
 };
 
 // One orientation unknown: the directions observed together at `station`.

@@ -44,16 +44,21 @@ void Validate(const Network &net)
                 throw Error(where + "方向观测的测站与照准点相同: " + name(o.to));
             throw Error(where + KindNameZh(o.kind) + "观测的起点与终点相同: " + name(o.from));
         }
-        if (o.kind == ObservationKind::Distance && !(o.value > 0))
-            throw Error(where + "距离 " + ObservationLabel(net, o) + " 必须大于零");
+        if ((o.kind == ObservationKind::Distance || o.kind == ObservationKind::SlopeDistance) && !(o.value > 0))
+            throw Error(where + KindNameZh(o.kind) + " " + ObservationLabel(net, o) + " 必须大于零");
+        if (o.kind == ObservationKind::ZenithAngle && !(o.value >= 0 && o.value <= Pi))
+            throw Error(where + "天顶距 " + ObservationLabel(net, o) + " 超出 0 到 180° (200 gon) 的范围");
+        if (!std::isfinite(o.fromDh) || !std::isfinite(o.toDh))
+            throw Error(where + KindNameZh(o.kind) + "观测 " + ObservationLabel(net, o) + " 的仪器高或目标高不是有效数字");
         // the roles of the points in the dimension observed
         for (int p : points) {
             const Point &point = net.points[size_t(p)];
-            if (DimensionOf(o.kind) == Dimension::Height) {
+            if (UsesHeight(o.kind)) {
                 if (point.height == Role::Unused)
-                    throw Error(where + "点 " + name(p) + " 没有高程的固定或待定说明, 却有高差观测");
+                    throw Error(where + "点 " + name(p) + " 没有高程的固定或待定说明, 却有" + KindNameZh(o.kind) + "观测");
                 ++heightObs[size_t(p)];
-            } else {
+            }
+            if (UsesPlane(o.kind)) {
                 if (point.plane == Role::Unused)
                     throw Error(where + "点 " + name(p) + " 没有平面坐标的固定或待定说明, 却有" + KindNameZh(o.kind) + "观测");
                 ++planeObs[size_t(p)];
@@ -77,7 +82,7 @@ void Validate(const Network &net)
         if (pt.plane == Role::Adjusted && planeObs[p] == 1)
             throw Error(where + "点 " + pt.id + " 只有一个平面观测, 无法确定其位置 (点名是否写错?)");
         if ((pt.height == Role::Adjusted || pt.height == Role::Constrained) && heightObs[p] == 0)
-            throw Error(where + "点 " + pt.id + " 没有任何高差观测, 无法平差");
+            throw Error(where + "点 " + pt.id + " 没有任何高程观测 (高差、斜距或天顶距), 无法平差");
         if (!std::isfinite(pt.x) || !std::isfinite(pt.y) || !std::isfinite(pt.z))
             throw Error(where + "点 " + pt.id + " 的坐标不是有效数字");
     }

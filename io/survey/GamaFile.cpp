@@ -56,7 +56,7 @@ private:
     // defaults of <points-observations>
     struct Defaults {
         // as written: cc for a gon value, arc seconds for a d-m-s (or degree) value
-        std::optional<Real> direction, angle, azimuth;
+        std::optional<Real> direction, angle, azimuth, zenith;
         bool directionSet = false;
         std::optional<Real> distA;
         Real distB = 0, distC = 1;
@@ -138,13 +138,9 @@ private:
     void unsupported(const pugi::xml_node &node) const
     {
         const std::string n = node.name();
-        if (n == "s-distance")
-            fail(node, "不支持斜距观测 (只读 gama-local 的一维和二维子集)");
-        if (n == "z-angle")
-            fail(node, "不支持天顶距观测 (只读 gama-local 的一维和二维子集)");
         if (n == "vectors" || n == "vec")
-            fail(node, "不支持坐标差向量观测 (只读 gama-local 的一维和二维子集)");
-        fail(node, "不支持的元素 (只读 gama-local 的一维和二维子集)");
+            fail(node, "不支持坐标差向量观测");
+        fail(node, "不支持的元素");
     }
     Real distanceDefault(const pugi::xml_node &node, Real distance) const
     {
@@ -400,6 +396,8 @@ void GamaReader::observations(const pugi::xml_node &section)
         m_def.angle = number(section, "angle-stdev");
     if (has(section, "azimuth-stdev"))
         m_def.azimuth = number(section, "azimuth-stdev");
+    if (has(section, "zenith-angle-stdev"))
+        m_def.zenith = number(section, "zenith-angle-stdev");
     if (has(section, "distance-stdev")) {
         const std::string text = attr(section, "distance-stdev");
         std::vector<Real> abc;
@@ -456,6 +454,7 @@ void GamaReader::obsSet(const pugi::xml_node &node)
         m_setHasCov = false;
         return;
     }
+    const Real setFromDh = has(node, "from_dh") ? number(node, "from_dh") : 0;
     int set = -1;
     std::vector<int> slot; // per observation of the element: its index in the network, or −1
     std::vector<char> dmsOf;
@@ -508,6 +507,20 @@ void GamaReader::obsSet(const pugi::xml_node &node)
                 ob.to = point(o, "to");
                 ob.value = angle(o, "val", dms);
                 ob.stdev = angularStdev(o, dms, m_def.azimuth, "azimuth-stdev");
+            } else if (n == "s-distance") {
+                ob.kind = ObservationKind::SlopeDistance;
+                ob.from = station("from");
+                ob.to = point(o, "to");
+                ob.value = number(o, "val");
+                ob.stdev = has(o, "stdev") ? number(o, "stdev") / 1000 : distanceDefault(o, ob.value);
+            } else if (n == "z-angle") {
+                ob.kind = ObservationKind::ZenithAngle;
+                ob.from = station("from");
+                ob.to = point(o, "to");
+                ob.value = angle(o, "val", dms);
+                if (!(ob.value >= 0 && ob.value <= Pi))
+                    fail(o, "天顶距 val=\"" + attr(o, "val") + "\" 超出 " + (dms ? "0° 到 180°" : "0 到 200 gon") + " 的范围");
+                ob.stdev = angularStdev(o, dms, m_def.zenith, "zenith-angle-stdev");
             } else {
                 unsupported(o);
             }
@@ -517,11 +530,11 @@ void GamaReader::obsSet(const pugi::xml_node &node)
             dmsOf.push_back(0);
             continue;
         }
-        if (has(o, "from_dh") || has(o, "to_dh")) {
-            const Real a = has(o, "from_dh") ? number(o, "from_dh") : 0, b = has(o, "to_dh") ? number(o, "to_dh") : 0;
-            if (a != 0 || b != 0)
-                fail(o, "不支持仪器高与目标高 (from_dh, to_dh): 只读平面观测");
-        }
+        // instrument and target heights: the observation's own, else the instrument height of its
+        // <obs>; they place the ends of slope distances and zenith angles and leave the horizontal
+        // observations as they are
+        ob.fromDh = has(o, "from_dh") ? number(o, "from_dh") : setFromDh;
+        ob.toDh = has(o, "to_dh") ? number(o, "to_dh") : 0;
         slot.push_back(int(m_net.observations.size()));
         dmsOf.push_back(dms ? 1 : 0);
         addObservation(ob, o);
@@ -606,7 +619,7 @@ void GamaReader::heightsOnlyWhereObserved()
 {
     std::vector<char> height(m_net.points.size(), 0);
     for (const Observation &o : m_net.observations)
-        if (DimensionOf(o.kind) == Dimension::Height)
+        if (UsesHeight(o.kind))
             for (int p : PointsOf(m_net, o))
                 height[size_t(p)] = 1;
     for (size_t p = 0; p < m_net.points.size(); ++p) {
@@ -774,6 +787,19 @@ QByteArray GamaXml(const Network &net)
             other += "<azimuth from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" + DashedDms(o.value) + "\" stdev=\"" +
                      stdevAngle(o.stdev) + "\" />\n";
             break;
+        case ObservationKind::SlopeDistance:
+        case ObservationKind::ZenithAngle: {
+            const bool slope = o.kind == ObservationKind::SlopeDistance;
+            other += std::string(slope ? "<s-distance" : "<z-angle") + " from=\"" + id(o.from) + "\" to=\"" + id(o.to) + "\" val=\"" +
+                     (slope ? TrimmedNumberText(10, o.value) : DashedDms(o.value)) + "\" stdev=\"" +
+                     (slope ? stdevLinear(o.stdev) : stdevAngle(o.stdev)) + "\"";
+            if (o.fromDh != 0)
+                other += " from_dh=\"" + TrimmedNumberText(10, o.fromDh) + "\"";
+            if (o.toDh != 0)
+                other += " to_dh=\"" + TrimmedNumberText(10, o.toDh) + "\"";
+            other += " />\n";
+            break;
+        }
         default: break;
         }
     }

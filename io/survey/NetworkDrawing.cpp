@@ -68,7 +68,7 @@ double SuggestedEllipseScale(const Network &net, const Result &result)
         if (p.plane)
             largest = std::max(largest, p.ellipse.a);
     for (const Observation &o : net.observations)
-        if (o.kind == ObservationKind::Distance) {
+        if (o.kind == ObservationKind::Distance || o.kind == ObservationKind::SlopeDistance) {
             sides += std::fabs(o.value);
             ++count;
         }

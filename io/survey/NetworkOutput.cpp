@@ -287,6 +287,8 @@ std::string NetworkResultJson(const Network &net, const Result &r)
              ", \"to\": " + id(o.to) + ", \"bs\": " + id(o.bs);
         if (o.kind == ObservationKind::CoordinateX || o.kind == ObservationKind::CoordinateY)
             j += std::string(", \"axis\": \"") + (o.kind == ObservationKind::CoordinateX ? "x" : "y") + "\"";
+        if (DimensionOf(o.kind) == Dimension::Space) // the ends of the line of sight, metres above the points
+            j += ", \"from_dh\": " + N(o.fromDh, 6) + ", \"to_dh\": " + N(o.toDh, 6);
         j += ", \"observed\": " + N(LargeUnit(o, o.value), big) + ", \"adjusted\": " + N(LargeUnit(o, or_.adjusted), big) +
              ", \"residual\": " + N(SmallUnit(o, or_.residual), 4) + ", \"stdev\": " + N(SmallUnit(o, o.stdev), 4) +
              ", \"redundancy\": " + N(or_.redundancy, 5) + ", \"w\": " + (or_.tested ? N(or_.w, 4) : "null") +

@@ -19,7 +19,7 @@ namespace KnownColumn {
 enum { Name, X, Y, H, State, Count };
 }
 namespace ObsColumn {
-enum { Station, Backsight, Target, Kind, Value, Length, Sigma, Count };
+enum { Station, Backsight, Target, Kind, Value, Length, Sigma, InstrumentHeight, TargetHeight, Count };
 }
 
 QString Text(const std::string &text) { return QString::fromStdString(text); }
@@ -69,6 +69,8 @@ QString KindWord(ObservationKind kind)
     case ObservationKind::CoordinateX: return NetworkWords::CoordinateX;
     case ObservationKind::CoordinateY: return NetworkWords::CoordinateY;
     case ObservationKind::HeightDifference: return NetworkWords::HeightDifference;
+    case ObservationKind::SlopeDistance: return NetworkWords::SlopeDistance;
+    case ObservationKind::ZenithAngle: return NetworkWords::ZenithAngle;
     }
     return {};
 }
@@ -82,6 +84,8 @@ std::optional<ObservationKind> KindOf(const QString &word)
         {QStringLiteral("距离"), ObservationKind::Distance},
         {NetworkWords::Azimuth, ObservationKind::Azimuth},
         {NetworkWords::HeightDifference, ObservationKind::HeightDifference},
+        {NetworkWords::SlopeDistance, ObservationKind::SlopeDistance},
+        {NetworkWords::ZenithAngle, ObservationKind::ZenithAngle},
         {NetworkWords::CoordinateX, ObservationKind::CoordinateX},
         {NetworkWords::CoordinateY, ObservationKind::CoordinateY},
     };
@@ -117,7 +121,8 @@ QStringList ObservationColumns()
 {
     return {QStringLiteral("测站"),      QStringLiteral("后视点"), QStringLiteral("照准点"),
             QStringLiteral("类型"),      QStringLiteral("观测值(dms/m)"),
-            QStringLiteral("距离(km)/测站数"), QStringLiteral("中误差(″/mm)")};
+            QStringLiteral("距离(km)/测站数"), QStringLiteral("中误差(″/mm)"),
+            QStringLiteral("仪器高(m)"), QStringLiteral("觇标高(m)")};
 }
 
 QStringList PointResultColumns()
@@ -227,7 +232,7 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
         const auto kind = KindOf(kindText);
         if (!kind)
             Fail(ObsTable, line,
-                 QStringLiteral("类型“%1”无效（应为 方向、角度、边长、方位角、高差、坐标X 或 坐标Y）").arg(kindText));
+                 QStringLiteral("类型“%1”无效（应为 方向、角度、边长、方位角、高差、斜距、天顶距、坐标X 或 坐标Y）").arg(kindText));
         const QString station = Cell(row, ObsColumn::Station);
         const QString backsight = Cell(row, ObsColumn::Backsight);
         const QString target = Cell(row, ObsColumn::Target);
@@ -245,6 +250,12 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
         const auto sigma = Number(ObsTable, line, row, ObsColumn::Sigma, obsCaptions[ObsColumn::Sigma]);
         if (sigma && !(*sigma > 0))
             Fail(ObsTable, line, QStringLiteral("中误差必须大于零"));
+        const auto instrumentHeight =
+            Number(ObsTable, line, row, ObsColumn::InstrumentHeight, obsCaptions[ObsColumn::InstrumentHeight]);
+        const auto targetHeight = Number(ObsTable, line, row, ObsColumn::TargetHeight, obsCaptions[ObsColumn::TargetHeight]);
+        const bool spatial = DimensionOf(*kind) == Dimension::Space;
+        if (!spatial && (instrumentHeight || targetHeight))
+            Fail(ObsTable, line, QStringLiteral("仪器高与觇标高只用于斜距和天顶距"));
 
         Observation o;
         o.kind = *kind;
@@ -256,15 +267,23 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
             o.bs = pointOf(backsight, line);
         const bool angular = IsAngular(*kind);
         o.value = angular ? DegToRad(DmsToDeg(*value)) : *value;
+        o.fromDh = instrumentHeight.value_or(0);
+        o.toDh = targetHeight.value_or(0);
+        if (*kind == ObservationKind::SlopeDistance && !(o.value > 0))
+            Fail(ObsTable, line, QStringLiteral("斜距必须大于零"));
+        if (*kind == ObservationKind::ZenithAngle && !(o.value >= 0 && o.value <= Pi))
+            Fail(ObsTable, line, QStringLiteral("天顶距应在 0°–180° 之间"));
 
         if (sigma) {
             o.stdev = angular ? *sigma * ArcSecond : *sigma * Millimetre;
         } else {
             switch (*kind) {
-            case ObservationKind::Direction: o.stdev = apriori.angle / std::sqrt(Real(2)) * ArcSecond; break;
+            case ObservationKind::Direction:
+            case ObservationKind::ZenithAngle: o.stdev = apriori.angle / std::sqrt(Real(2)) * ArcSecond; break;
             case ObservationKind::Angle:
             case ObservationKind::Azimuth: o.stdev = apriori.angle * ArcSecond; break;
             case ObservationKind::Distance:
+            case ObservationKind::SlopeDistance:
                 o.stdev = (apriori.distanceA + apriori.distanceB * std::fabs(o.value) / 1000) * Millimetre;
                 break;
             case ObservationKind::HeightDifference:
@@ -288,8 +307,10 @@ Network NetworkFromTables(const QList<QStringList> &known, const QList<QStringLi
             o.set = int(net.sets.size()) - 1;
         }
         for (int p : {o.from, o.to, o.bs})
-            if (p >= 0)
-                (DimensionOf(*kind) == Dimension::Plane ? states[size_t(p)].plane : states[size_t(p)].height) = true;
+            if (p >= 0) {
+                states[size_t(p)].plane = states[size_t(p)].plane || UsesPlane(*kind);
+                states[size_t(p)].height = states[size_t(p)].height || UsesHeight(*kind);
+            }
         net.observations.push_back(o);
     }
 
@@ -359,14 +380,16 @@ void NetworkToTables(const Network &net, QList<QStringList> &known, QList<QStrin
             openSet = o.set;
         }
         const bool angular = IsAngular(o.kind);
-        QString value = angular ? PackedAngleText(o.value, 6) : Plain(o.value, 6);
+        QString value = angular ? PackedAngleText(o.value, 6) : Plain(o.value, 9);
         if (angular) { // ddd.mmssssss without the trailing zeros of the seconds
             while (value.endsWith(QLatin1Char('0')) && value.indexOf(QLatin1Char('.')) < value.size() - 5)
                 value.chop(1);
         }
         const QString sigma = angular ? Plain(o.stdev / ArcSecond, 6) : Plain(o.stdev / Millimetre, 6);
+        const bool spatial = DimensionOf(o.kind) == Dimension::Space;
         observations.append({PointName(net, station), o.kind == ObservationKind::Angle ? PointName(net, o.bs) : QString(),
-                             PointName(net, o.to), KindWord(o.kind), value, QString(), sigma});
+                             PointName(net, o.to), KindWord(o.kind), value, QString(), sigma,
+                             spatial ? Plain(o.fromDh, 9) : QString(), spatial ? Plain(o.toDh, 9) : QString()});
     }
 }
 

@@ -22,7 +22,7 @@ namespace quorvil {
 
 // Captions of the tables (the horizontal headers of the window's tables).
 QStringList KnownPointColumns();       // 点名, X(m), Y(m), H(m), 状态
-QStringList ObservationColumns();      // 测站, 后视点, 照准点, 类型, 观测值, 距离(km)/测站数, 中误差(″/mm)
+QStringList ObservationColumns();      // 测站, 后视点, 照准点, 类型, 观测值, 距离(km)/测站数, 中误差(″/mm), 仪器高, 觇标高
 QStringList PointResultColumns();      // 点名, X, Y, H, σx, σy, 点位中误差, σH, E, F, φ
 QStringList ObservationResultColumns(); // 测站, 后视点, 照准点, 类型, 观测值, 改正数, 平差值, 中误差, r, w, MDB (with units)
 QStringList RelativeEllipseColumns();  // 起点, 终点, 边长, E, F, φ, 相对精度
@@ -44,6 +44,8 @@ inline const QString Angle = QStringLiteral("角度");
 inline const QString Distance = QStringLiteral("边长");
 inline const QString Azimuth = QStringLiteral("方位角");
 inline const QString HeightDifference = QStringLiteral("高差");
+inline const QString SlopeDistance = QStringLiteral("斜距");
+inline const QString ZenithAngle = QStringLiteral("天顶距");
 inline const QString CoordinateX = QStringLiteral("坐标X");
 inline const QString CoordinateY = QStringLiteral("坐标Y");
 } // namespace NetworkWords

@@ -22,7 +22,10 @@ namespace {
 constexpr Real ArcSecondToRad = Pi / 648000;
 constexpr Real CcToRad = Pi / 2000000;
 
-enum class Section { None, Parameters, Known, Approximate, Constrained, Directions, Angles, Distances, Azimuths, Levelling, Trigonometric };
+enum class Section {
+    None, Parameters, Known, Approximate, Constrained, Directions, Angles, Distances, Azimuths, Levelling, Trigonometric,
+    SlopeDistances, ZenithAngles, HeightDifferences, InstrumentHeights
+};
 
 struct SectionName {
     const char *name;
@@ -34,6 +37,8 @@ const SectionName SectionNames[] = {
     {"约束点", Section::Constrained},
     {"方向", Section::Directions},  {"角度", Section::Angles},    {"距离", Section::Distances},
     {"方位角", Section::Azimuths},  {"水准", Section::Levelling},  {"三角高程", Section::Trigonometric},
+    {"斜距", Section::SlopeDistances}, {"天顶距", Section::ZenithAngles}, {"高差", Section::HeightDifferences},
+    {"仪器高", Section::InstrumentHeights},
 };
 
 std::optional<Section> SectionOf(const QString &line)
@@ -85,7 +90,10 @@ private:
     int m_line = 0;
     // a priori errors
     Real m_direction = 5 * ArcSecondToRad;
-    std::optional<Real> m_angle, m_azimuth;
+    std::optional<Real> m_angle, m_azimuth, m_zenith;
+    // The instrument heights of [仪器高] by station, and the 3D observations that leave theirs to it.
+    std::map<int, Real> m_instrumentHeight;
+    std::vector<size_t> m_stationHeightPending;
     Real m_distA = 0.005, m_distB = 5; // m, ppm
     Real m_perKm = 0.010, m_perStation = 0.003;
 
@@ -179,6 +187,9 @@ private:
     }
     void parameter(const QStringList &f);
     void known(const QStringList &f, bool approximate);
+    // A slope distance or a zenith angle: 测站,照准点,值,仪器高,觇标高,中误差. An empty 仪器高 is the
+    // station's of [仪器高] (0 without one), an empty 觇标高 0.
+    void spatial(const QStringList &f, ObservationKind kind);
     // The start, end and value of a height difference ([水准], [三角高程]); its weight is the caller's.
     Observation heightDifference(const QStringList &f)
     {
@@ -193,6 +204,35 @@ private:
         return o;
     }
 };
+
+void Reader::spatial(const QStringList &f, ObservationKind kind)
+{
+    Observation o;
+    o.kind = kind;
+    o.from = pointOf(f.value(0), "测站点名");
+    o.to = pointOf(f.value(1), "照准点名");
+    if (o.from == o.to)
+        fail("测站与照准点相同: " + net().points[size_t(o.from)].id);
+    plane(o.from), plane(o.to), height(o.from), height(o.to);
+    if (kind == ObservationKind::SlopeDistance) {
+        o.value = number(f.value(2), "斜距");
+        if (!(o.value > 0))
+            fail("斜距必须大于零");
+        o.stdev = linearStdev(f.value(5)).value_or(distanceStdev(o.value));
+    } else {
+        o.value = angle(f.value(2), "天顶距");
+        if (!(o.value >= 0 && o.value <= Pi))
+            fail("天顶距 '" + Text(f.value(2)) + "' 应在 0°–180° 之间");
+        o.stdev = angularStdev(f.value(5)).value_or(m_zenith.value_or(m_direction));
+    }
+    if (f.value(3).trimmed().isEmpty())
+        m_stationHeightPending.push_back(net().observations.size());
+    else
+        o.fromDh = number(f.value(3), "仪器高");
+    if (!f.value(4).trimmed().isEmpty())
+        o.toDh = number(f.value(4), "觇标高");
+    add(o);
+}
 
 void Reader::parameter(const QStringList &f)
 {
@@ -215,6 +255,8 @@ void Reader::parameter(const QStringList &f)
         m_angle = angularStdev(value);
     else if (key == QStringLiteral("方位角中误差"))
         m_azimuth = angularStdev(value);
+    else if (key == QStringLiteral("天顶距中误差"))
+        m_zenith = angularStdev(value);
     else if (key == QStringLiteral("测距中误差")) {
         m_distA = number(f.value(1), "测距固定误差 a (mm)") / 1000;
         m_distB = f.value(2).trimmed().isEmpty() ? 0 : number(f.value(2), "测距比例误差 b (ppm)");
@@ -232,6 +274,14 @@ void Reader::parameter(const QStringList &f)
         net().settings.sigma0 = number(value, "单位权中误差");
         if (!(net().settings.sigma0 > 0))
             fail("单位权中误差必须为正数");
+    } else if (key == QStringLiteral("精度评定")) {
+        // the σ0 of the precision figures: 验后 (the adjustment's, the default) or 验前 (单位权中误差)
+        if (value == QStringLiteral("验后"))
+            net().settings.aposteriori = true;
+        else if (value == QStringLiteral("验前"))
+            net().settings.aposteriori = false;
+        else
+            fail("精度评定应为 验前 或 验后, 而不是 '" + Text(value) + "'");
     } else if (key == QStringLiteral("置信概率")) {
         net().settings.confidence = number(value, "置信概率");
         if (!(net().settings.confidence > 0 && net().settings.confidence < 1))
@@ -287,7 +337,8 @@ SurveyFile Reader::read(const QByteArray &bytes)
         }
         if (const auto s = SectionOf(line)) {
             if (*s == Section::None)
-                fail("未知的节 " + Text(line) + " (应为 [参数] [已知点] [近似坐标] [约束点] [方向] [角度] [距离] [方位角] [水准] [三角高程])");
+                fail("未知的节 " + Text(line) +
+                     " (应为 [参数] [已知点] [近似坐标] [约束点] [方向] [角度] [距离] [方位角] [水准] [三角高程] [斜距] [天顶距] [高差] [仪器高])");
             section = *s;
             setStation = -1;
             continue;
@@ -398,6 +449,25 @@ SurveyFile Reader::read(const QByteArray &bytes)
             add(o);
             break;
         }
+        case Section::SlopeDistances: spatial(f, ObservationKind::SlopeDistance); break;
+        case Section::ZenithAngles: spatial(f, ObservationKind::ZenithAngle); break;
+        case Section::HeightDifferences: {
+            Observation o = heightDifference(f);
+            const auto sigma = linearStdev(f.value(3));
+            if (!sigma)
+                fail("高差须给出中误差 (mm); 按路线长或测站数定权的高差写在 [水准] 节");
+            o.stdev = *sigma;
+            add(o);
+            break;
+        }
+        case Section::InstrumentHeights: {
+            const int p = pointOf(f.value(0), "测站点名");
+            const Real h = number(f.value(1), "仪器高");
+            if (m_instrumentHeight.count(p) && m_instrumentHeight[p] != h)
+                fail("测站 " + net().points[size_t(p)].id + " 的仪器高重复且不同");
+            m_instrumentHeight[p] = h;
+            break;
+        }
         case Section::Trigonometric: {
             // weight 1/D²: σ = 每公里高差中误差 × D (km)
             Observation o = heightDifference(f);
@@ -412,6 +482,11 @@ SurveyFile Reader::read(const QByteArray &bytes)
     }
     // the sets by station: a set of a single direction is an error the engine names
     m_line = 0;
+    for (const size_t i : m_stationHeightPending) {
+        Observation &o = net().observations[i];
+        const auto it = m_instrumentHeight.find(o.from);
+        o.fromDh = it == m_instrumentHeight.end() ? 0 : it->second;
+    }
     if (net().observations.empty())
         throw Error("观测文件中没有观测值");
     return std::move(m_file);

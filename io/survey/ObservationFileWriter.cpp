@@ -46,6 +46,8 @@ QStringList ObservationFileLines(const SurveyFile &file)
     QStringList lines = ObservationHeadLines(QStringLiteral("# Quorvil 控制网观测文件"), file.header);
     lines << QStringLiteral("单位权中误差,") + Plain(net.settings.sigma0, 10)
           << QStringLiteral("置信概率,") + Plain(net.settings.confidence, 10);
+    if (!net.settings.aposteriori)
+        lines << QStringLiteral("精度评定,验前");
 
     QStringList known, approximate, constrained;
     for (const Point &p : net.points) {
@@ -71,7 +73,7 @@ QStringList ObservationFileLines(const SurveyFile &file)
     if (!constrained.isEmpty())
         lines << QString() << QStringLiteral("[约束点]") << constrained;
 
-    QStringList directions, angles, distances, azimuths, levelling;
+    QStringList directions, angles, distances, azimuths, levelling, slopes, zeniths;
     int set = -1;
     for (const Observation &o : net.observations) {
         switch (o.kind) {
@@ -86,21 +88,30 @@ QStringList ObservationFileLines(const SurveyFile &file)
             angles << QStringLiteral("%1,%2,%3,%4,%5").arg(id(o.from), id(o.bs), id(o.to), Angle(o.value), ArcSeconds(o.stdev));
             break;
         case ObservationKind::Distance:
-            distances << QStringLiteral("%1,%2,%3,%4").arg(id(o.from), id(o.to), Plain(o.value, 6), Millimetres(o.stdev));
+            distances << QStringLiteral("%1,%2,%3,%4").arg(id(o.from), id(o.to), Plain(o.value, 9), Millimetres(o.stdev));
             break;
         case ObservationKind::Azimuth:
             azimuths << QStringLiteral("%1,%2,%3,%4").arg(id(o.from), id(o.to), Angle(o.value), ArcSeconds(o.stdev));
             break;
         case ObservationKind::HeightDifference:
-            levelling << QStringLiteral("%1,%2,%3,,,%4").arg(id(o.from), id(o.to), Plain(o.value, 6), Millimetres(o.stdev));
+            levelling << QStringLiteral("%1,%2,%3,,,%4").arg(id(o.from), id(o.to), Plain(o.value, 9), Millimetres(o.stdev));
             break;
         case ObservationKind::CoordinateX:
         case ObservationKind::CoordinateY:
             throw Error("观测文件不能保存坐标观测（" + ObservationLabel(net, o) + "），请另存为Gama文件。");
+        case ObservationKind::SlopeDistance:
+            slopes << QStringLiteral("%1,%2,%3,%4,%5,%6").arg(id(o.from), id(o.to), Plain(o.value, 9), Plain(o.fromDh, 6),
+                                                             Plain(o.toDh, 6), Millimetres(o.stdev));
+            break;
+        case ObservationKind::ZenithAngle:
+            zeniths << QStringLiteral("%1,%2,%3,%4,%5,%6").arg(id(o.from), id(o.to), Angle(o.value), Plain(o.fromDh, 6),
+                                                              Plain(o.toDh, 6), ArcSeconds(o.stdev));
+            break;
         }
     }
     const std::pair<const char *, const QStringList *> sections[] = {
-        {"[方向]", &directions}, {"[角度]", &angles}, {"[距离]", &distances}, {"[方位角]", &azimuths}, {"[水准]", &levelling}};
+        {"[方向]", &directions}, {"[角度]", &angles}, {"[距离]", &distances}, {"[方位角]", &azimuths}, {"[水准]", &levelling},
+        {"[斜距]", &slopes},     {"[天顶距]", &zeniths}};
     for (const auto &[name, body] : sections)
         if (!body->isEmpty())
             lines << QString() << QString::fromUtf8(name) << *body;

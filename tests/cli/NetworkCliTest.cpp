@@ -6,7 +6,9 @@
 
 #include "io/dxf/DxfReader.h"
 
+#include "core/network/Network.h"
 #include "io/TextCodec.h"
+#include "io/survey/GamaFile.h"
 #include "tools/KZWPC/TFormKZWPC.h"
 
 #include <QDir>
@@ -102,6 +104,32 @@ private slots:
         for (const QJsonValue &o : observations)
             sumR += o.toObject()["redundancy"].toDouble();
         QVERIFY(std::fabs(sumR - 13) < 1e-3);
+    }
+
+    // A 3D network: the table and the JSON carry the heights, their σ and the spatial observations
+    // (named 斜距, 天顶距, with their instrument and target heights) as the engine gives them.
+    void spatialGamaFileAsTheEngineAdjustsIt()
+    {
+        const QString file = Data("gama/input/gama-local_krumm_3D_Baumann23_3_4_fix.gkf");
+        const QString out = dir.filePath("3d.txt"), json = dir.filePath("3d.json");
+        QCOMPARE(Cli({"network", "--json", json, file, out}).status, 0);
+        const network::Network net = ParseGama(ReadFile(file));
+        const network::Result engine = network::Adjust(net);
+        const QJsonObject root = QJsonDocument::fromJson(ReadFile(json)).object();
+        const QJsonObject n = root["points"].toArray()[3].toObject();
+        QCOMPARE(n["id"].toString(), QStringLiteral("N"));
+        QVERIFY(std::fabs(n["z"].toDouble() - double(engine.points[3].z)) < 1e-6);
+        QVERIFY(std::fabs(n["sz"].toDouble() - double(engine.points[3].sz * 1000)) < 1e-4);
+        const QJsonObject s = root["observations"].toArray()[3].toObject(), z = root["observations"].toArray()[6].toObject();
+        QCOMPARE(s["kind"].toString(), QStringLiteral("s-distance"));
+        QCOMPARE(z["kind"].toString(), QStringLiteral("z-angle"));
+        QCOMPARE(s["from_dh"].toDouble(), 1.6);
+        QCOMPARE(s["to_dh"].toDouble(), 1.572);
+        QVERIFY(std::fabs(s["residual"].toDouble() - double(engine.observations[3].residual * 1000)) < 1e-4);
+        QVERIFY(std::fabs(z["residual"].toDouble() - double(engine.observations[6].residual * 648000 / Pi)) < 1e-4);
+        const QString table = DecodeText(ReadFile(out));
+        QVERIFY2(table.contains(QStringLiteral("\n斜距,N,,1,223.6428,")) && table.contains(QStringLiteral("\n天顶距,N,,1,86°18′40.86″,")),
+                 qPrintable(table));
     }
 
     void observationFileFromStandardInput()
@@ -219,10 +247,11 @@ private slots:
             {"neither format", "P1,100,200\n", QStringLiteral("既不是")},
             {"single direction", QStringLiteral("[已知点]\nA,0,0\nB,0,100\n[方向]\nA,B,0\n").toUtf8(), QStringLiteral("只有一个方向")},
             {"zero distance", QStringLiteral("[已知点]\nA,0,0\nB,0,100\n[距离]\nA,P,0\n").toUtf8(), QStringLiteral("第 5 行: 平距必须大于零")},
-            {"unsupported gama element",
-             "<gama-local><network><points-observations><point id=\"A\" x=\"0\" y=\"0\" fix=\"xy\"/>\n"
-             "<obs from=\"A\"><z-angle to=\"A\" val=\"1\"/></obs></points-observations></network></gama-local>",
-             QStringLiteral("<z-angle>")},
+            {"zenith angle out of range",
+             "<gama-local><network><points-observations><point id=\"A\" x=\"0\" y=\"0\" z=\"0\" fix=\"xyz\"/>\n"
+             "<point id=\"B\" adj=\"xyz\"/>\n"
+             "<obs from=\"A\"><z-angle to=\"B\" val=\"250\" stdev=\"10\"/></obs></points-observations></network></gama-local>",
+             QStringLiteral("第 3 行 <z-angle>: 天顶距 val=\"250\" 超出 0 到 200 gon 的范围")},
         };
         for (const Case &c : cases) {
             const QString in = WriteFile(dir.filePath("bad.txt"), c.input), out = dir.filePath("bad-out.txt"),

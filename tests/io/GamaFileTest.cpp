@@ -106,3 +106,60 @@ TEST(GamaFile, WhatCannotBeAdjustedIsSetAsideWithANote)
 }
 
 } // namespace
+
+namespace {
+
+// Slope distances and zenith angles: the instrument height of an <obs> is that of every
+// observation in it that gives none of its own; zenith-angle-stdev in cc or ″ by the unit of the
+// value; a slope distance without stdev takes distance-stdev. Bad values are named with the line.
+TEST(GamaFile, SpatialObservationsWithInstrumentAndTargetHeights)
+{
+    constexpr Real CcToRad = Pi / 2000000, ArcSecondToRad = Pi / 648000;
+    const auto file = [](const std::string &parameters, const std::string &body) {
+        return QByteArray::fromStdString("<?xml version=\"1.0\"?>\n<gama-local>\n<network>\n<parameters" + parameters + "/>\n" // 1-4
+                                         "<points-observations distance-stdev=\"2 2\" zenith-angle-stdev=\"3\">\n"             // 5
+                                         "<point id=\"A\" x=\"0\" y=\"0\" z=\"10\" fix=\"xyz\"/>\n"                             // 6
+                                         "<point id=\"B\" x=\"0\" y=\"100\" z=\"12\" fix=\"xyz\"/>\n"                           // 7
+                                         "<point id=\"P\" adj=\"xyz\"/>\n" +                                                   // 8
+                                         body + "</points-observations>\n</network>\n</gama-local>\n");
+    };
+    const Network net = ParseGama(file("", "<obs from=\"A\" from_dh=\"1.6\">\n"                              // 9
+                                           "<s-distance to=\"P\" val=\"100\" to_dh=\"1.3\"/>\n"             // 10
+                                           "<z-angle to=\"P\" val=\"99.5\" from_dh=\"1.45\" to_dh=\"1.3\"/>\n" // 11
+                                           "<z-angle to=\"B\" val=\"98-30-00\"/>\n"                        // 12
+                                           "</obs>\n"));
+    ASSERT_EQ(net.observations.size(), 3u);
+    const Observation &s = net.observations[0], &z = net.observations[1], &dms = net.observations[2];
+    EXPECT_EQ(s.kind, ObservationKind::SlopeDistance);
+    EXPECT_NEAR(double(s.fromDh), 1.6, 1e-15); // the <obs>'s
+    EXPECT_NEAR(double(s.toDh), 1.3, 1e-15);
+    EXPECT_NEAR(double(s.stdev), 0.0022, 1e-15); // 2 mm + 2 mm/km
+    EXPECT_EQ(z.kind, ObservationKind::ZenithAngle);
+    EXPECT_NEAR(double(z.fromDh), 1.45, 1e-15); // its own
+    EXPECT_NEAR(double(z.value), double(99.5 * Pi / 200), 1e-15);
+    EXPECT_NEAR(double(z.stdev / (3 * CcToRad)), 1, 1e-15);
+    EXPECT_NEAR(double(dms.stdev / (3 * ArcSecondToRad)), 1, 1e-15);
+    EXPECT_NEAR(double(dms.value), double(98.5 * Pi / 180), 1e-15);
+    EXPECT_NEAR(double(ParseGama(file(" angular=\"360\"", "<obs><z-angle from=\"A\" to=\"P\" val=\"91.5\"/></obs>\n")).observations[0].value),
+                double(91.5 * Pi / 180), 1e-15);
+
+    const auto message = [&](const std::string &parameters, const std::string &body) {
+        try {
+            Adjust(ParseGama(file(parameters, body)));
+        } catch (const Error &e) {
+            return std::string(e.what());
+        }
+        return std::string("adjusted");
+    };
+    const std::pair<std::string, std::string> bad[] = {
+        {message("", "<obs from=\"A\">\n<z-angle to=\"P\" val=\"201\"/>\n</obs>\n"), "第 10 行 <z-angle>: 天顶距 val=\"201\" 超出 0 到 200 gon 的范围"},
+        {message("", "<obs from=\"A\">\n<z-angle to=\"P\" val=\"180-00-01\"/>\n</obs>\n"), "第 10 行 <z-angle>: 天顶距 val=\"180-00-01\" 超出 0° 到 180° 的范围"},
+        {message(" angular=\"360\"", "<obs from=\"A\">\n<z-angle to=\"P\" val=\"-1\"/>\n</obs>\n"), "超出 0° 到 180° 的范围"},
+        {message("", "<obs from=\"A\">\n<s-distance to=\"P\" val=\"50\" stdev=\"-1\"/>\n<z-angle to=\"P\" val=\"99\"/>\n</obs>\n"),
+         "第 10 行: 斜距观测 A-P 的中误差必须为正数"},
+    };
+    for (const auto &[got, expected] : bad)
+        EXPECT_NE(got.find(expected), std::string::npos) << got;
+}
+
+} // namespace

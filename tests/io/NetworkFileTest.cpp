@@ -10,6 +10,7 @@
 #include "io/survey/NetworkOutput.h"
 #include "io/survey/NetworkTables.h"
 #include "io/survey/ObservationFile.h"
+#include "io/survey/ObservationFileWriter.h"
 #include "io/survey/SurveyText.h"
 
 #include <QDir>
@@ -170,17 +171,23 @@ TEST(NetworkFile, BadInputGivesOneMessage)
         {"levelling without a benchmark", "[已知点]\nA,0,0\n[水准]\nP,Q,1.5,1\nQ,P,-1.5,1\n", {"近似高程", "没有已知高程"}},
         {"collinear point (singular)", "[已知点]\nA,0,0\nB,0,100\n[距离]\nA,P,50,3\nB,P,50,3\n", {"点 P", "无法由观测确定"}},
         {"neither format", "P1,100,200\nP2,300,400\n", {"既不是", "gama-local"}},
-        {"slope distance in gama-local",
+        {"slope distance from a point without a height",
          gamaHead + "<obs>\n<s-distance from=\"A\" to=\"P\" val=\"70\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
-         {"第 9 行", "<s-distance>", "不支持斜距"}},
-        {"zenith angle in gama-local", gamaHead + "<obs from=\"A\">\n<z-angle to=\"P\" val=\"100\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
-         {"<z-angle>", "不支持天顶距"}},
+         {"第 9 行", "点 A 没有高程的固定或待定说明, 却有斜距观测"}},
+        {"zenith angle from a point without a height", gamaHead + "<obs from=\"A\">\n<z-angle to=\"P\" val=\"100\" stdev=\"2\"/>\n</obs>\n" + gamaTail,
+         {"第 9 行", "却有天顶距观测"}},
         {"vectors in gama-local", gamaHead + "<vectors>\n</vectors>\n" + gamaTail, {"<vectors>", "不支持坐标差向量"}},
         {"correlated covariance in gama-local",
          gamaHead + "<obs>\n<distance from=\"A\" to=\"P\" val=\"70\"/>\n<distance from=\"B\" to=\"P\" val=\"70\"/>\n"
                     "<cov-mat dim=\"2\" band=\"1\">4 1 4</cov-mat>\n</obs>\n" + gamaTail,
          {"<cov-mat>", "band=\"1\""}},
         {"angle with 60 minutes", Known + "[角度]\nA,B,C,30.6000\n", {"第 6 行", "分或秒不小于 60"}},
+        {"zenith angle beyond the nadir", Known + "[天顶距]\nA,P,92.1530\nB,P,185.0000\n", {"第 7 行", "天顶距", "0°–180°"}},
+        {"slope distance of zero", Known + "[斜距]\nA,P,0,1.5,1.6\n", {"第 6 行", "斜距必须大于零"}},
+        {"instrument height that is not a number", Known + "[斜距]\nA,P,500.1,1.5m,1.6\n", {"第 6 行", "仪器高", "不是数字"}},
+        {"height difference without its standard deviation", Known + "[高差]\nA,P,1.234\n", {"第 6 行", "中误差", "[水准]"}},
+        {"two instrument heights of one station", Known + "[仪器高]\nA,1.5\nA,1.6\n", {"第 7 行", "仪器高重复"}},
+        {"unknown choice of σ0", "[参数]\n精度评定,后验\n" + Known, {"第 2 行", "验前 或 验后"}},
         {"unknown section", "[观测]\nA,B,1\n", {"第 1 行", "未知的节"}},
         {"levelling between two benchmarks only", "[已知点]\nA,0,0,10\nB,0,0,11\n[水准]\nA,B,1.002,1\n", {"没有待定点", "无需平差"}},
         {"distances between known points only", Known + "[距离]\nA,B,1000.002,3\nB,C,1118.03,3\n", {"没有待定点", "无需平差"}},
@@ -195,15 +202,18 @@ TEST(NetworkFile, BadInputGivesOneMessage)
     }
 }
 
-// The examples of the help page and the README, the first networks a newcomer adjusts.
-QByteArray HelpExample()
+// The `n`th example file (from 0) of the help's network section.
+QByteArray HelpExample(int n = 0)
 {
     QFile help(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/../resources/Help.html"));
     if (!help.open(QIODevice::ReadOnly))
         return {};
     const QString html = QString::fromUtf8(help.readAll());
     const qsizetype section = html.indexOf(QStringLiteral("<h2 id=\"network\">"));
-    const qsizetype begin = html.indexOf(QStringLiteral("<pre># "), section), end = html.indexOf(QStringLiteral("</pre>"), begin);
+    qsizetype begin = html.indexOf(QStringLiteral("<pre># "), section);
+    for (int i = 0; i < n && begin >= 0; ++i)
+        begin = html.indexOf(QStringLiteral("<pre># "), begin + 1);
+    const qsizetype end = html.indexOf(QStringLiteral("</pre>"), begin);
     if (section < 0 || begin < 0)
         return {};
     QString text = html.mid(begin + 5, end - begin - 5);
@@ -227,11 +237,97 @@ QByteArray ReadmeExample() // the block indented by four spaces that opens with 
     return block.join(u'\n').toUtf8();
 }
 
+// The files of GNU Gama's suite with slope distances or zenith angles that the engine adjusts (those
+// suite.txt does not list as refused), in north/east as the command line turns them.
+std::vector<std::pair<std::string, QByteArray>> SpatialSuiteFiles()
+{
+    const QByteArray suite = ReadData(QStringLiteral("gama/suite.txt"));
+    std::vector<std::pair<std::string, QByteArray>> files;
+    const QDir dir(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/gama/input"));
+    for (const QString &name : dir.entryList({QStringLiteral("*.gkf")}, QDir::Files)) {
+        const QString base = name.chopped(4);
+        if (suite.contains(" " + base.toUtf8() + " "))
+            continue;
+        const QByteArray bytes = ReadData(QStringLiteral("gama/input/") + name);
+        if (bytes.contains("<s-distance") || bytes.contains("<z-angle"))
+            files.emplace_back(base.toStdString(), bytes);
+    }
+    return files;
+}
+
+// A 3D network saved as the program's observation file reads back into the same adjustment: the
+// help's example, and every spatial file of GNU Gama's suite the file can hold.
+TEST(NetworkFile, SpatialNetworksThroughTheObservationFile)
+{
+    std::vector<std::pair<std::string, QByteArray>> files{{"help 3D", HelpExample(1)}};
+    const auto spatial = SpatialSuiteFiles();
+    files.insert(files.end(), spatial.begin(), spatial.end());
+    int saved = 0;
+    for (const auto &[name, bytes] : files) {
+        SCOPED_TRACE(name);
+        SurveyFile file = ParseNetworkFile(bytes);
+        file.network = InNorthEast(file.network);
+        QStringList lines;
+        try {
+            lines = ObservationFileLines(file);
+        } catch (const Error &e) {
+            // A free height datum or observed coordinates: the file says to save as gama-local.
+            EXPECT_NE(std::string(e.what()).find("Gama"), std::string::npos) << e.what();
+            continue;
+        }
+        ++saved;
+        const SurveyFile read = ParseObservationFile(lines.join(u'\n').toUtf8());
+        ASSERT_EQ(read.network.observations.size(), file.network.observations.size());
+        const Result ra = Adjust(read.network), rb = Adjust(file.network);
+        EXPECT_EQ(ra.summary.dof, rb.summary.dof);
+        // relative, or absolute where the data are simulated without error (σ0 near 0)
+        EXPECT_NEAR(double(ra.summary.sigma0Aposteriori), double(rb.summary.sigma0Aposteriori),
+                    1e-6 * double(rb.summary.sigma0Aposteriori) + 1e-5);
+        for (size_t i = 0; i < file.network.points.size(); ++i) {
+            const PointResult &pa = At(read, ra, file.network.points[i].id), &pb = rb.points[i];
+            EXPECT_NEAR(double(pa.x - pb.x), 0, 1e-6) << file.network.points[i].id;
+            EXPECT_NEAR(double(pa.y - pb.y), 0, 1e-6) << file.network.points[i].id;
+            EXPECT_NEAR(double(pa.z - pb.z), 0, 1e-6) << file.network.points[i].id;
+            EXPECT_NEAR(double(pa.sz - pb.sz), 0, 1e-8) << file.network.points[i].id;
+        }
+    }
+    EXPECT_GE(saved, 3);
+}
+
+// The help's 3D example as a surveyor types it: [仪器高] gives the stations' heights the rows leave
+// empty, the target heights stand on the rows, the zenith angles take 天顶距中误差.
+TEST(NetworkFile, InstrumentHeightsByStation)
+{
+    const SurveyFile f = ParseNetworkFile(HelpExample(1));
+    const Network &n = f.network;
+    int slopes = 0, zeniths = 0;
+    for (const Observation &o : n.observations) {
+        if (o.kind != ObservationKind::SlopeDistance && o.kind != ObservationKind::ZenithAngle)
+            continue;
+        ++(o.kind == ObservationKind::SlopeDistance ? slopes : zeniths);
+        const std::string &station = n.points[size_t(o.from)].id;
+        EXPECT_NEAR(double(o.fromDh), station == "A" ? 1.532 : station == "B" ? 1.487 : station == "P1" ? 1.605 : 1.551, 1e-12)
+            << station;
+        EXPECT_GT(o.toDh, 1.4);
+        if (o.kind == ObservationKind::ZenithAngle)
+            EXPECT_NEAR(double(o.stdev / (3 * Pi / 648000)), 1, 1e-12);
+    }
+    EXPECT_EQ(slopes, 12);
+    EXPECT_EQ(zeniths, 12);
+    // A height on the row wins over the station's.
+    const SurveyFile g = ParseObservationFile("[已知点]\nA,0,0,10\n[仪器高]\nA,1.5\n[斜距]\nA,P,100,1.45,2\nA,Q,100\n");
+    EXPECT_NEAR(double(g.network.observations[0].fromDh), 1.45, 1e-12);
+    EXPECT_NEAR(double(g.network.observations[1].fromDh), 1.5, 1e-12);
+    EXPECT_NEAR(double(g.network.observations[1].toDh), 0, 1e-12);
+}
+
+// The examples of the help page and the README, the first networks a newcomer adjusts.
 // Their numbers are those of their stated precisions: σ0 near 1, the global test passed, no
 // observation suspected; the directions come with their distances.
 TEST(NetworkFile, ExamplesAreRealistic)
 {
-    for (const auto &[name, bytes] : {std::pair{"help", HelpExample()}, std::pair{"README", ReadmeExample()}}) {
+    for (const auto &[name, bytes] :
+         {std::pair{"help", HelpExample()}, std::pair{"help 3D", HelpExample(1)}, std::pair{"README", ReadmeExample()}}) {
         SCOPED_TRACE(name);
         ASSERT_FALSE(bytes.isEmpty());
         const SurveyFile f = ParseNetworkFile(bytes);
@@ -249,13 +345,16 @@ TEST(NetworkFile, ExamplesAreRealistic)
 // adjusts: the same observations, direction sets and standard deviations, the same adjustment.
 TEST(NetworkFile, TablesReadAsTheFiles)
 {
-    std::vector<std::pair<std::string, QByteArray>> files{{"help", HelpExample()}, {"README", ReadmeExample()}};
+    std::vector<std::pair<std::string, QByteArray>> files{
+        {"help", HelpExample()}, {"help 3D", HelpExample(1)}, {"README", ReadmeExample()}};
     for (const char *folder : {"krumm", "network"}) {
         const QDir dir(QStringLiteral(QUORVIL_TEST_SOURCE_DIR "/io/data/") + QLatin1String(folder));
         for (const QString &name : dir.entryList({QStringLiteral("*.gkf"), QStringLiteral("*.txt")}, QDir::Files))
             files.emplace_back(name.toStdString(), ReadData(QLatin1String(folder) + u'/' + name));
     }
-    ASSERT_GE(files.size(), 27u);
+    ASSERT_GE(files.size(), 28u);
+    const auto spatial = SpatialSuiteFiles();
+    files.insert(files.end(), spatial.begin(), spatial.end());
     for (const auto &[name, bytes] : files) {
         SCOPED_TRACE(name);
         const Network net = InNorthEast(ParseNetworkFile(bytes).network);
@@ -272,11 +371,17 @@ TEST(NetworkFile, TablesReadAsTheFiles)
             EXPECT_EQ(id(read, a.to), id(net, b.to)) << i;
             EXPECT_EQ(id(read, a.bs), id(net, b.bs)) << i;
             EXPECT_EQ(a.set, b.set) << i; // the same sets, in the same order
-            EXPECT_NEAR(double(a.value - b.value), 0, 1e-11) << i;
+            EXPECT_NEAR(double(a.value - b.value), 0, IsAngular(b.kind) ? 1e-11 : 1e-9) << i; // ddd.mmss to 1e-6″, m to 1e-9
             EXPECT_NEAR(double(a.stdev / b.stdev), 1, 1e-6) << i;
+            if (DimensionOf(b.kind) == Dimension::Space) { // the heights of the ends of a spatial observation
+                EXPECT_NEAR(double(a.fromDh - b.fromDh), 0, 1e-9) << i;
+                EXPECT_NEAR(double(a.toDh - b.toDh), 0, 1e-9) << i;
+            }
         }
         const Result ra = Adjust(read), rb = Adjust(net);
-        EXPECT_NEAR(double(ra.summary.sigma0Aposteriori / rb.summary.sigma0Aposteriori), 1, 1e-6);
+        // relative, or absolute where the data are simulated without error (σ0 near 0)
+        EXPECT_NEAR(double(ra.summary.sigma0Aposteriori), double(rb.summary.sigma0Aposteriori),
+                    1e-6 * double(rb.summary.sigma0Aposteriori) + 1e-5);
         for (size_t i = 0; i < net.points.size(); ++i) {
             const auto j = std::find_if(read.points.begin(), read.points.end(), [&](const Point &p) { return p.id == net.points[i].id; });
             ASSERT_NE(j, read.points.end()) << net.points[i].id;

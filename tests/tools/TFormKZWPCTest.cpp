@@ -217,11 +217,13 @@ private slots:
             const char *message;
         };
         const Case cases[] = {
-            {"unknown kind", {"A", "B", "P", QStringLiteral("斜距"), "315", "", ""}, "观测表第 3 行: 类型“斜距”无效"},
-            {"not a number", {"A", "B", "P", QStringLiteral("角度"), "31x", "", ""}, "观测表第 3 行: 观测值(dms/m): '31x'"},
-            {"angle without backsight", {"A", "", "P", QStringLiteral("角度"), "315", "", ""}, "观测表第 3 行: 角度观测需要后视点"},
-            {"height difference without weight", {"A", "", "P", QStringLiteral("高差"), "1.2", "", ""}, "观测表第 3 行: 高差观测需要"},
-            {"point not determined (engine)", {"A", "", "Q", QStringLiteral("边长"), "50", "", ""}, "Q"},
+            {"unknown kind", {"A", "B", "P", QStringLiteral("竖直角"), "315", "", "", "", ""}, "观测表第 3 行: 类型“竖直角”无效"},
+            {"not a number", {"A", "B", "P", QStringLiteral("角度"), "31x", "", "", "", ""}, "观测表第 3 行: 观测值(dms/m): '31x'"},
+            {"angle without backsight", {"A", "", "P", QStringLiteral("角度"), "315", "", "", "", ""}, "观测表第 3 行: 角度观测需要后视点"},
+            {"height difference without weight", {"A", "", "P", QStringLiteral("高差"), "1.2", "", "", "", ""}, "观测表第 3 行: 高差观测需要"},
+            {"point not determined (engine)", {"A", "", "Q", QStringLiteral("边长"), "50", "", "", "", ""}, "Q"},
+            {"instrument height on a plane kind", {"A", "", "P", QStringLiteral("边长"), "315", "", "", "1.5", ""},
+             "观测表第 3 行: 仪器高与觇标高只用于斜距和天顶距"},
         };
         for (const Case &c : cases) {
             prompts.errors.clear();

@@ -201,14 +201,14 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
                                     MakeInputToolBar(nullptr, m_known, knownBar), split));
     m_obs = new PointTableView(ObservationColumns(), true);
     m_obs->setObjectName(QStringLiteral("StringGridObs"));
-    m_obs->setColumnWidths({52, 52, 52, 44, 96, 100, 84});
+    m_obs->setColumnWidths({52, 52, 52, 44, 96, 100, 84, 64, 64});
     FitCaptions(m_obs);
     ShowDecimals(m_obs, {6}, SigmaDecimals);
     m_obs->table()->setRowCount(10);
     InputToolBarOptions obsBar = knownBar;
     obsBar.names = {"ObsAppend", "ObsInsert", QString(), "ObsDelete", "ObsClear"};
     obsBar.rowsAfterClear = 10;
-    split->addWidget(MakeTableGroup(QStringLiteral("观测值（类型：方向、角度、边长、方位角、高差、坐标X、坐标Y）"), m_obs,
+    split->addWidget(MakeTableGroup(QStringLiteral("观测值（类型：方向、角度、边长、方位角、高差、斜距、天顶距、坐标X、坐标Y）"), m_obs,
                                     MakeInputToolBar(nullptr, m_obs, obsBar), split));
     split->setStretchFactor(0, 4);
     split->setStretchFactor(1, 6);
