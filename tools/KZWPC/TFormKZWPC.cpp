@@ -190,7 +190,7 @@ TFormKZWPC::TFormKZWPC(QWidget *owner) : ToolWindow(owner, QStringLiteral("TForm
     auto *split = new QSplitter(Qt::Horizontal, inputPage);
     m_known = new PointTableView(KnownPointColumns(), true);
     m_known->setObjectName(QStringLiteral("StringGridKnown"));
-    m_known->setColumnWidths({56, 96, 96, 64, 48});
+    m_known->setColumnWidths({56, 96, 96, 80, 48});
     FitCaptions(m_known);
     ShowDecimals(m_known, {1, 2, 3}, CoordinateDecimals);
     m_known->table()->setRowCount(5);
