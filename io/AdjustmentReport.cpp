@@ -204,6 +204,21 @@ void CheckResult(const AdjustmentReportData &data)
 
 } // namespace
 
+void FillReportHeader(DocxReport &report, const QStringList &header)
+{
+    std::vector<std::pair<std::string, std::string>> placeholders;
+    for (int i = 0; i < 5; ++i)
+        placeholders.emplace_back(ReportPlaceholders[i], header.value(i).toStdString());
+    report.replacePlaceholders(placeholders);
+}
+
+void RequireReportTables(const DocxReport &report, int count, const QString &names)
+{
+    if (report.tableCount() < count)
+        throw PackageError(
+            QStringLiteral("模板文件“%1”应有%2个表格（%3），请检查模板。").arg(report.name()).arg(count).arg(names).toStdString());
+}
+
 QString ReportTemplateName(ReportKind kind) { return QString::fromLatin1(Shape(kind).file); }
 
 QString ReportSummary(const AdjustmentReportData &data)
@@ -265,10 +280,7 @@ void WriteAdjustmentReport(const AdjustmentReportData &data, const QString &temp
                                .toStdString());
 
     // The header fields first, so that values in the table are never taken for placeholders.
-    std::vector<std::pair<std::string, std::string>> placeholders;
-    for (int i = 0; i < 5; ++i)
-        placeholders.emplace_back(ReportPlaceholders[i], data.header.value(i).toStdString());
-    doc.replacePlaceholders(placeholders);
+    FillReportHeader(doc, data.header);
     advance(20);
 
     if (data.rigorous) {

@@ -37,6 +37,13 @@ QString ReportTemplateName(ReportKind kind);
 // The placeholders of the header fields, in the order of the fields.
 inline constexpr const char *ReportPlaceholders[5] = {"[工程名称]", "[等级]", "[计算者]", "[校核者]", "[日期]"};
 
+class DocxReport;
+// Replaces the five header placeholders of `report` by the texts of `header`, in that order.
+void FillReportHeader(DocxReport &report, const QStringList &header);
+// Throws PackageError naming the template when it has fewer than `count` tables; `names` lists
+// them for the message ("统计、已知点、…").
+void RequireReportTables(const DocxReport &report, int count, const QString &names);
+
 struct AdjustmentReportData {
     ReportKind kind = ReportKind::Connecting;
     QStringList header;      // 工程名称, 等级, 计算者, 校核者, 日期

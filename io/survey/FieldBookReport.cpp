@@ -2,7 +2,6 @@
 
 #include "io/AdjustmentReport.h"
 #include "io/ooxml/DocxReport.h"
-#include "io/ooxml/OoxmlPackage.h"
 #include "io/survey/FieldBookTables.h"
 
 #include "core/TextForms.h"
@@ -34,15 +33,8 @@ void WriteFieldBookReport(const fieldbook::Reduction &reduction, const QStringLi
                           const QString &outputPath)
 {
     DocxReport report(templatePath);
-    if (report.tableCount() < TableCount)
-        throw PackageError(QStringLiteral("模板文件“%1”应有%2个表格（手簿、边长与三角高程、检核），请检查模板。")
-                               .arg(report.name())
-                               .arg(int(TableCount))
-                               .toStdString());
-    std::vector<std::pair<std::string, std::string>> placeholders;
-    for (int i = 0; i < 5; ++i)
-        placeholders.emplace_back(ReportPlaceholders[i], header.value(i).toStdString());
-    report.replacePlaceholders(placeholders);
+    RequireReportTables(report, TableCount, QStringLiteral("手簿、边长与三角高程、检核"));
+    FillReportHeader(report, header);
 
     // The tables from the last, so that removing one leaves the numbers of those before it.
     const QList<QStringList> checks = FieldBookCheckRows(reduction, true);

@@ -488,8 +488,8 @@ void GamaReader::obsSet(const pugi::xml_node &node)
                 ob.set = set;
                 ob.value = angle(o, "val", dms);
                 ob.stdev = angularStdev(o, dms, m_def.direction, "direction-stdev");
-            } else if (n == "distance") {
-                ob.kind = ObservationKind::Distance;
+            } else if (n == "distance" || n == "s-distance") {
+                ob.kind = n == "distance" ? ObservationKind::Distance : ObservationKind::SlopeDistance;
                 ob.from = station("from");
                 ob.to = point(o, "to");
                 ob.value = number(o, "val");
@@ -507,12 +507,6 @@ void GamaReader::obsSet(const pugi::xml_node &node)
                 ob.to = point(o, "to");
                 ob.value = angle(o, "val", dms);
                 ob.stdev = angularStdev(o, dms, m_def.azimuth, "azimuth-stdev");
-            } else if (n == "s-distance") {
-                ob.kind = ObservationKind::SlopeDistance;
-                ob.from = station("from");
-                ob.to = point(o, "to");
-                ob.value = number(o, "val");
-                ob.stdev = has(o, "stdev") ? number(o, "stdev") / 1000 : distanceDefault(o, ob.value);
             } else if (n == "z-angle") {
                 ob.kind = ObservationKind::ZenithAngle;
                 ob.from = station("from");

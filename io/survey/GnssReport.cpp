@@ -5,7 +5,6 @@
 
 #include "io/AdjustmentReport.h"
 #include "io/ooxml/DocxReport.h"
-#include "io/ooxml/OoxmlPackage.h"
 
 namespace quorvil {
 
@@ -18,16 +17,9 @@ void WriteGnssReport(const gnss::Job &job, const gnss::JobResults &results, cons
     };
     const int tables = 1 + int(GnssSection::Count);
     DocxReport report(templatePath);
-    if (report.tableCount() < tables)
-        throw PackageError(QStringLiteral("模板文件“%1”应有%2个表格（统计、重复基线、闭合环、无约束平差坐标、基线改正数、"
-                                          "约束平差坐标、已知点检核、相对误差椭圆），请检查模板。")
-                               .arg(report.name())
-                               .arg(tables)
-                               .toStdString());
-    std::vector<std::pair<std::string, std::string>> placeholders;
-    for (int i = 0; i < 5; ++i)
-        placeholders.emplace_back(ReportPlaceholders[i], header.value(i).toStdString());
-    report.replacePlaceholders(placeholders);
+    RequireReportTables(report, tables,
+                        QStringLiteral("统计、重复基线、闭合环、无约束平差坐标、基线改正数、约束平差坐标、已知点检核、相对误差椭圆"));
+    FillReportHeader(report, header);
     step(5);
     using Rows = std::vector<std::vector<std::string>>;
     const auto fill = [&](int table, const Rows &rows) {

@@ -3,7 +3,6 @@
 #include "core/TextForms.h"
 #include "io/AdjustmentReport.h"
 #include "io/ooxml/DocxReport.h"
-#include "io/ooxml/OoxmlPackage.h"
 #include "io/survey/NetworkTables.h"
 
 namespace quorvil {
@@ -43,16 +42,8 @@ void WriteNetworkReport(const Network &net, const Result &result, const QStringL
             progress(percent);
     };
     DocxReport report(templatePath);
-    if (report.tableCount() < TableCount)
-        throw PackageError(QStringLiteral("模板文件“%1”应有%2个表格（统计、已知点、平差坐标、平差高程、相对误差椭圆、观测值），"
-                                          "请检查模板。")
-                               .arg(report.name())
-                               .arg(int(TableCount))
-                               .toStdString());
-    std::vector<std::pair<std::string, std::string>> placeholders;
-    for (int i = 0; i < 5; ++i)
-        placeholders.emplace_back(ReportPlaceholders[i], header.value(i).toStdString());
-    report.replacePlaceholders(placeholders);
+    RequireReportTables(report, TableCount, QStringLiteral("统计、已知点、平差坐标、平差高程、相对误差椭圆、观测值"));
+    FillReportHeader(report, header);
     step(5);
 
     const QList<QStringList> points = PointResultRows(net, result);

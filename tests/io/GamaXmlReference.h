@@ -7,6 +7,7 @@
 #include "core/Real.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -115,6 +116,29 @@ inline GamaReference ReadGamaReference(const QByteArray &bytes)
     r.unknowns = integer("unknowns");
     r.defect = integer("defect");
     return r;
+}
+
+// One line of the suite's list (tests/io/data/gama/suite.txt) of the files not compared with Gama.
+struct GamaSuiteException {
+    std::string kind;   // "refused", "benchmark" or "differs"
+    std::string reason; // for a refusal: a part of the engine's message
+};
+
+// The list by file name (without .gkf): "refused NAME message part", "benchmark NAME why" or
+// "differs NAME why"; # starts a comment.
+inline std::map<std::string, GamaSuiteException> ReadGamaSuiteExceptions(const QByteArray &text)
+{
+    std::map<std::string, GamaSuiteException> list;
+    for (const QByteArray &raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const QStringList f = line.split(u' ', Qt::SkipEmptyParts);
+        if (f.size() < 3)
+            continue;
+        list[f[1].toStdString()] = {f[0].toStdString(), line.section(u' ', 2, -1, QString::SectionSkipEmpty).toStdString()};
+    }
+    return list;
 }
 
 } // namespace quorvil::testing

@@ -41,28 +41,6 @@ QByteArray ReadFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-struct Exception {
-    std::string kind;   // "refused", "benchmark" or "differs"
-    std::string reason; // for a refusal: a part of the engine's message
-};
-
-// suite.txt: "refused NAME message part", "benchmark NAME why" or "differs NAME why"; # starts a
-// comment.
-std::map<std::string, Exception> ReadExceptions()
-{
-    std::map<std::string, Exception> list;
-    for (const QByteArray &raw : ReadFile(Folder + QStringLiteral("suite.txt")).split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        const QStringList f = line.split(u' ', Qt::SkipEmptyParts);
-        if (f.size() < 3)
-            continue;
-        list[f[1].toStdString()] = {f[0].toStdString(), line.section(u' ', 2, -1, QString::SectionSkipEmpty).toStdString()};
-    }
-    return list;
-}
-
 int IndexOf(const Network &net, const std::string &id)
 {
     for (size_t i = 0; i < net.points.size(); ++i)
@@ -145,7 +123,7 @@ void CheckRedundancy(const Network &net, const Result &result)
 
 TEST(NetworkGamaSuite, EveryFileAgreesWithGama)
 {
-    const std::map<std::string, Exception> exceptions = ReadExceptions();
+    const std::map<std::string, GamaSuiteException> exceptions = ReadGamaSuiteExceptions(ReadFile(Folder + QStringLiteral("suite.txt")));
     const QStringList files = QDir(Folder + QStringLiteral("input")).entryList({QStringLiteral("*.gkf")}, QDir::Files, QDir::Name);
     ASSERT_GE(files.size(), 120);
     int compared = 0;
